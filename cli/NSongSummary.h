@@ -1,0 +1,22 @@
+#pragma once
+
+#include "foundation/KESOString.h"
+
+#include <string>
+
+class NSequencer;
+
+// A text a musician can read about the loaded song: where it came from, its timing and loop, and
+// for each machine its arrangement and automated parameters.
+class NSongSummary {
+public:
+    static std::string describe(const NSequencer& sequencer, const String& path);
+
+    // "a1" ... "d8" as the sequencer view names patterns, "-" for an empty bar.
+    static std::string patternName(int pattern);
+
+private:
+    static std::string creatorLine(const String& path);
+    static std::string arrangementLine(const NSequencer& sequencer, int track);
+    static std::string automationLine(const NSequencer& sequencer, int track);
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "engine/NAutomatable.h"
+
+#include <cstdint>
+
+// A machine that makes sound: the synthesizers and the drum machine. The mixer asks each one for a
+// block of 32 mono frames at a time.
+class NMachine : public NAutomatable {
+public:
+    static constexpr int BlockFrames = 32;
+
+    explicit NMachine(int parameterCount) : NAutomatable(parameterCount) {}
+
+    // Writes BlockFrames frames in the nominal 16-bit range.
+    virtual void render(std::int32_t* block);
+    // The step being played, for displays.
+    virtual int getStep();
+
+    bool active = false; // false until the machine is built; renders silence until then
+};

@@ -1,0 +1,312 @@
+#include "engine/NSequencer.h"
+
+#include "engine/NAutomatable.h"
+#include "foundation/ChunkFile.h"
+#include "foundation/KESOServices.h"
+
+namespace {
+
+constexpr int ProgramMajor = 1;
+constexpr int ProgramMinor = 1;
+constexpr int DefaultStepsPerBar = 16;
+constexpr int MaxStepsPerBar = 4096; // far beyond any real bar; keeps tick arithmetic in range
+
+int addTicks(int position, int ticks)
+{
+    // A hostile file may start the song anywhere; wrap instead of overflowing.
+    return static_cast<int>(static_cast<std::uint32_t>(position) + static_cast<std::uint32_t>(ticks));
+}
+
+} // namespace
+
+NSequencer& NSequencer::instance()
+{
+    static NSequencer sequencer;
+    return sequencer;
+}
+
+NSequencer::NSequencer()
+{
+    resetDefaults();
+}
+
+NSequencer::~NSequencer() = default;
+
+void NSequencer::resetDefaults()
+{
+    machineCount = 0;
+    stepsPerBar = DefaultStepsPerBar;
+    position = 0;
+    blockCounter = 0;
+    tempo = 120;
+    samplesPerStep = 5504;
+    blocksPerStep = 172;
+    mode = 0;
+    loopStart = 0;
+    loopEnd = 4;
+    swing = 0;
+    loopOn = false;
+    playing = false;
+    recording = false;
+    swingPhase = 0;
+    loaded = false;
+}
+
+void NSequencer::addMachine(NAutomatable* m)
+{
+    if (machineCount >= MachineCount)
+        return;
+    tracks[machineCount].machine = m;
+    ++machineCount;
+}
+
+int NSequencer::barStart(int ticks) const
+{
+    return ticks / barTicks() * barTicks();
+}
+
+void NSequencer::setTempo(int bpm)
+{
+    if (bpm <= 0)
+        bpm = 120;
+    tempo = bpm;
+    long long frames = 2646000LL / (4LL * bpm);
+    // Below one block a step would take no audio at all and the clock would never move.
+    samplesPerStep = frames < 32 ? 32 : static_cast<int>(frames & ~31LL);
+    blocksPerStep = samplesPerStep / 32;
+}
+
+void NSequencer::setPosition(int ticks)
+{
+    position = ticks;
+    for (NSeqTrack& track : tracks)
+        track.seek(ticks);
+}
+
+void NSequencer::locate(int ticks)
+{
+    swingPhase = 0;
+    setPosition(barStart(ticks));
+    for (NSeqTrack& track : tracks) {
+        track.seek(position);
+        if (track.machine != nullptr)
+            track.machine->setPattern(track.machine->getCurrentPattern());
+    }
+    blockCounter = 0;
+}
+
+void NSequencer::setMode(int m)
+{
+    mode = m != 0 ? 1 : 0;
+    swingPhase = 0;
+    position = barStart(position);
+    for (int n = 0; n < machineCount; ++n) {
+        NAutomatable* machine = tracks[n].machine;
+        machine->notifyChanged();
+        if (mode == 0)
+            machine->setNextPattern(machine->getCurrentPattern());
+    }
+    if (mode == 1) {
+        int remembered = position;
+        locate(0);
+        locate(remembered);
+    }
+}
+
+void NSequencer::start()
+{
+    if (playing)
+        return;
+    blockCounter = blocksPerStep; // the very first tick begins a step
+    swingPhase = 0;
+    playing = true;
+    position = barStart(position);
+    for (int n = 0; n < machineCount; ++n) {
+        if (mode == 1) {
+            tracks[n].machine->setPattern(tracks[n].patternAt(position / barTicks()));
+            tracks[n].seek(position);
+        } else {
+            tracks[n].machine->applyNextPattern();
+        }
+    }
+}
+
+void NSequencer::stop()
+{
+    playing = false;
+    blockCounter = 0;
+    for (int n = 0; n < machineCount; ++n)
+        tracks[n].machine->resetPlayback();
+}
+
+void NSequencer::tick()
+{
+    if (!playing)
+        return;
+    long long blocks = blocksPerStep;
+    long long s = swingPhase == 1 ? -static_cast<long long>(swing) : swing;
+    long long stepBlocks = blocks - ((blocks - 1) * s) / 512;
+    if (blockCounter < stepBlocks) {
+        if (blockCounter == blocksPerStep / 2) {
+            for (int n = 0; n < machineCount; ++n)
+                tracks[n].machine->onEvent(HalfStepEvent);
+        }
+        ++blockCounter;
+        return;
+    }
+    startStep();
+}
+
+void NSequencer::startStep()
+{
+    bool atBar = position % barTicks() == 0;
+    for (int n = 0; n < machineCount; ++n) {
+        NSeqTrack& track = tracks[n];
+        NAutomatable* machine = track.machine;
+        track.applyEvents(position);
+        if (mode == 1 && atBar) {
+            int p = track.patternAt(position / barTicks());
+            // The drum machine and the mixer are told at every bar, the synthesizers only on change.
+            if (p != machine->getCurrentPattern() || n >= 3)
+                machine->setPattern(p);
+        }
+        machine->onEvent(StepEvent);
+    }
+    if (mode == 1) {
+        int old = position;
+        position = addTicks(position, TicksPerStep);
+        long long loopEndTicks = static_cast<long long>(loopEnd) * barTicks();
+        if (loopOn && old < loopEndTicks && loopEndTicks <= static_cast<long long>(old) + TicksPerStep)
+            setPosition(static_cast<int>(static_cast<long long>(loopStart) * barTicks()));
+    }
+    swingPhase ^= 1;
+    blockCounter = 1; // the current block is the first of the new step
+}
+
+void NSequencer::setLoopStartAt(int ticks)
+{
+    loopStart = (ticks + stepsPerBar * 8) / barTicks();
+    if (loopEnd - 1 < loopStart)
+        loopEnd = loopStart + 1;
+}
+
+void NSequencer::setLoopEndAt(int ticks)
+{
+    loopEnd = (ticks + stepsPerBar * 8) / barTicks();
+    if (loopEnd < loopStart + 1)
+        loopStart = loopEnd - 1;
+    if (loopStart < 0) {
+        loopStart = 0;
+        loopEnd = 1;
+    }
+}
+
+void NSequencer::setUntitled()
+{
+    fileName = u"\\(untitled)";
+    loaded = false;
+}
+
+bool NSequencer::load(const String& path)
+{
+    return loadSong(path) != LoadResult::CannotOpen;
+}
+
+NSequencer::LoadResult NSequencer::loadSong(const String& path)
+{
+    fileName = path;
+    stop();
+    ChunkFile file(path, true);
+    if (file.failed()) {
+        loadError = file.errorText();
+        return LoadResult::CannotOpen;
+    }
+    loadError = String();
+    loaded = true;
+    LoadResult result = LoadResult::Loaded;
+    if (file.descend(chunkTag("VSF1"))) {
+        readSongBody(file);
+        file.ascend();
+    } else {
+        KESOServices::instance().showMessage(u"Sorry, this is not a readable VandrelStudio file.",
+                                             u"Unrecognized file");
+        result = LoadResult::NotASong;
+    }
+    if (stepsPerBar <= 0 || stepsPerBar > MaxStepsPerBar)
+        stepsPerBar = DefaultStepsPerBar; // it divides every position
+    setTempo(tempo);
+    return result;
+}
+
+void NSequencer::readSongBody(ChunkFile& file)
+{
+    readVersion(file);
+    readSettings(file);
+    readMachines(file);
+}
+
+void NSequencer::readVersion(ChunkFile& file)
+{
+    if (!file.descend(chunkTag("FILi")))
+        return;
+    String creator = file.readString();
+    int major = file.readInt();
+    int minor = file.readInt();
+    if (major > ProgramMajor || (major == ProgramMajor && minor > ProgramMinor)) {
+        String text = String(u"Warning: File is from ") + creator + String(u" ") + intToString(major) +
+                      String(u".") + intToString(minor) + String(u".\nThis is VandrelStudio ") +
+                      intToString(ProgramMajor) + String(u".") + intToString(ProgramMinor) +
+                      String(u".\nIf there are problems, you might want to\nupgrade your VandrelStudio.");
+        KESOServices::instance().showMessage(text, u"Version Warning");
+    }
+    file.ascend();
+}
+
+void NSequencer::readSettings(ChunkFile& file)
+{
+    if (!file.descend(chunkTag("SEQ ")))
+        return;
+    if (file.descend(chunkTag("SEQi"))) {
+        stepsPerBar = file.readInt();
+        mode = file.readInt() != 0 ? 1 : 0; // the mode picks a parameter set: only 0 and 1 exist
+        position = file.readInt();
+        tempo = file.readInt();
+        file.ascend();
+    }
+    if (file.descend(chunkTag("LOOP"))) {
+        loopStart = file.readInt();
+        loopEnd = file.readInt();
+        loopOn = file.readInt() != 0;
+        file.ascend();
+    }
+    file.ascend();
+}
+
+void NSequencer::readMachines(ChunkFile& file)
+{
+    if (!file.descend(chunkTag("MAC ")))
+        return;
+    static const std::uint32_t tags[MachineCount] = {chunkTag("SYN1"), chunkTag("SYN2"), chunkTag("SYN3"),
+                                                     chunkTag("DRM "), chunkTag("MIX ")};
+    for (int n = 0; n < MachineCount; ++n) {
+        NAutomatable* machine = tracks[n].machine;
+        if (machine == nullptr || !file.descend(tags[n]))
+            continue;
+        if (file.descend(chunkTag("DATA"))) {
+            machine->load(file);
+            file.ascend();
+        } else {
+            machine->resetDefaults();
+        }
+        if (file.descend(chunkTag("SEQd"))) {
+            tracks[n].load(file);
+            file.ascend();
+        } else {
+            tracks[n].clear();
+        }
+        if (n == 4)
+            machine->load(file); // mixer parameters may also sit directly under MIX
+        file.ascend();
+    }
+    file.ascend();
+}

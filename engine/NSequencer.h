@@ -1,0 +1,78 @@
+#pragma once
+
+#include "engine/NSeqTrack.h"
+#include "foundation/KESOString.h"
+
+#include <cstdint>
+
+class ChunkFile;
+
+// The song and the engine's clock: five tracks, one per machine, and the settings that say how fast
+// and in which order the machines' patterns play. It has no timer of its own: the mixer calls tick()
+// after every rendered block, so musical time is counted in rendered audio.
+class NSequencer {
+public:
+    static constexpr int MachineCount = 5;
+    static constexpr int StepEvent = 16;
+    static constexpr int HalfStepEvent = 32;
+    static constexpr int TicksPerStep = 16;
+
+    enum class LoadResult { CannotOpen, NotASong, Loaded };
+
+    static NSequencer& instance();
+
+    NSequencer();
+    NSequencer(const NSequencer&) = delete;
+    NSequencer& operator=(const NSequencer&) = delete;
+    virtual ~NSequencer();
+
+    void resetDefaults();
+    void addMachine(NAutomatable* machine);
+
+    // Reads a song file into the sequencer, its tracks and the machines; false only when the file
+    // cannot be opened (loadError then says why).
+    bool load(const String& path);
+    LoadResult loadSong(const String& path);
+
+    void setTempo(int bpm);
+    void setPosition(int ticks);
+    void locate(int ticks);
+    void setMode(int m);
+    void start();
+    void stop();
+    void tick();
+    void setLoopStartAt(int ticks);
+    void setLoopEndAt(int ticks);
+    void setUntitled();
+
+    int barTicks() const { return stepsPerBar * TicksPerStep; }
+    NAutomatable* machine(int n) const { return tracks[n].machine; }
+
+    NSeqTrack tracks[MachineCount];
+    int machineCount = 0;
+    int stepsPerBar = 16;
+    int position = 0;
+    int blockCounter = 0;
+    int tempo = 120;
+    int samplesPerStep = 5504;
+    int blocksPerStep = 172;
+    int mode = 0;
+    int loopStart = 0;
+    int loopEnd = 4;
+    int swing = 0;
+    bool loopOn = false;
+    bool playing = false;
+    bool recording = false;
+    int swingPhase = 0;
+    String fileName;
+    bool loaded = false;
+    String loadError; // the system's reason when the last load could not open its file
+
+private:
+    int barStart(int ticks) const;
+    void readSongBody(ChunkFile& file);
+    void readVersion(ChunkFile& file);
+    void readSettings(ChunkFile& file);
+    void readMachines(ChunkFile& file);
+    void startStep();
+};

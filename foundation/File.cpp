@@ -1,0 +1,100 @@
+#include "foundation/File.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+File::~File() = default;
+
+void File::noteError()
+{
+    if (errno != 0)
+        lastError_ = String::fromUtf8(std::strerror(errno));
+}
+
+bool File::open(const String& path, int mode)
+{
+    close();
+    std::string name = makeAppPath(path).toUtf8();
+    std::error_code ignored;
+    if (std::filesystem::is_directory(name, ignored)) {
+        // The C library opens folders for reading; it is never what the caller meant.
+        lastError_ = String::fromUtf8(std::strerror(EISDIR));
+        return false;
+    }
+    errno = 0;
+    handle_ = std::fopen(name.c_str(), mode == Read ? "rb" : "wb");
+    open_ = handle_ != nullptr;
+    if (!open_)
+        noteError();
+    return open_;
+}
+
+bool File::close()
+{
+    if (!open_)
+        return true;
+    errno = 0;
+    bool written = std::fclose(handle_) == 0;
+    if (!written)
+        noteError();
+    handle_ = nullptr;
+    open_ = false;
+    return written;
+}
+
+std::int64_t File::size()
+{
+    if (!open_)
+        return 0;
+    long here = std::ftell(handle_);
+    if (std::fseek(handle_, 0, SEEK_END) != 0)
+        return 0;
+    long end = std::ftell(handle_);
+    std::fseek(handle_, here, SEEK_SET);
+    return end < 0 ? 0 : end;
+}
+
+int File::read(void* dst, int n)
+{
+    if (!open_ || n <= 0)
+        return 0;
+    errno = 0;
+    size_t got = std::fread(dst, 1, static_cast<size_t>(n), handle_);
+    if (got < static_cast<size_t>(n))
+        noteError();
+    return static_cast<int>(got);
+}
+
+int File::write(const void* src, int n)
+{
+    if (!open_ || n <= 0)
+        return 0;
+    errno = 0;
+    size_t put = std::fwrite(src, 1, static_cast<size_t>(n), handle_);
+    if (put < static_cast<size_t>(n))
+        noteError();
+    return static_cast<int>(put);
+}
+
+int File::readInt()
+{
+    unsigned char b[4];
+    if (read(b, 4) != 4)
+        return 0;
+    return static_cast<std::int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24));
+}
+
+void File::writeInt(std::int32_t v)
+{
+    std::uint32_t u = static_cast<std::uint32_t>(v);
+    unsigned char b[4] = {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
+                          static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)};
+    write(b, 4);
+}
+
+void File::seek(std::int64_t offset)
+{
+    if (open_)
+        std::fseek(handle_, static_cast<long>(offset), SEEK_SET);
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "foundation/KESOString.h"
+
+#include <cstdint>
+#include <cstdio>
+
+// A thin file handle. Names are resolved against the program folder before they are opened.
+class File {
+public:
+    static constexpr int Read = 5;  // read access; the file must exist
+    static constexpr int Write = 6; // created or truncated
+
+    File() = default;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    virtual ~File(); // does not close: the owner decides when
+
+    bool open(const String& path, int mode);
+    // Closes the file; false when buffered data could not be written (a full disk, say).
+    bool close();
+    bool isOpen() const { return open_; }
+
+    std::int64_t size();
+    int read(void* dst, int n);
+    int write(const void* src, int n);
+    int readInt();
+    void writeInt(std::int32_t v);
+    void seek(std::int64_t offset);
+
+    // What the system said about the last failed operation, in words.
+    const String& lastError() const { return lastError_; }
+
+private:
+    void noteError();
+
+    std::FILE* handle_ = nullptr;
+    bool open_ = false;
+    String lastError_;
+};
