@@ -27,6 +27,8 @@ bool File::open(const String& path, int mode)
     open_ = handle_ != nullptr;
     if (!open_)
         noteError();
+    else if (mode != Read)
+        std::setvbuf(handle_, nullptr, _IONBF, 0); // a full disk shows at the write that hit it
     return open_;
 }
 
