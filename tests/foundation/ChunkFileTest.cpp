@@ -1,0 +1,247 @@
+#include "foundation/ChunkFile.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void putInt(Bytes& b, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<unsigned char>(v >> (8 * i)));
+}
+
+void putTag(Bytes& b, const char* tag)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<unsigned char>(tag[i]));
+}
+
+// A chunk header followed by raw data, exactly as given (lengths may lie).
+Bytes chunk(const char* tag, std::int32_t length, const Bytes& data)
+{
+    Bytes b;
+    putTag(b, tag);
+    putInt(b, static_cast<std::uint32_t>(length));
+    b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+
+Bytes join(std::initializer_list<Bytes> parts)
+{
+    Bytes all;
+    for (const Bytes& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+Bytes intBytes(std::uint32_t v)
+{
+    Bytes b;
+    putInt(b, v);
+    return b;
+}
+
+class ChunkFileTest : public ::testing::Test {
+protected:
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(ChunkFileTest, WritesTagLengthDataAndPadding)
+{
+    {
+        ChunkFile file(dir.file("loop.bin"), false);
+        ASSERT_FALSE(file.failed());
+        file.descend(chunkTag("LOOP"));
+        file.writeInt(7);
+        const unsigned char three[3] = {1, 2, 3};
+        file.writeBytes(three, 3);
+        file.ascend();
+        EXPECT_TRUE(file.finish());
+    }
+    Bytes expected = join({chunk("LOOP", 8, join({intBytes(7), Bytes{1, 2, 3, 0}}))});
+    EXPECT_EQ(dir.readBytes("loop.bin"), expected);
+}
+
+TEST_F(ChunkFileTest, NestedLengthsCoverEverythingInside)
+{
+    {
+        ChunkFile file(dir.file("nest.bin"), false);
+        file.descend(chunkTag("OUTR"));
+        file.descend(chunkTag("INNR"));
+        file.writeString(u"abc"); // 4 + 6 + 2 padding
+        file.ascend();
+        file.writeString(u"");
+        file.ascend();
+    }
+    Bytes inner = chunk("INNR", 12, join({intBytes(3), Bytes{'a', 0, 'b', 0, 'c', 0, 0, 0}}));
+    EXPECT_EQ(dir.readBytes("nest.bin"), chunk("OUTR", 24, join({inner, intBytes(0)})));
+}
+
+TEST_F(ChunkFileTest, FindsChunksByTagInAnyOrder)
+{
+    dir.writeBytes("song.bin", join({chunk("XXXX", 4, intBytes(1)),
+                                     chunk("LOOP", 8, join({intBytes(7), Bytes{1, 2, 3, 0}})),
+                                     chunk("YYYY", 4, intBytes(2))}));
+    ChunkFile file(dir.file("song.bin"), true);
+    ASSERT_FALSE(file.failed());
+    EXPECT_EQ(file.chunkSize(), 0);
+    EXPECT_FALSE(file.descend(chunkTag("NONE")));
+    ASSERT_TRUE(file.descend(chunkTag("YYYY")));
+    EXPECT_EQ(file.readInt(), 2);
+    file.ascend();
+    ASSERT_TRUE(file.descend(chunkTag("LOOP")));
+    EXPECT_EQ(file.chunkSize(), 8);
+    EXPECT_EQ(file.readInt(), 7);
+    unsigned char block[3];
+    file.readBytes(block, 3);
+    EXPECT_EQ(block[2], 3);
+    EXPECT_EQ(file.readInt(), 0); // past the chunk's end
+    EXPECT_EQ(file.readInt(), 0);
+    file.ascend();
+    ASSERT_TRUE(file.descend(chunkTag("XXXX"))); // siblings are searched from the start again
+    EXPECT_EQ(file.readInt(), 1);
+    file.ascend();
+}
+
+TEST_F(ChunkFileTest, StringsRoundTripIncludingNonAscii)
+{
+    {
+        ChunkFile file(dir.file("s.bin"), false);
+        file.descend(chunkTag("STRS"));
+        file.writeString(String::fromUtf8("Zevivuvo \xE2\x82\xAC"));
+        file.writeString(u"");
+        file.writeString(u"ab");
+        file.ascend();
+    }
+    ChunkFile file(dir.file("s.bin"), true);
+    ASSERT_TRUE(file.descend(chunkTag("STRS")));
+    EXPECT_EQ(file.readString().toUtf8(), "Zevivuvo \xE2\x82\xAC");
+    EXPECT_EQ(file.readString().length(), 0);
+    EXPECT_EQ(file.readString().toUtf8(), "ab");
+    EXPECT_EQ(file.readString().length(), 0); // nothing left
+}
+
+TEST_F(ChunkFileTest, MissingFileFailsWithTheSystemsReason)
+{
+    ChunkFile file(dir.file("absent.vdl"), true);
+    EXPECT_TRUE(file.failed());
+    EXPECT_EQ(file.errorText().toUtf8(), "No such file or directory");
+    EXPECT_FALSE(file.descend(chunkTag("VSF1")));
+    EXPECT_EQ(file.readInt(), 0);
+
+    ChunkFile folder(String::fromUtf8(dir.path("")), true);
+    EXPECT_TRUE(folder.failed());
+
+    ChunkFile unwritable(dir.file("no/such/folder/out.bin"), false);
+    EXPECT_TRUE(unwritable.failed());
+}
+
+TEST_F(ChunkFileTest, WriteFailureIsReported)
+{
+    ChunkFile file(u"/dev/full", false);
+    ASSERT_FALSE(file.failed());
+    file.descend(chunkTag("DATA"));
+    file.writeInt(1);
+    file.ascend();
+    EXPECT_TRUE(file.writeFailed());
+    EXPECT_FALSE(file.finish());
+}
+
+// Hostile files: every case must neither read outside the loaded data nor loop.
+TEST_F(ChunkFileTest, MalformedChunksAreNotFound)
+{
+    struct Case {
+        const char* name;
+        Bytes bytes;
+    };
+    const Case cases[] = {
+        {"negative length", join({chunk("BAD ", -8, intBytes(1)), chunk("GOOD", 4, intBytes(5))})},
+        {"length past the file", chunk("GOOD", 400, intBytes(5))},
+        {"length past the parent", chunk("OUTR", 12, join({chunk("GOOD", 40, intBytes(5))}))},
+        {"huge length", chunk("GOOD", 0x7FFFFFFF, intBytes(5))},
+        {"truncated header", Bytes{'G', 'O', 'O', 'D', 4, 0}},
+        {"empty file", Bytes{}},
+        {"zero length loop guard", join({chunk("ZERO", 0, {}), chunk("ZERO", 0, {})})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.writeBytes("bad.bin", c.bytes);
+        ChunkFile file(dir.file("bad.bin"), true);
+        ASSERT_FALSE(file.failed());
+        if (file.descend(chunkTag("OUTR"))) {
+            EXPECT_FALSE(file.descend(chunkTag("GOOD")));
+            file.ascend();
+        } else {
+            EXPECT_FALSE(file.descend(chunkTag("GOOD")));
+        }
+        EXPECT_FALSE(file.descend(chunkTag("MISS")));
+    }
+}
+
+TEST_F(ChunkFileTest, ABadChunkEndsTheSearchButEarlierSiblingsStillCount)
+{
+    dir.writeBytes("f.bin", join({chunk("GOOD", 4, intBytes(5)), chunk("BAD ", 1000, intBytes(1))}));
+    ChunkFile file(dir.file("f.bin"), true);
+    EXPECT_FALSE(file.descend(chunkTag("LATE")));
+    ASSERT_TRUE(file.descend(chunkTag("GOOD")));
+    EXPECT_EQ(file.readInt(), 5);
+}
+
+TEST_F(ChunkFileTest, ReadsPastTheDataYieldZeros)
+{
+    dir.writeBytes("f.bin", join({chunk("STR ", 8, join({intBytes(0x7FFFFFFF), intBytes(0x00410041)})),
+                                  chunk("NEG ", 4, intBytes(0xFFFFFFFF)), chunk("BLK ", 4, Bytes{9, 9, 9, 9}),
+                                  chunk("ODD ", 6, join({intBytes(3), Bytes{'x', 0}}))}));
+    ChunkFile file(dir.file("f.bin"), true);
+    ASSERT_TRUE(file.descend(chunkTag("STR ")));
+    EXPECT_EQ(file.readString().length(), 0); // a count that cannot fit
+    EXPECT_EQ(file.readInt(), 0);
+    file.ascend();
+    ASSERT_TRUE(file.descend(chunkTag("NEG ")));
+    EXPECT_EQ(file.readString().length(), 0);
+    file.ascend();
+    ASSERT_TRUE(file.descend(chunkTag("BLK ")));
+    unsigned char block[64];
+    std::memset(block, 0xEE, sizeof block);
+    file.readBytes(block, 64);
+    EXPECT_EQ(block[3], 9);
+    EXPECT_EQ(block[4], 0); // beyond the chunk: zeros, not the next chunk's bytes
+    EXPECT_EQ(block[63], 0);
+    EXPECT_EQ(file.readInt(), 0);
+    file.readBytes(block, 0x7FFFFFF0 & 0x3F); // further reads stay harmless
+    file.ascend();
+    ASSERT_TRUE(file.descend(chunkTag("ODD ")));
+    EXPECT_EQ(file.readString().length(), 0); // 3 characters do not fit in 2 bytes
+    file.ascend();
+}
+
+TEST_F(ChunkFileTest, NestingStopsAtEightLevels)
+{
+    {
+        ChunkFile file(dir.file("deep.bin"), false);
+        for (int i = 0; i < 8; ++i)
+            ASSERT_TRUE(file.descend(chunkTag("NEST")));
+        EXPECT_FALSE(file.descend(chunkTag("NEST")));
+        file.writeInt(42);
+        for (int i = 0; i < 8; ++i)
+            file.ascend();
+        file.ascend(); // one too many does nothing
+    }
+    // A ninth level on disk is there but cannot be entered.
+    Bytes nine = chunk("NEST", 4, intBytes(42));
+    for (int i = 0; i < 8; ++i)
+        nine = chunk("NEST", static_cast<int>(nine.size()), nine);
+    dir.writeBytes("nine.bin", nine);
+    ChunkFile file(dir.file("nine.bin"), true);
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(file.descend(chunkTag("NEST")));
+    EXPECT_FALSE(file.descend(chunkTag("NEST")));
+    EXPECT_EQ(file.depth(), 8);
+}
