@@ -2,6 +2,7 @@
 
 class KESOMessageBox;
 class KESOKeyState;
+class KESOMidiPort;
 class KESOProgramPath;
 class String;
 
@@ -15,6 +16,7 @@ public:
     KESOMessageBox* messageBox = nullptr;
     KESOKeyState* keyState = nullptr;
     KESOProgramPath* programPath = nullptr;
+    KESOMidiPort* midiPort = nullptr;
 
     void showMessage(const String& text, const String& caption);
     bool isKeyDown(int virtualKey);

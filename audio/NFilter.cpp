@@ -1,0 +1,57 @@
+#include "audio/NFilter.h"
+
+#include "engine/NTables.h"
+
+namespace {
+
+// 32-bit products and sums that wrap like the device's instead of overflowing.
+std::int32_t mul(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+
+std::int32_t add(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+std::int32_t sub(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
+} // namespace
+
+void NFilter::clear()
+{
+    band = 0;
+    level = 0;
+    cutoff = 0;
+    resonance = 0;
+}
+
+std::int32_t NFilter::frequencyCoefficient(std::int32_t c)
+{
+    c = c < MinCutoff ? MinCutoff : (c > MaxCutoff ? MaxCutoff : c);
+    // 10922 / 65536 is about a sixth: the cutoff spans up to a sixth of a turn of the table.
+    std::int32_t angle = (c * 10922) >> 16;
+    // 4096 * 2 * (1 - cos): the cosine is the sine a quarter period on.
+    return (131072 - (NTables::sine(angle + NTables::SineSize / 4) >> 1)) >> 4;
+}
+
+void NFilter::process(std::int32_t* io, bool highpass)
+{
+    const std::int32_t f = frequencyCoefficient(cutoff);
+    const std::int32_t keep = resonance >> 8;
+    std::int32_t b = band;
+    std::int32_t l = level;
+    for (int i = 0; i < BlockFrames; ++i) {
+        std::int32_t x = io[i];
+        b = add(b, mul(sub(x, l), f) >> 12);
+        l = add(l, b);
+        io[i] = highpass ? sub(x, l) : l;
+        b = mul(b, keep) >> 8;
+    }
+    band = b;
+    level = l;
+}

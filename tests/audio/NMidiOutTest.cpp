@@ -1,0 +1,90 @@
+#include "audio/NMidiOut.h"
+
+#include "tests/support/FakeMidiPort.h"
+#include "tests/support/FakeServices.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Message = FakeMidiPort::Message;
+
+class NMidiOutTest : public ::testing::Test {
+protected:
+    void holdControl() { services.keyState.down.insert(KESOKeyState::Control); }
+
+    FakeServices services;
+    FakeMidiPort port;
+    NMidiOut& midi = NMidiOut::instance();
+};
+
+TEST_F(NMidiOutTest, OpenSendsTheChannelResetWhileControlIsHeld)
+{
+    holdControl();
+    EXPECT_TRUE(midi.open(42));
+    EXPECT_TRUE(midi.isOpen());
+    EXPECT_EQ(midi.ownerWindow(), 42);
+    ASSERT_EQ(port.messages.size(), 64u);
+    for (int channel = 0; channel < 16; ++channel) {
+        EXPECT_EQ(port.messages[channel * 4 + 0], (Message{0xB0 + channel, 120, 0}));
+        EXPECT_EQ(port.messages[channel * 4 + 1], (Message{0xB0 + channel, 123, 0}));
+        EXPECT_EQ(port.messages[channel * 4 + 2], (Message{0xB0 + channel, 11, 127}));
+        EXPECT_EQ(port.messages[channel * 4 + 3], (Message{0xB0 + channel, 7, 127}));
+    }
+}
+
+TEST_F(NMidiOutTest, NothingGoesOutWithoutControl)
+{
+    EXPECT_TRUE(midi.open(0));
+    midi.send(0x99, 36, 127);
+    EXPECT_TRUE(port.messages.empty());
+
+    holdControl();
+    midi.send(0x99, 36, 127);
+    ASSERT_EQ(port.messages.size(), 1u);
+    EXPECT_EQ(port.messages[0], (Message{0x99, 36, 127}));
+
+    services.keyState.down.clear();
+    midi.send(0x99, 36, 127);
+    EXPECT_EQ(port.messages.size(), 1u);
+}
+
+TEST_F(NMidiOutTest, RefusedPortStaysClosedAndSilent)
+{
+    holdControl();
+    port.accepts = false;
+    EXPECT_FALSE(midi.open(0));
+    EXPECT_FALSE(midi.isOpen());
+    midi.send(0x90, 48, 100);
+    EXPECT_TRUE(port.messages.empty());
+    midi.close();
+    EXPECT_EQ(port.closes, 0);
+}
+
+TEST_F(NMidiOutTest, NoInstalledPortMeansClosed)
+{
+    holdControl();
+    KESOServices::instance().midiPort = nullptr;
+    EXPECT_FALSE(midi.open(0));
+    midi.send(0x90, 48, 100);
+    KESOServices::instance().midiPort = &port;
+    EXPECT_TRUE(port.messages.empty());
+}
+
+TEST_F(NMidiOutTest, ReopenClosesFirstAndCloseIsIdempotent)
+{
+    midi.open(0);
+    midi.open(0);
+    EXPECT_EQ(port.opens, 2);
+    EXPECT_EQ(port.closes, 1);
+    midi.close();
+    midi.close();
+    EXPECT_EQ(port.closes, 2);
+    EXPECT_FALSE(midi.isOpen());
+
+    holdControl();
+    midi.send(0x90, 48, 100);
+    EXPECT_TRUE(port.messages.empty());
+}
+
+} // namespace
