@@ -27,7 +27,8 @@ void NAutomatable::onEvent(int) {}
 
 void NAutomatable::setParameter(int index, int value)
 {
-    parameterSets[SongSet][index] = value;
+    if (hasParameter(index))
+        parameterSets[SongSet][index] = value;
 }
 
 int NAutomatable::getCurrentPattern()
@@ -83,7 +84,8 @@ void NAutomatable::load(ChunkFile& file)
 
 void NAutomatable::setCurrentSetParameter(int index, int value)
 {
-    parameterSets[NSequencer::instance().mode][index] = value;
+    if (hasParameter(index))
+        parameterSets[NSequencer::instance().mode][index] = value;
 }
 
 void NAutomatable::notifyChanged()

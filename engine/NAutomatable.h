@@ -44,6 +44,9 @@ public:
 
     void setListener(NAutomatableListener* l) { listener = l; }
 
+    // A song may automate any of 64 columns; writes to columns the machine lacks are dropped.
+    bool hasParameter(int index) const { return index >= 0 && index < parameterCount; }
+
 protected:
     std::int32_t* parameterSets[2];
     int parameterCount;

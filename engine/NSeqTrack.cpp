@@ -113,7 +113,7 @@ void NSeqTrack::addBaseEvent(int column)
     // The parameter's value before automation, so that playing from the start restores it.
     hasBaseEvent_[column] = true;
     int value = 0;
-    if (machine != nullptr && column < machine->getParameterCount())
+    if (machine != nullptr && machine->hasParameter(column))
         value = machine->parameter(NSequencer::instance().mode, column);
     insertEvent(0, column, value);
 }

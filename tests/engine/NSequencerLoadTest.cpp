@@ -1,0 +1,274 @@
+#include "engine/NSequencer.h"
+#include "foundation/ChunkFile.h"
+#include "tests/support/FakeServices.h"
+#include "tests/support/RecordingMachine.h"
+#include "tests/support/TempDir.h"
+#include "tools/songbuilder/NSongBuilder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SongLoadTest : public ::testing::Test {
+protected:
+    NSequencer::LoadResult load(const NSongDescription& song)
+    {
+        EXPECT_TRUE(NSongBuilder::write(song, dir.file("song.vdl")));
+        return seq.loadSong(dir.file("song.vdl"));
+    }
+
+    std::vector<std::string> captions() const
+    {
+        std::vector<std::string> list;
+        for (const auto& m : services.messageBox.shown)
+            list.push_back(m.caption);
+        return list;
+    }
+
+    FakeServices services;
+    TempDir dir;
+    SequencerFixture fixture;
+    NSequencer& seq = NSequencer::instance();
+    RecordingMachine* machines = fixture.machines;
+};
+
+NSongDescription richSong()
+{
+    NSongDescription song;
+    song.tempo = 140;
+    song.stepsPerBar = 12;
+    song.mode = 1;
+    song.position = 48;
+    song.loopStart = 2;
+    song.loopEnd = 6;
+    song.loopOn = 5;
+    for (int n = 0; n < 5; ++n) {
+        int count = NSongBuilder::ParameterCounts[n];
+        for (int i = 0; i < count; ++i) {
+            song.machines[n].patternSet.push_back(n * 100 + i);
+            song.machines[n].songSet.push_back(n * 100 + i + 1000);
+        }
+        song.machines[n].arrangement = {static_cast<std::int8_t>(n), -1, 3};
+        song.machines[n].automation = {{32, n + 1, 7 * n}, {64, n + 1, -2}};
+    }
+    return song;
+}
+
+} // namespace
+
+TEST_F(SongLoadTest, LoadsSettingsTracksAndParameters)
+{
+    ASSERT_EQ(load(richSong()), NSequencer::LoadResult::Loaded);
+    EXPECT_TRUE(services.messageBox.shown.empty());
+    EXPECT_EQ(seq.tempo, 140);
+    EXPECT_EQ(seq.samplesPerStep, 4704);
+    EXPECT_EQ(seq.blocksPerStep, 147);
+    EXPECT_EQ(seq.stepsPerBar, 12);
+    EXPECT_EQ(seq.mode, 1);
+    EXPECT_EQ(seq.position, 48);
+    EXPECT_EQ(seq.loopStart, 2);
+    EXPECT_EQ(seq.loopEnd, 6);
+    EXPECT_TRUE(seq.loopOn);
+    EXPECT_TRUE(seq.loaded);
+    EXPECT_EQ(seq.fileName.toUtf8(), dir.path("song.vdl"));
+    for (int n = 0; n < 5; ++n) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(seq.tracks[n].patternAt(0), n);
+        EXPECT_EQ(seq.tracks[n].patternAt(1), -1);
+        EXPECT_EQ(seq.tracks[n].patternAt(2), 3);
+        EXPECT_EQ(seq.tracks[n].eventCount(n + 1), 3); // the base event and the two stored
+        EXPECT_EQ(machines[n].parameter(0, 1), n * 100 + 1);
+        EXPECT_EQ(machines[n].parameter(1, 1), n * 100 + 1001);
+    }
+}
+
+TEST_F(SongLoadTest, MixerParametersOutsideItsDataAreReadToo)
+{
+    NSongDescription song = richSong();
+    song.mixerLoosePatternSet.assign(41, 77);
+    load(song);
+    EXPECT_EQ(machines[4].parameter(0, 40), 77);
+    EXPECT_EQ(machines[3].parameter(0, 1), 301);
+}
+
+TEST_F(SongLoadTest, EmptySongKeepsEverythingButRunsTheTempoRule)
+{
+    load(richSong());
+    seq.tempo = 0;
+    {
+        ChunkFile file(dir.file("empty.vdl"), false);
+        file.descend(chunkTag("VSF1"));
+        file.ascend();
+    }
+    ASSERT_EQ(seq.loadSong(dir.file("empty.vdl")), NSequencer::LoadResult::Loaded);
+    EXPECT_TRUE(services.messageBox.shown.empty());
+    EXPECT_EQ(seq.tempo, 120);
+    EXPECT_EQ(seq.blocksPerStep, 172);
+    EXPECT_EQ(seq.tracks[0].patternAt(2), 3);
+    EXPECT_EQ(machines[2].parameter(1, 3), 1203);
+}
+
+TEST_F(SongLoadTest, NewerVersionsWarnAndLoadAnyway)
+{
+    struct Version {
+        int major, minor;
+        bool warns;
+    };
+    for (Version v : {Version{1, 1, false}, Version{1, 0, false}, Version{0, 9, false}, Version{1, 2, true},
+                      Version{2, 0, true}}) {
+        SCOPED_TRACE(std::to_string(v.major) + "." + std::to_string(v.minor));
+        services.messageBox.shown.clear();
+        NSongDescription song;
+        song.major = v.major;
+        song.minor = v.minor;
+        song.tempo = 133;
+        load(song);
+        EXPECT_EQ(seq.tempo, 133);
+        EXPECT_EQ(services.messageBox.shown.size(), v.warns ? 1u : 0u);
+    }
+    ASSERT_EQ(captions(), std::vector<std::string>{"Version Warning"});
+    EXPECT_EQ(services.messageBox.shown[0].text, "Warning: File is from VandrelStudio 2.0.\n"
+                                                 "This is VandrelStudio 1.1.\n"
+                                                 "If there are problems, you might want to\n"
+                                                 "upgrade your VandrelStudio.");
+}
+
+TEST_F(SongLoadTest, NotASongIsReportedAndChangesNothing)
+{
+    load(richSong());
+    dir.writeBytes("text.vdl", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'});
+    EXPECT_EQ(seq.loadSong(dir.file("text.vdl")), NSequencer::LoadResult::NotASong);
+    EXPECT_TRUE(seq.load(dir.file("text.vdl"))); // the program's own reading: opened, so true
+    ASSERT_EQ(services.messageBox.shown.size(), 2u);
+    EXPECT_EQ(services.messageBox.shown[0].caption, "Unrecognized file");
+    EXPECT_EQ(services.messageBox.shown[0].text, "Sorry, this is not a readable VandrelStudio file.");
+    EXPECT_EQ(seq.tempo, 140);
+    EXPECT_EQ(seq.tracks[1].patternAt(0), 1);
+}
+
+TEST_F(SongLoadTest, MissingFileFailsAndStopsPlayback)
+{
+    seq.start();
+    EXPECT_FALSE(seq.load(dir.file("absent.vdl")));
+    EXPECT_FALSE(seq.playing);
+    EXPECT_EQ(seq.fileName.toUtf8(), dir.path("absent.vdl"));
+    EXPECT_EQ(seq.loadError.toUtf8(), "No such file or directory");
+    EXPECT_TRUE(services.messageBox.shown.empty());
+}
+
+TEST_F(SongLoadTest, MachineWithoutDataResetsButLoadsItsTrack)
+{
+    machines[1].setParameter(0, 5);
+    NSongDescription song;
+    song.machines[1].hasData = false;
+    song.machines[1].arrangement = {4};
+    song.machines[2].hasTrack = false;
+    song.machines[3].present = false;
+    seq.tracks[2].setPatternAt(0, 9);
+    seq.tracks[3].setPatternAt(0, 9);
+    load(song);
+    EXPECT_EQ(machines[1].parameter(1, 0), 0);
+    EXPECT_EQ(seq.tracks[1].patternAt(0), 4);
+    EXPECT_EQ(seq.tracks[2].patternAt(0), -1); // no SEQd: cleared
+    EXPECT_EQ(seq.tracks[3].patternAt(0), 9);  // no machine chunk: kept
+}
+
+TEST_F(SongLoadTest, ChunkOrderDoesNotMatter)
+{
+    ChunkFile file(dir.file("reordered.vdl"), false);
+    file.descend(chunkTag("VSF1"));
+    file.descend(chunkTag("MAC "));
+    file.descend(chunkTag("MIX "));
+    file.descend(chunkTag("SEQd"));
+    file.descend(chunkTag("BAR "));
+    file.descend(chunkTag("BARd")); // data before its count
+    const unsigned char bars[4] = {6, 6, 6, 6};
+    file.writeBytes(bars, 4);
+    file.ascend();
+    file.descend(chunkTag("BARi"));
+    file.writeInt(2);
+    file.ascend();
+    file.ascend();
+    file.ascend();
+    file.ascend();
+    file.ascend();
+    file.descend(chunkTag("SEQ "));
+    file.descend(chunkTag("LOOP"));
+    file.writeInt(1);
+    file.writeInt(2);
+    file.writeInt(1);
+    file.ascend();
+    file.descend(chunkTag("SEQi"));
+    file.writeInt(16);
+    file.writeInt(1);
+    file.writeInt(0);
+    file.writeInt(90);
+    file.ascend();
+    file.ascend();
+    file.descend(chunkTag("FILi"));
+    file.writeString(u"VandrelStudio");
+    file.writeInt(3);
+    file.writeInt(0);
+    file.ascend();
+    file.ascend();
+    ASSERT_TRUE(file.finish());
+
+    ASSERT_EQ(seq.loadSong(dir.file("reordered.vdl")), NSequencer::LoadResult::Loaded);
+    EXPECT_EQ(captions(), std::vector<std::string>{"Version Warning"});
+    EXPECT_EQ(seq.tempo, 90);
+    EXPECT_EQ(seq.loopEnd, 2);
+    EXPECT_EQ(seq.tracks[4].patternAt(1), 6);
+    EXPECT_EQ(seq.tracks[4].patternAt(2), -1);
+}
+
+TEST_F(SongLoadTest, DivisorsFromAFileStayPositive)
+{
+    NSongDescription song;
+    song.tempo = 0;
+    song.stepsPerBar = 0;
+    load(song);
+    EXPECT_EQ(seq.tempo, 120);
+    EXPECT_EQ(seq.samplesPerStep, 5504);
+    EXPECT_EQ(seq.stepsPerBar, 16);
+    song.tempo = -40;
+    song.stepsPerBar = -3;
+    song.mode = 9;
+    load(song);
+    EXPECT_EQ(seq.tempo, 120);
+    EXPECT_EQ(seq.stepsPerBar, 16);
+    EXPECT_EQ(seq.mode, 1);
+    seq.start();
+    fixture.run(400); // plays without dividing by zero
+    EXPECT_EQ(seq.position, 48);
+}
+
+TEST_F(SongLoadTest, TruncatedSongsNeverCrash)
+{
+    ASSERT_TRUE(NSongBuilder::write(richSong(), dir.file("whole.vdl")));
+    std::vector<unsigned char> whole = dir.readBytes("whole.vdl");
+    for (size_t cut = 0; cut < whole.size(); cut += 7) {
+        std::vector<unsigned char> part(whole.begin(), whole.begin() + static_cast<long>(cut));
+        dir.writeBytes("cut.vdl", part);
+        NSequencer::LoadResult result = seq.loadSong(dir.file("cut.vdl"));
+        // The outer chunk claims more than is there: the file is not readable as a song.
+        EXPECT_EQ(result, NSequencer::LoadResult::NotASong) << cut;
+        EXPECT_GT(seq.tempo, 0);
+    }
+}
+
+TEST_F(SongLoadTest, CorruptInnerChunksLoadWhatIsSound)
+{
+    ASSERT_TRUE(NSongBuilder::write(richSong(), dir.file("whole.vdl")));
+    std::vector<unsigned char> whole = dir.readBytes("whole.vdl");
+    // Scribble over every 4-byte word in turn, past the outer header: nothing may read outside.
+    for (size_t at = 8; at + 4 <= whole.size(); at += 4) {
+        std::vector<unsigned char> bad = whole;
+        bad[at] = 0xFF;
+        bad[at + 1] = 0xFF;
+        bad[at + 2] = 0xFF;
+        bad[at + 3] = 0x7F;
+        dir.writeBytes("bad.vdl", bad);
+        EXPECT_NE(seq.loadSong(dir.file("bad.vdl")), NSequencer::LoadResult::CannotOpen);
+        EXPECT_GT(seq.stepsPerBar, 0);
+    }
+}

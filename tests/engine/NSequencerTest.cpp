@@ -1,0 +1,254 @@
+#include "engine/NSequencer.h"
+#include "tests/support/RecordingMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace {
+
+class NSequencerTest : public ::testing::Test {
+protected:
+    NSequencer& seq = NSequencer::instance();
+    SequencerFixture fixture;
+    RecordingMachine* machines = fixture.machines;
+
+    void clearLogs()
+    {
+        for (int n = 0; n < 5; ++n)
+            machines[n].take();
+    }
+};
+
+std::vector<int> differences(const std::vector<int>& v)
+{
+    std::vector<int> d;
+    for (size_t i = 1; i < v.size(); ++i)
+        d.push_back(v[i] - v[i - 1]);
+    return d;
+}
+
+} // namespace
+
+TEST_F(NSequencerTest, TempoGivesWholeBlocksPerStep)
+{
+    seq.setTempo(0);
+    EXPECT_EQ(seq.tempo, 120);
+    EXPECT_EQ(seq.samplesPerStep, 5504);
+    EXPECT_EQ(seq.blocksPerStep, 172);
+    seq.setTempo(140);
+    EXPECT_EQ(seq.samplesPerStep, 4704);
+    EXPECT_EQ(seq.blocksPerStep, 147);
+    seq.setTempo(-5);
+    EXPECT_EQ(seq.tempo, 120);
+    seq.setTempo(1000000); // a step never shrinks below one block
+    EXPECT_EQ(seq.samplesPerStep, 32);
+    EXPECT_EQ(seq.blocksPerStep, 1);
+}
+
+TEST_F(NSequencerTest, RegistersAtMostFiveMachines)
+{
+    EXPECT_EQ(seq.machineCount, 5);
+    RecordingMachine extra;
+    seq.addMachine(&extra);
+    EXPECT_EQ(seq.machineCount, 5);
+    EXPECT_EQ(seq.machine(4), &machines[4]);
+}
+
+TEST_F(NSequencerTest, FirstTickStartsAStepAndHalfStepsFallMidway)
+{
+    seq.start();
+    fixture.run(172 * 3);
+    EXPECT_EQ(machines[0].stepBlocks, (std::vector<int>{0, 172, 344}));
+    EXPECT_EQ(machines[0].halfBlocks, (std::vector<int>{86, 258, 430}));
+    EXPECT_EQ(machines[4].stepBlocks.size(), 3u);
+}
+
+TEST_F(NSequencerTest, NothingHappensWhileStopped)
+{
+    fixture.run(1000);
+    EXPECT_TRUE(machines[0].stepBlocks.empty());
+    EXPECT_EQ(seq.position, 0);
+}
+
+TEST_F(NSequencerTest, SwingLengthensOddStepsAndKeepsPairs)
+{
+    seq.swing = 255;
+    seq.start();
+    fixture.run(257 + 87 + 257 + 87 + 1);
+    // 171 * 255 / 512 = 85 blocks move between the steps of each pair: a step's length is decided
+    // with the phase that flips as it begins, so the first step of a pair is the long one.
+    EXPECT_EQ(differences(machines[0].stepBlocks), (std::vector<int>{257, 87, 257, 87}));
+    // The half step keeps the unswung place: 86 blocks into the step, if the step lasts that long.
+    EXPECT_EQ(machines[0].halfBlocks.front(), 86);
+}
+
+TEST_F(NSequencerTest, NegativeSwingRushesOddSteps)
+{
+    seq.swing = -100;
+    seq.start();
+    fixture.run(2000);
+    std::vector<int> d = differences(machines[0].stepBlocks);
+    ASSERT_GE(d.size(), 4u);
+    EXPECT_EQ(d[0], 172 - 33); // 171 * 100 / 512 = 33, truncated toward zero
+    EXPECT_EQ(d[1], 172 + 33);
+}
+
+TEST_F(NSequencerTest, PatternModeStandsStillAndAppliesNextPatterns)
+{
+    seq.mode = 0;
+    seq.position = 40;
+    seq.start();
+    EXPECT_EQ(machines[2].take(), (std::vector<std::string>{"next"}));
+    fixture.run(172 * 4);
+    EXPECT_EQ(seq.position, 0); // rounded down to its bar, then held there
+    EXPECT_EQ(machines[2].count("step"), 4);
+    EXPECT_EQ(machines[2].count("pattern 0"), 0);
+}
+
+TEST_F(NSequencerTest, SongModeSwitchesPatternsAtBarStarts)
+{
+    seq.mode = 1;
+    for (int n = 0; n < 5; ++n) {
+        seq.tracks[n].setPatternAt(0, 0);
+        seq.tracks[n].setPatternAt(1, 2);
+    }
+    seq.start();
+    EXPECT_EQ(machines[0].take(), (std::vector<std::string>{"pattern 0"}));
+    clearLogs();
+    fixture.run(172 * 17);
+    // Synthesizers hear of a pattern only when it changes; the drum machine and mixer every bar.
+    EXPECT_EQ(machines[0].count("pattern 0"), 0);
+    EXPECT_EQ(machines[0].count("pattern 2"), 1);
+    EXPECT_EQ(machines[3].count("pattern 0"), 1);
+    EXPECT_EQ(machines[3].count("pattern 2"), 1);
+    EXPECT_EQ(seq.position, 17 * 16);
+    std::vector<std::string> log = machines[0].take();
+    auto at = std::find(log.begin(), log.end(), "pattern 2");
+    ASSERT_NE(at, log.end());
+    EXPECT_EQ(*(at + 1), "step"); // the switch comes before the bar's first step
+}
+
+TEST_F(NSequencerTest, EmptyBarsSendMinusOne)
+{
+    seq.mode = 1;
+    machines[1].currentPattern = 4;
+    seq.start();
+    EXPECT_EQ(machines[1].currentPattern, -1);
+}
+
+TEST_F(NSequencerTest, LoopJumpsBackAtItsEnd)
+{
+    seq.mode = 1;
+    seq.loopOn = true;
+    seq.loopStart = 1;
+    seq.loopEnd = 3;
+    seq.position = 752; // the last step of bar 2
+    seq.tracks[0].setPatternAt(1, 7);
+    seq.start(); // starts at its bar: 512
+    EXPECT_EQ(seq.position, 512);
+    fixture.run(172 * 15 + 1); // 16 steps: 512 ... 752
+    EXPECT_EQ(seq.position, 256);
+    clearLogs();
+    fixture.run(172);
+    EXPECT_EQ(machines[0].take(), (std::vector<std::string>{"half", "pattern 7", "step"}));
+    EXPECT_EQ(seq.position, 272);
+}
+
+TEST_F(NSequencerTest, LoopJumpChasesAutomation)
+{
+    seq.mode = 1;
+    seq.loopOn = true;
+    seq.loopStart = 0;
+    seq.loopEnd = 1;
+    seq.tracks[2].addEvent(128, 9, 50); // base (0, 9, 0) comes first
+    seq.start();
+    fixture.run(172 * 16 + 1);
+    EXPECT_EQ(machines[2].parameter(1, 9), 0); // back at bar 0, the base value rules again
+    EXPECT_EQ(seq.position, 16);
+    EXPECT_EQ(machines[2].count("P9=50"), 1);
+}
+
+TEST_F(NSequencerTest, LoopOffPlaysOn)
+{
+    seq.mode = 1;
+    seq.loopEnd = 1;
+    seq.start();
+    fixture.run(172 * 20);
+    EXPECT_EQ(seq.position, 20 * 16);
+}
+
+TEST_F(NSequencerTest, AutomationIsAppliedBeforeTheStep)
+{
+    seq.mode = 1;
+    seq.tracks[0].addEvent(16, 1, 99);
+    seq.start();
+    clearLogs();
+    fixture.run(172 * 2);
+    EXPECT_EQ(machines[0].take(), (std::vector<std::string>{"step", "half", "P1=99", "step", "half"}));
+}
+
+TEST_F(NSequencerTest, StopSilencesAndStartResumesAtTheBar)
+{
+    seq.mode = 1;
+    seq.start();
+    fixture.run(172 * 20);
+    seq.stop();
+    EXPECT_FALSE(seq.playing);
+    EXPECT_EQ(machines[4].take().back(), "reset");
+    seq.start();
+    EXPECT_EQ(seq.position, 256);
+    seq.start(); // a second start changes nothing
+    EXPECT_EQ(seq.position, 256);
+}
+
+TEST_F(NSequencerTest, SetModeToSongRelocatesToTheBar)
+{
+    seq.position = 300;
+    seq.tracks[1].addEvent(0, 2, 5);
+    seq.setMode(1);
+    EXPECT_EQ(seq.mode, 1);
+    EXPECT_EQ(seq.position, 256);
+    EXPECT_EQ(machines[1].parameter(1, 2), 5);
+    seq.setMode(0);
+    EXPECT_EQ(machines[0].take().back(), "nextpattern 0");
+    seq.setMode(7); // only two modes exist
+    EXPECT_EQ(seq.mode, 1);
+}
+
+TEST_F(NSequencerTest, LocateGoesToTheBarStart)
+{
+    seq.blockCounter = 50;
+    seq.swingPhase = 1;
+    seq.locate(600);
+    EXPECT_EQ(seq.position, 512);
+    EXPECT_EQ(seq.blockCounter, 0);
+    EXPECT_EQ(seq.swingPhase, 0);
+    EXPECT_EQ(machines[0].take().back(), "pattern 0");
+}
+
+TEST_F(NSequencerTest, LoopSettersRoundToTheNearestBar)
+{
+    seq.setLoopStartAt(200);
+    EXPECT_EQ(seq.loopStart, 1);
+    EXPECT_EQ(seq.loopEnd, 4);
+    seq.setLoopStartAt(1300); // past the end: the end follows
+    EXPECT_EQ(seq.loopStart, 5);
+    EXPECT_EQ(seq.loopEnd, 6);
+    seq.loopStart = 0;
+    seq.setLoopEndAt(100);
+    EXPECT_EQ(seq.loopStart, 0);
+    EXPECT_EQ(seq.loopEnd, 1);
+    seq.loopStart = 3;
+    seq.setLoopEndAt(256);
+    EXPECT_EQ(seq.loopStart, 0);
+    EXPECT_EQ(seq.loopEnd, 1);
+}
+
+TEST_F(NSequencerTest, UntitledClearsTheLoadedMark)
+{
+    seq.loaded = true;
+    seq.setUntitled();
+    EXPECT_EQ(seq.fileName.toUtf8(), "\\(untitled)");
+    EXPECT_FALSE(seq.loaded);
+}

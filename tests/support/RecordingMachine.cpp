@@ -1,0 +1,78 @@
+#include "tests/support/RecordingMachine.h"
+
+#include "engine/NSequencer.h"
+
+#include <algorithm>
+
+void RecordingMachine::onEvent(int kind)
+{
+    if (kind == NSequencer::StepEvent) {
+        log.push_back("step");
+        stepBlocks.push_back(ticksSeen);
+    } else if (kind == NSequencer::HalfStepEvent) {
+        log.push_back("half");
+        halfBlocks.push_back(ticksSeen);
+    } else {
+        log.push_back("event " + std::to_string(kind));
+    }
+}
+
+void RecordingMachine::setParameter(int index, int value)
+{
+    NAutomatable::setParameter(index, value);
+    log.push_back("P" + std::to_string(index) + "=" + std::to_string(value));
+}
+
+void RecordingMachine::setPattern(int pattern)
+{
+    currentPattern = pattern;
+    log.push_back("pattern " + std::to_string(pattern));
+}
+
+void RecordingMachine::setNextPattern(int pattern)
+{
+    log.push_back("nextpattern " + std::to_string(pattern));
+}
+
+std::vector<std::string> RecordingMachine::take()
+{
+    std::vector<std::string> taken;
+    taken.swap(log);
+    return taken;
+}
+
+int RecordingMachine::count(const std::string& word) const
+{
+    return static_cast<int>(std::count(log.begin(), log.end(), word));
+}
+
+SequencerFixture::SequencerFixture()
+{
+    NSequencer& s = NSequencer::instance();
+    s.resetDefaults();
+    for (NSeqTrack& track : s.tracks)
+        track.clear();
+    for (RecordingMachine& m : machines)
+        s.addMachine(&m);
+}
+
+SequencerFixture::~SequencerFixture()
+{
+    NSequencer& s = NSequencer::instance();
+    for (NSeqTrack& track : s.tracks) {
+        track.clear();
+        track.machine = nullptr;
+    }
+    s.resetDefaults();
+    s.fileName = String();
+}
+
+void SequencerFixture::run(int blocks)
+{
+    for (int i = 0; i < blocks; ++i) {
+        for (RecordingMachine& m : machines)
+            m.ticksSeen = block;
+        NSequencer::instance().tick();
+        ++block;
+    }
+}
