@@ -1,0 +1,33 @@
+#include "tests/support/CommandRun.h"
+
+#include "tests/support/TempDir.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+} // namespace
+
+CommandRun CommandRun::run(const std::string& commandLine, const std::string& workingDirectory)
+{
+    TempDir capture;
+    std::string shell = "cd '" + workingDirectory + "' && " + commandLine + " >'" + capture.path("out") + "' 2>'" +
+                        capture.path("err") + "' </dev/null";
+    int raw = std::system(shell.c_str());
+    CommandRun result;
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    result.out = slurp(capture.path("out"));
+    result.err = slurp(capture.path("err"));
+    return result;
+}

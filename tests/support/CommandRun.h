@@ -1,0 +1,12 @@
+#pragma once
+
+#include <string>
+
+// Runs a shell command line and keeps what it printed and how it ended.
+struct CommandRun {
+    int status = -1; // the exit status, or -1 when it did not exit normally
+    std::string out;
+    std::string err;
+
+    static CommandRun run(const std::string& commandLine, const std::string& workingDirectory = ".");
+};
