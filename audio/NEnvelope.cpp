@@ -1,0 +1,92 @@
+#include "audio/NEnvelope.h"
+
+#include <climits>
+
+namespace {
+
+// 32-bit arithmetic that wraps like the device's instead of overflowing.
+std::int32_t mul(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+
+std::int32_t add(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+std::int32_t sub(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
+// Truncating division; the one quotient that does not fit wraps.
+std::int32_t div(std::int32_t a, std::int32_t b)
+{
+    return (a == INT_MIN && b == -1) ? INT_MIN : a / b;
+}
+
+} // namespace
+
+void NEnvelope::reset()
+{
+    decayStep = 0;
+    attackFrames = 100;
+    stage = Attack;
+    rate = 0;
+    level = 0;
+    peak = FullScale;
+}
+
+void NEnvelope::trigger(std::int32_t newPeak, std::int32_t decayFrames)
+{
+    peak = newPeak;
+    if (decayFrames != 0)
+        decayStep = div(newPeak, decayFrames);
+    // An attack needs at least one frame; owners never set less from sound data.
+    std::int32_t frames = attackFrames > 0 ? attackFrames : 1;
+    std::int32_t rise = sub(newPeak, level);
+    rate = div(rise, frames);
+    if (rise < 1000) {
+        // Too small a rise to be heard as an attack (or none at all): start decaying at the peak.
+        level = newPeak;
+        stage = Decay;
+        rate = sub(0, decayStep);
+        return;
+    }
+    stage = Attack;
+    if (rate == 0)
+        rate = 1;
+}
+
+std::int32_t NEnvelope::advance()
+{
+    level = add(level, mul(rate, BlockFrames));
+    if (stage == Attack && level >= peak) {
+        stage = Decay;
+        rate = sub(0, decayStep);
+        level = peak;
+    }
+    std::int32_t answer = level;
+    if (level < 0)
+        level = 0;
+    return answer;
+}
+
+void NEnvelope::apply(std::int32_t* io) const
+{
+    std::int32_t l = level;
+    for (int i = 0; i < BlockFrames; ++i) {
+        io[i] = mul(l >> 10, io[i]) >> 10;
+        l = add(l, rate);
+        if (l > peak)
+            l = peak;
+        if (l < 0)
+            l = 0;
+    }
+}
+
+std::int32_t NEnvelope::curve() const
+{
+    return mul(level >> 6, level >> 6) >> 12;
+}
