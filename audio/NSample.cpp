@@ -1,0 +1,178 @@
+#include "audio/NSample.h"
+
+#include "foundation/ChunkFile.h"
+#include "foundation/MemoryTracker.h"
+
+namespace {
+
+constexpr int PcmFormat = 1;
+constexpr std::int64_t MaxFrames = 0x7FFFFFE0; // the largest whole number of blocks an int holds
+
+// Products and sums wrap at 32 bits, as the engine's arithmetic is defined.
+std::int32_t wrapMul(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+
+std::int32_t wrapAdd(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+bool isSeparator(char16_t c)
+{
+    return c == u'\\' || c == u'/';
+}
+
+// Songs name samples relative to the samples folder; an absolute name is taken as it is.
+String samplePath(const String& name)
+{
+    const char16_t* p = name.c_str();
+    bool absolute = isSeparator(p[0]) || (p[0] != 0 && p[1] == u':' && isSeparator(p[2]));
+    return absolute ? name : String(u"samples/") + name;
+}
+
+String describeFormat(int formatTag, int channels, int blockAlign)
+{
+    return String(u"unsupported format (tag ") + intToString(formatTag) + String(u", ") +
+           intToString(channels) + String(u" channels, ") + intToString(blockAlign) +
+           String(u" bytes per frame); only 16-bit mono PCM plays");
+}
+
+const char16_t* const DefaultKit[NSample::KitSlots] = {
+    u"CR_std.wav", u"CY_std.wav", u"OH_std.wav", u"CH_std.wav", u"HT_std.wav", u"MT_std.wav",
+    u"LT_std.wav", u"CL_std.wav", u"RS_std.wav", u"SN_std.wav", u"SN2_std.wav", u"BD_std.wav",
+};
+
+} // namespace
+
+const char16_t* NSample::defaultKitName(int slot)
+{
+    return slot >= 0 && slot < KitSlots ? DefaultKit[slot] : u"";
+}
+
+NSample::~NSample()
+{
+    destroy();
+}
+
+void NSample::destroy()
+{
+    if (data_ != nullptr) {
+        KESO_OWNER("NSample::destroy");
+        delete[] data_;
+    }
+    data_ = nullptr;
+    length_ = 0;
+    loopEnd_ = 0;
+}
+
+void NSample::create(int frames)
+{
+    name_ = String();
+    destroy();
+    std::int64_t rounded = (static_cast<std::int64_t>(frames < 0 ? 0 : frames) + 31) & ~std::int64_t{31};
+    length_ = static_cast<std::int32_t>(rounded < MaxFrames ? rounded : MaxFrames);
+    loopStart_ = 0;
+    loopEnd_ = length_;
+    loopMode_ = 0;
+    KESO_OWNER("NSample::create");
+    data_ = new std::int16_t[length_]();
+}
+
+bool NSample::load(const String& sampleName)
+{
+    playing_ = false;
+    String kept(sampleName); // the caller's string may be our own name, which create() clears
+    requestedName_ = kept;
+    ChunkFile file(samplePath(kept), true);
+    if (file.failed()) {
+        const String& reason = file.errorText();
+        return refuse(LoadStatus::CannotOpen, reason.length() > 0 ? reason : String(u"cannot be opened"));
+    }
+    if (!readWave(file))
+        return false;
+    name_ = kept;
+    loadStatus_ = LoadStatus::Loaded;
+    loadError_ = String();
+    return true;
+}
+
+bool NSample::refuse(LoadStatus status, const String& reason)
+{
+    loadStatus_ = status;
+    loadError_ = reason;
+    return false;
+}
+
+// A file cut short anywhere never gets this far with a chunk that claims more than the file holds:
+// the chunk reader treats such a chunk as missing, so the previous sound stays.
+bool NSample::readWave(ChunkFile& file)
+{
+    if (!file.descend(chunkTag("RIFF")))
+        return refuse(LoadStatus::NotWave, u"not a WAV file");
+    file.readInt(); // the form type, not checked
+    if (!file.descend(chunkTag("fmt ")))
+        return refuse(LoadStatus::NotWave, u"not a WAV file (no \"fmt \" chunk)");
+    std::uint32_t tagAndChannels = static_cast<std::uint32_t>(file.readInt());
+    int formatTag = static_cast<int>(tagAndChannels & 0xFFFF);
+    int channels = static_cast<int>(tagAndChannels >> 16);
+    file.readInt(); // sample rate: every sample plays at the engine's 44100 frames per second
+    file.readInt(); // byte rate
+    int blockAlign = file.readInt() & 0xFFFF;
+    file.ascend();
+    // Neither case touches the current sound: there is no frame size to make silence of.
+    if (formatTag != PcmFormat || blockAlign == 0)
+        return refuse(LoadStatus::Refused, describeFormat(formatTag, channels, blockAlign));
+    if (!file.descend(chunkTag("data")))
+        return refuse(LoadStatus::NotWave, u"not a WAV file (no \"data\" chunk)");
+    int frames = file.chunkSize() / blockAlign;
+    create(frames);
+    if (blockAlign != 2 || channels != 1)
+        return refuse(LoadStatus::Refused, describeFormat(formatTag, channels, blockAlign));
+    // Whole frames only: an odd last byte belongs to no frame and must not land in the padding.
+    unsigned char* bytes = reinterpret_cast<unsigned char*>(data_);
+    file.readBytes(bytes, frames * 2);
+    for (int i = 0; i < frames; ++i)
+        data_[i] = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return true;
+}
+
+void NSample::trigger(int step, int velocity)
+{
+    if (data_ == nullptr) {
+        playing_ = false;
+        return;
+    }
+    velocity_ = velocity;
+    step_ = step;
+    playing_ = true;
+    position_ = 0;
+    loopMode_ = 0;
+}
+
+void NSample::render(std::int32_t* mix, int volume)
+{
+    if (data_ == nullptr || !playing_)
+        return;
+    // Only a sound replaced or emptied under a sounding voice can put it here; it ends instead of
+    // reading past the buffer.
+    if (position_ < 0 || position_ > length_ - BlockFrames) {
+        playing_ = false;
+        return;
+    }
+    // Other rates are not supported: such a voice stays where it is and mixes nothing.
+    if (step_ == UnitStep) {
+        std::int32_t gain = wrapMul(velocity_, volume) >> 8;
+        const std::int16_t* in = data_ + position_;
+        for (int k = 0; k < BlockFrames; ++k)
+            mix[k] = wrapAdd(mix[k], wrapMul(in[k], gain) >> 8);
+        position_ += BlockFrames;
+    }
+    if (position_ >= loopEnd_) {
+        if (loopMode_ == 1)
+            position_ = loopStart_;
+        else
+            playing_ = false;
+    }
+}
