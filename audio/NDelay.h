@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+// The mixer's echo: a feedback delay line measured in whole 32-frame blocks.
+class NDelay {
+public:
+    static constexpr int BlockFrames = 32;
+    // Stand-in line for a time of zero or less: it is emptied on every setLength, so it stays silent.
+    static constexpr int SilentBlocks = 1000;
+    // Longest line we build (about 12 minutes); a longer time is treated like no time at all.
+    static constexpr int MaxBlocks = 1 << 20;
+
+    NDelay() = default;
+    NDelay(const NDelay&) = delete;
+    NDelay& operator=(const NDelay&) = delete;
+    virtual ~NDelay();
+
+    void create(int blocks);
+    void destroy();
+    void setLength(int blocks);
+    void clear();
+    // Replaces the block with the block of `length` blocks ago, keeping feedback/256 of it in the line.
+    void process(std::int32_t* io);
+
+    int getLength() const { return length; }
+    int getIndex() const { return index; }
+
+    std::int32_t feedback = 0; // 256ths of the delayed block that stay in the line; set by the mixer
+
+private:
+    using Block = std::int32_t[BlockFrames];
+
+    Block* buffer = nullptr;
+    std::int32_t length = 0;
+    std::int32_t index = 0;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+
+// Six parallel feedback comb filters, each with a one-pole lowpass in its loop. The mixer runs two
+// with different comb lengths, one per side, which makes the return stereo.
+class NReverb {
+public:
+    static constexpr int BlockFrames = 32;
+    static constexpr int Combs = 6;
+
+    // The mixer's two instances.
+    static constexpr std::int16_t LeftLengths[Combs] = {1693, 1827, 1965, 2043, 2175, 2357};
+    static constexpr double LeftDecay = 6000.0;
+    static constexpr int LeftDamping = 16400;
+    static constexpr std::int16_t RightLengths[Combs] = {1713, 1787, 2048, 2001, 2276, 2272};
+    static constexpr double RightDecay = 6005.0;
+    static constexpr int RightDamping = 16200;
+
+    // lengths in frames; decay: frames over which a comb's loop gain halves; damping in 14-bit fixed point.
+    NReverb(const std::int16_t (&lengths)[Combs], double decay, int damping);
+    NReverb(const NReverb&) = delete;
+    NReverb& operator=(const NReverb&) = delete;
+    virtual ~NReverb();
+
+    // Replaces the block with the sum of the six combs' delayed values.
+    void process(std::int32_t* io);
+    void clear();
+
+    int getGain(int comb) const { return gain[comb]; }
+
+private:
+    void computeGains(double decay);
+
+    std::int32_t* buffer = nullptr;
+    std::int32_t* line[Combs];
+    std::int32_t combLength[Combs];
+    std::int32_t lowpass[Combs];
+    std::int32_t gain[Combs];   // 14-bit fixed point
+    std::int32_t position[Combs];
+    std::int32_t damping;       // 14-bit fixed point
+    int total = 0;              // frames in buffer
+};
