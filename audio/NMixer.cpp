@@ -1,0 +1,342 @@
+#include "audio/NMixer.h"
+
+#include "engine/NMachine.h"
+#include "engine/NSequencer.h"
+#include "foundation/ChunkFile.h"
+#include "foundation/KESOKeyState.h"
+#include "foundation/KESOServices.h"
+#include "foundation/KESOString.h"
+#include "foundation/MemoryTracker.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cstring>
+
+namespace {
+
+constexpr int Channels = 2;
+constexpr int BytesPerFrame = 4;
+constexpr int SampleRate = 44100;
+// Chunk offsets are 32-bit signed: the data must end before 2 GiB.
+constexpr std::int64_t MaxDataBytes = (INT_MAX - 64) & ~3;
+
+// Every step of the mix is 32-bit integer arithmetic; sums and products wrap instead of trapping.
+std::int32_t mul32(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+
+std::int32_t add32(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+std::int32_t sub32(std::int32_t a, std::int32_t b)
+{
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
+}
+
+// A pan parameter (0..255, 128 centre) as -256..+254.
+std::int32_t panPosition(std::int32_t parameter)
+{
+    return sub32(mul32(parameter, 2), 256);
+}
+
+// Gains in 256ths: the side away from the pan is turned down, the other stays at 255.
+void panGains(std::int32_t p, std::int32_t& left, std::int32_t& right)
+{
+    left = p > 0 ? sub32(255, p) : 255;
+    right = p < 0 ? add32(255, p) : 255;
+}
+
+// dst[k] += (src[k] * gain) >> 8
+void addScaled(std::int32_t* dst, const std::int32_t* src, std::int32_t gain)
+{
+    for (int k = 0; k < NMixer::BlockFrames; ++k)
+        dst[k] = add32(dst[k], mul32(src[k], gain) >> 8);
+}
+
+std::int16_t saturate(std::int32_t v)
+{
+    return static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767));
+}
+
+} // namespace
+
+NMixer::NMixer()
+    : NAutomatable(ParameterCount),
+      reverbLeft(NReverb::LeftLengths, NReverb::LeftDecay, NReverb::LeftDamping),
+      reverbRight(NReverb::RightLengths, NReverb::RightDecay, NReverb::RightDamping)
+{
+}
+
+NMixer::~NMixer() = default;
+
+void NMixer::addMachine(NMachine* m)
+{
+    if (m == nullptr || machineCount >= MaxMachines)
+        return;
+    machines[machineCount++] = m;
+}
+
+void NMixer::render(std::int16_t* out, int frames, int, int, int)
+{
+    NSequencer& sequencer = NSequencer::instance();
+    // Automation applied by the ticks below writes this same set, so later blocks see it.
+    const std::int32_t* p = parameterSets[sequencer.mode];
+    delay.feedback = p[DelayFeedback];
+    const std::int32_t dp = panPosition(p[DelayPan]);
+    delay.setLength(mul32(p[DelaySteps], sequencer.samplesPerStep) / BlockFrames);
+    sequencer.swing = p[Swing];
+    sequencer.setTempo(p[Tempo]);
+    if (frames < BlockFrames)
+        return;
+    const int blocks = frames >> 5;
+    for (int b = 0; b < blocks; ++b) {
+        renderBlock(p, dp, out + b * BlockFrames * Channels);
+        sequencer.tick(); // events of this tick sound from the next block on
+    }
+}
+
+void NMixer::renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* out)
+{
+    std::int32_t left[BlockFrames] = {};
+    std::int32_t right[BlockFrames] = {};
+    std::int32_t delaySend[BlockFrames] = {};
+    std::int32_t reverbSend[BlockFrames] = {};
+    for (int m = 0; m < machineCount; ++m)
+        mixMachine(p, m, left, right, delaySend, reverbSend);
+    addEffectReturns(p, dp, left, right, delaySend, reverbSend);
+    // Master gain 255/1024, then 16-bit saturation.
+    for (int k = 0; k < BlockFrames; ++k) {
+        out[2 * k] = saturate(mul32(left[k], 255) >> 10);
+        out[2 * k + 1] = saturate(mul32(right[k], 255) >> 10);
+    }
+}
+
+void NMixer::mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::int32_t* right,
+                        std::int32_t* delaySend, std::int32_t* reverbSend)
+{
+    const std::int32_t* mp = p + 8 * m;
+    const std::int32_t volume = mp[Volume];
+    if (volume == 0)
+        return; // a silent machine is not rendered at all: its voices wait
+    std::int32_t x[BlockFrames];
+    machines[m]->render(x);
+    if (mp[DistortionOn] != 0)
+        distort(x, mp[Drive], mp[Fold]);
+    if (mp[DelaySend] != 0)
+        addScaled(delaySend, x, mul32(volume, mp[DelaySend]) >> 8);
+    if (p[ReverbLevel] != 0 && mp[ReverbSend] != 0)
+        addScaled(reverbSend, x, mul32(volume, mp[ReverbSend]) >> 8);
+    std::int32_t gl;
+    std::int32_t gr;
+    panGains(panPosition(mp[Pan]), gl, gr);
+    addScaled(left, x, mul32(gl, volume) >> 8);
+    addScaled(right, x, mul32(gr, volume) >> 8);
+}
+
+void NMixer::addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32_t* left, std::int32_t* right,
+                              std::int32_t* delaySend, std::int32_t* reverbSend)
+{
+    delay.process(delaySend);
+    std::int32_t gl;
+    std::int32_t gr;
+    panGains(dp, gl, gr);
+    addScaled(left, delaySend, gl);
+    addScaled(right, delaySend, gr);
+
+    const std::int32_t level = p[ReverbLevel];
+    if (level == 0)
+        return; // both reverbs rest, keeping their tails
+    std::int32_t x[BlockFrames];
+    std::memcpy(x, reverbSend, sizeof(x));
+    reverbLeft.process(reverbSend);
+    if (p[ReverbMono] != 0) {
+        addScaled(right, reverbSend, level);
+    } else {
+        reverbRight.process(x);
+        addScaled(right, x, level);
+    }
+    addScaled(left, reverbSend, level);
+}
+
+void NMixer::distort(std::int32_t* block, std::int32_t drive, std::int32_t fold)
+{
+    const std::int32_t gain = add32(drive, 127);
+    for (int k = 0; k < BlockFrames; ++k) {
+        std::int32_t y = mul32(block[k], gain) >> 6;
+        if (y >= 32768)
+            y = sub32(32768, mul32(sub32(y, 32768), fold) >> 8);
+        else if (y <= -32768)
+            y = sub32(-32768, mul32(add32(y, 32768), fold) >> 8);
+        block[k] = y >> 1;
+    }
+}
+
+void NMixer::setParameter(int index, int value)
+{
+    // A song may automate any of 64 columns; the mixer has 41.
+    if (index < 0 || index >= parameterCount)
+        return;
+    if (index == Tempo) {
+        // The tempo rules both modes and the clock at once.
+        parameterSets[PatternSet][Tempo] = value;
+        parameterSets[SongSet][Tempo] = value;
+        NSequencer::instance().setTempo(value);
+        return;
+    }
+    parameterSets[SongSet][index] = value;
+}
+
+void NMixer::resetDefaults()
+{
+    NAutomatable::resetDefaults();
+    for (std::int32_t* p : parameterSets) {
+        for (int m = 0; m < MaxMachines; ++m)
+            p[8 * m + Pan] = 128;
+        p[8 * 3 + Volume] = 200; // the drum machine
+        p[DelayPan] = 128;
+        p[DelaySteps] = 3;
+        p[Tempo] = 120;
+    }
+}
+
+void NMixer::resetPlayback()
+{
+    for (int m = 0; m < machineCount; ++m)
+        machines[m]->resetPlayback();
+}
+
+void NMixer::clearDelay()
+{
+    delay.clear();
+}
+
+void NMixer::clearReverb()
+{
+    reverbLeft.clear();
+    reverbRight.clear();
+}
+
+namespace {
+
+void writeWavHeader(ChunkFile& file)
+{
+    file.descend(chunkTag("RIFF"));
+    file.writeBytes("WAVE", 4);
+    file.descend(chunkTag("fmt "));
+    // Format tag and channels, rate, bytes per second, block alignment and bits: four 32-bit words.
+    file.writeInt(1 | (Channels << 16));
+    file.writeInt(SampleRate);
+    file.writeInt(SampleRate * BytesPerFrame);
+    file.writeInt(BytesPerFrame | (16 << 16));
+    file.ascend();
+    file.descend(chunkTag("data"));
+}
+
+void toLittleEndian(std::int16_t* samples, int count)
+{
+    if constexpr (std::endian::native == std::endian::big) {
+        for (int i = 0; i < count; ++i) {
+            auto u = static_cast<std::uint16_t>(samples[i]);
+            samples[i] = static_cast<std::int16_t>((u >> 8) | (u << 8));
+        }
+    }
+}
+
+void showWriteFailure(const String& path, const ChunkFile& file)
+{
+    String text = String(u"The .WAV export failed.\nCould not write \"") + path + String(u"\"");
+    if (file.errorText().length() > 0)
+        text += String(u":\n") + file.errorText();
+    KESOServices::instance().showMessage(text, u"Export Failed");
+}
+
+std::int32_t clampToInt(std::int64_t v)
+{
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
+}
+
+} // namespace
+
+NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportProgress& progress)
+{
+    // The file comes first: when it cannot be written, the song is left exactly as it was.
+    ChunkFile file(path, false);
+    if (!file.failed())
+        writeWavHeader(file);
+    if (file.failed() || file.writeFailed()) {
+        file.finish();
+        showWriteFailure(path, file);
+        return ExportResult::Failed;
+    }
+
+    NSequencer& sequencer = NSequencer::instance();
+    sequencer.setMode(1);
+    sequencer.stop();
+    const int remembered = sequencer.position;
+    const std::int64_t barTicks = sequencer.barTicks();
+    const std::int32_t startTicks = clampToInt(sequencer.loopStart * barTicks);
+    const std::int64_t endTicks = sequencer.loopEnd * barTicks;
+    sequencer.setPosition(startTicks);
+    sequencer.loopOn = false; // it stays off afterwards
+    sequencer.start();
+
+    // One step of audio per write.
+    const int blockFrames = std::max(sequencer.samplesPerStep & ~31, BlockFrames);
+    KESO_OWNER("NMixer::exportToWav");
+    std::int16_t* buffer = new std::int16_t[static_cast<size_t>(blockFrames) * 8];
+
+    ExportResult result = renderLoop(file, buffer, blockFrames, startTicks, endTicks, progress);
+
+    file.ascend(); // data
+    file.ascend(); // RIFF
+    sequencer.stop();
+    sequencer.setPosition(remembered);
+    KESO_OWNER("NMixer::exportToWav");
+    delete[] buffer;
+    // finish() also answers for every write before it, the header's lengths included.
+    if (!file.finish()) {
+        showWriteFailure(path, file);
+        result = ExportResult::Failed;
+    }
+    return result;
+}
+
+NMixer::ExportResult NMixer::renderLoop(ChunkFile& file, std::int16_t* buffer, int blockFrames,
+                                        std::int64_t startTicks, std::int64_t endTicks,
+                                        const ExportProgress& progress)
+{
+    NSequencer& sequencer = NSequencer::instance();
+    const int bytes = blockFrames * BytesPerFrame;
+    std::int64_t written = 0;
+    while (sequencer.position < endTicks) {
+        if (written + bytes > MaxDataBytes) {
+            KESOServices::instance().showMessage(u"The .WAV export stopped: the loop is too long for a .WAV file.",
+                                                 u"Export Failed");
+            return ExportResult::Failed;
+        }
+        render(buffer, blockFrames);
+        toLittleEndian(buffer, blockFrames * Channels);
+        const int before = file.position();
+        file.writeBytes(buffer, bytes);
+        if (file.writeFailed()) {
+            // Whatever part of this step reached the disk is left out of the header's lengths.
+            file.seek(before);
+            return ExportResult::Failed;
+        }
+        written += bytes;
+        if (progress)
+            progress(std::min(1.0, static_cast<double>(sequencer.position - startTicks) /
+                                       static_cast<double>(endTicks - startTicks)));
+        if (KESOServices::instance().isKeyDown(KESOKeyState::Escape)) {
+            KESOServices::instance().showMessage(u"The .WAV export was aborted.", u"Aborted");
+            return ExportResult::Aborted;
+        }
+    }
+    if (progress)
+        progress(1.0);
+    return ExportResult::Written;
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "audio/NDelay.h"
+#include "audio/NReverb.h"
+#include "engine/NAutomatable.h"
+
+#include <cstdint>
+#include <functional>
+
+class ChunkFile;
+class NMachine;
+class String;
+
+// Turns the engine's machines into one stereo stream: per block of 32 frames it renders each audible
+// machine, applies its distortion, delay and reverb sends and pan, adds the effect returns, saturates
+// to 16-bit stereo and then ticks the sequencer. The same render feeds the sound card and the export.
+class NMixer : public NAutomatable {
+public:
+    static constexpr int ParameterCount = 41;
+    static constexpr int MaxMachines = 4;
+    static constexpr int BlockFrames = 32;
+
+    // Per machine m, parameter 8m + offset.
+    static constexpr int Volume = 0;
+    static constexpr int Pan = 1;
+    static constexpr int DelaySend = 2;
+    static constexpr int Drive = 3;
+    static constexpr int Fold = 4;
+    static constexpr int DistortionOn = 5;
+    static constexpr int ReverbSend = 6;
+    // Global parameters.
+    static constexpr int DelayPan = 32;
+    static constexpr int DelayFeedback = 33;
+    static constexpr int DelaySteps = 34;
+    static constexpr int ReverbLevel = 35;
+    static constexpr int ReverbMono = 37;
+    static constexpr int Tempo = 39;
+    static constexpr int Swing = 40;
+
+    enum class ExportResult { Written, Aborted, Failed };
+    // Told the fraction of the loop rendered so far (0 to 1) after every step written.
+    using ExportProgress = std::function<void(double fraction)>;
+
+    NMixer();
+    ~NMixer() override;
+
+    // The core hands over the machines to mix, in machine order; they stay the core's.
+    void addMachine(NMachine* machine);
+    int getMachineCount() const { return machineCount; }
+    NMachine* machine(int m) const { return machines[m]; }
+
+    // Renders frames / 32 whole blocks of interleaved 16-bit stereo into out. The format arguments
+    // are always 16 bits, 44100 Hz, 2 channels, and are not read.
+    void render(std::int16_t* out, int frames, int bits = 16, int rate = 44100, int channels = 2);
+
+    // Renders the song's loop into a 44100 Hz 16-bit stereo WAV file; Escape aborts.
+    ExportResult exportToWav(const String& path, const ExportProgress& progress = {});
+
+    void setParameter(int index, int value) override;
+    void resetDefaults() override;
+    void resetPlayback() override;
+
+    void clearDelay();
+    void clearReverb();
+
+    // Distorts one block in place: gain (drive + 127) / 64, excess beyond 16-bit folded back by fold/256,
+    // then halved.
+    static void distort(std::int32_t* block, std::int32_t drive, std::int32_t fold);
+
+private:
+    void renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* out);
+    void mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::int32_t* right,
+                    std::int32_t* delaySend, std::int32_t* reverbSend);
+    void addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32_t* left, std::int32_t* right,
+                          std::int32_t* delaySend, std::int32_t* reverbSend);
+    ExportResult renderLoop(ChunkFile& file, std::int16_t* buffer, int blockFrames, std::int64_t startTicks,
+                            std::int64_t endTicks, const ExportProgress& progress);
+
+    NMachine* machines[MaxMachines] = {};
+    std::int32_t machineCount = 0;
+    NDelay delay;
+    NReverb reverbLeft;
+    NReverb reverbRight;
+};
