@@ -131,10 +131,10 @@ String String::mid(int start, int count) const
     String result;
     if (start >= n || count <= 0)
         return result;
-    int last = start + count - 1;
-    if (last > n - 1 || last < start) // the second test catches start + count overflowing
+    long long last = static_cast<long long>(start) + count - 1;
+    if (last > n - 1)
         last = n - 1;
-    result.assign(buffer_ + start, last - start + 1);
+    result.assign(buffer_ + start, static_cast<int>(last - start + 1));
     return result;
 }
 
