@@ -80,6 +80,13 @@ void NMixer::addMachine(NMachine* m)
     machines[machineCount++] = m;
 }
 
+void NMixer::clearMachines()
+{
+    for (NMachine*& m : machines)
+        m = nullptr;
+    machineCount = 0;
+}
+
 void NMixer::render(std::int16_t* out, int frames, int, int, int)
 {
     NSequencer& sequencer = NSequencer::instance();
@@ -178,7 +185,7 @@ void NMixer::distort(std::int32_t* block, std::int32_t drive, std::int32_t fold)
 void NMixer::setParameter(int index, int value)
 {
     // A song may automate any of 64 columns; the mixer has 41.
-    if (index < 0 || index >= parameterCount)
+    if (!hasParameter(index))
         return;
     if (index == Tempo) {
         // The tempo rules both modes and the clock at once.

@@ -46,6 +46,8 @@ public:
 
     // The core hands over the machines to mix, in machine order; they stay the core's.
     void addMachine(NMachine* machine);
+    // Forgets the machines, for when the core has destroyed them.
+    void clearMachines();
     int getMachineCount() const { return machineCount; }
     NMachine* machine(int m) const { return machines[m]; }
 

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "audio/NMixer.h"
+
+#include <cstdint>
+#include <mutex>
+
+class NBassSynth;
+class NDrumMachine;
+
+// The engine's root: creates the three bass synthesizers and the drum machine, wires them into the
+// mixer and the sequencer (machines 0 to 3, the mixer as machine 4) and destroys them at the end.
+class NVandrelCore {
+public:
+    static constexpr int SynthCount = 3;
+
+    static NVandrelCore& instance();
+
+    NVandrelCore() = default;
+    NVandrelCore(const NVandrelCore&) = delete;
+    NVandrelCore& operator=(const NVandrelCore&) = delete;
+    ~NVandrelCore() = default;
+
+    // Once, before any song is loaded; a second call changes nothing.
+    void init();
+    // Once, after audio output has stopped; nothing may drive the sequencer afterwards.
+    void shutDown();
+
+    // Serialises the playback thread's segment renders with the GUI thread's commands on the song.
+    std::mutex& engineLock() { return lock; }
+
+    NBassSynth* synths[SynthCount] = {};
+    NDrumMachine* drums = nullptr;
+    NMixer mixer;
+
+private:
+    std::int32_t reserved = 0; // kept for its place; the engine does not read it
+    std::mutex lock;
+};
