@@ -392,12 +392,3 @@ TEST_F(NDrumMachineTest, LoadWithoutABankKeepsTheOldOne)
     EXPECT_EQ(drum.currentPattern(1), 0);
     EXPECT_EQ(drum.parameter(NAutomatable::SongSet, 0), 200);
 }
-
-TEST(NDrumMachine, PadsMapToGeneralMidiPercussion)
-{
-    const int notes[NDrumMachine::Slots] = {49, 51, 46, 42, 45, 43, 41, 39, 37, 40, 38, 36};
-    for (int slot = 0; slot < NDrumMachine::Slots; ++slot)
-        EXPECT_EQ(NDrumMachine::midiNote(slot), notes[slot]);
-    EXPECT_EQ(String(NDrumMachine::slotLabel(10)).toUtf8(), "SN");
-    EXPECT_EQ(String(NSample::defaultKitName(10)).toUtf8(), "SN2_std.wav");
-}
