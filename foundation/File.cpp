@@ -6,6 +6,23 @@
 
 File::~File() = default;
 
+bool File::readable(const std::string& name)
+{
+    // The C library opens folders, and blocks forever on a pipe nobody writes to: only plain files
+    // are read.
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(name, error);
+    if (std::filesystem::is_directory(status)) {
+        lastError_ = String::fromUtf8(std::strerror(EISDIR));
+        return false;
+    }
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        lastError_ = u"Not a regular file";
+        return false;
+    }
+    return true;
+}
+
 void File::noteError()
 {
     if (errno != 0)
@@ -16,12 +33,8 @@ bool File::open(const String& path, int mode)
 {
     close();
     std::string name = makeAppPath(path).toUtf8();
-    std::error_code ignored;
-    if (std::filesystem::is_directory(name, ignored)) {
-        // The C library opens folders for reading; it is never what the caller meant.
-        lastError_ = String::fromUtf8(std::strerror(EISDIR));
+    if (mode == Read && !readable(name))
         return false;
-    }
     errno = 0;
     handle_ = std::fopen(name.c_str(), mode == Read ? "rb" : "wb");
     open_ = handle_ != nullptr;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 // A thin file handle. Names are resolved against the program folder before they are opened.
 class File {
@@ -33,6 +34,7 @@ public:
 
 private:
     void noteError();
+    bool readable(const std::string& name);
 
     std::FILE* handle_ = nullptr;
     bool open_ = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -138,6 +139,11 @@ TEST_F(ChunkFileTest, MissingFileFailsWithTheSystemsReason)
 
     ChunkFile folder(String::fromUtf8(dir.path("")), true);
     EXPECT_TRUE(folder.failed());
+
+    ASSERT_EQ(::mkfifo(dir.path("pipe").c_str(), 0600), 0);
+    ChunkFile pipe(dir.file("pipe"), true); // would wait forever for a writer
+    EXPECT_TRUE(pipe.failed());
+    EXPECT_EQ(pipe.errorText().toUtf8(), "Not a regular file");
 
     ChunkFile unwritable(dir.file("no/such/folder/out.bin"), false);
     EXPECT_TRUE(unwritable.failed());
