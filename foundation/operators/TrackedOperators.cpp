@@ -34,6 +34,7 @@ MemoryTracker& tracker()
     return started;
 }
 
+// Starts the run while the program loads, even if nothing is allocated before the entry point.
 [[maybe_unused]] MemoryTracker& startOfRun = tracker();
 
 void* allocate(MemoryTracker::AllocationType type, std::size_t size)
