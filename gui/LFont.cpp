@@ -9,20 +9,20 @@
 namespace {
 
 // The characters of the font images, in glyph order.
-constexpr char16_t characterSet[] = u"ABCDEFGHIJKLMNOPQRSTUVWXYZ\u00C5\u00C4\u00D6"
+constexpr char16_t glyphCharacters[] = u"ABCDEFGHIJKLMNOPQRSTUVWXYZ\u00C5\u00C4\u00D6"
                                     u"abcdefghijklmnopqrstuvwxyz\u00E5\u00E4\u00F6"
                                     u"1234567890.,:!?_@=+-*/%#\"'()$\u00A3\\<>~[]";
 
 constexpr std::array<std::uint16_t, 256> buildCharacterMap()
 {
     std::array<std::uint16_t, 256> map{};
-    for (int g = static_cast<int>(sizeof characterSet / sizeof characterSet[0]) - 2; g >= 0; --g)
-        map[characterSet[g] & 0xFF] = static_cast<std::uint16_t>(g); // backwards: the first occurrence wins
+    for (int g = static_cast<int>(sizeof glyphCharacters / sizeof glyphCharacters[0]) - 2; g >= 0; --g)
+        map[glyphCharacters[g] & 0xFF] = static_cast<std::uint16_t>(g); // backwards: the first occurrence wins
     return map;
 }
 
 constexpr std::array<std::uint16_t, 256> characterMap = buildCharacterMap();
-static_assert(sizeof characterSet / sizeof characterSet[0] == 95, "94 glyphs and the terminator");
+static_assert(sizeof glyphCharacters / sizeof glyphCharacters[0] == 95, "94 glyphs and the terminator");
 static_assert(characterMap[u'A'] == 0 && characterMap[u']'] == 93 && characterMap[u'1'] == 58);
 
 constexpr std::int32_t NoLimit = 65535;
@@ -45,6 +45,11 @@ void LFont::loadProgramFonts(NBitmapCache& cache)
 int LFont::glyphOf(char16_t ch)
 {
     return ch < 256 ? characterMap[ch] : 0;
+}
+
+const char16_t* LFont::characterSet()
+{
+    return glyphCharacters;
 }
 
 void LFont::setImage(KESOBitmap* bitmap)

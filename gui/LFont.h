@@ -20,6 +20,8 @@ public:
     static void loadProgramFonts(NBitmapCache& cache);
     // The glyph of a character; characters outside the set (and above 255) use glyph 0.
     static int glyphOf(char16_t ch);
+    // The 94 characters of the font images, in glyph order, zero-terminated.
+    static const char16_t* characterSet();
 
     // Scans the width strip of the image. A null or empty image gives a font that draws nothing
     // and measures 0.

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Writes 8-bit RGB PNG files without a compression library: the image data goes into stored
+// (uncompressed) deflate blocks, which every PNG reader accepts.
+class PngWriter {
+public:
+    // Pixels are 0x00RRGGBB words, row by row; each is drawn as a zoom x zoom square.
+    static bool write(const std::string& path, const std::vector<std::uint32_t>& pixels, int width, int height,
+                      int zoom);
+
+private:
+    static std::vector<unsigned char> zlibStored(const std::vector<unsigned char>& data);
+    static std::uint32_t crc32(const unsigned char* data, size_t size, std::uint32_t crc = 0);
+    static std::uint32_t adler32(const std::vector<unsigned char>& data);
+    static void appendChunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& data);
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Reads the text files the skin is designed in, line by line, and reports mistakes with the file
+// name and line number.
+class SkinSource {
+public:
+    // False (with the reason in error()) when the file cannot be read.
+    bool open(const std::string& path);
+
+    // The next line without its end; false at the end of the file.
+    bool nextLine(std::string& line);
+    int lineNumber() const { return lineNumber_; }
+
+    // Records a mistake at the current line; always returns false, for `return fail(...)`.
+    bool fail(const std::string& message);
+    const std::string& error() const { return error_; }
+
+private:
+    std::string path_;
+    std::vector<std::string> lines_;
+    int lineNumber_ = 0;
+    std::string error_;
+};
