@@ -112,7 +112,7 @@ void drawFontSamples(LScreenBitmap& screen)
     screen.drawTextShadow(u"Interface: The quick brown fox 0123456789", 6, 168, 0xFFFF, 0x0000, LFont::Interface);
     screen.drawTextShadow(u"jumps over ÅÄÖ åäö .,:!?_@=+-*/%#\"'()$£\\<>~[]", 6, 180, 0xFFFF, 0x0000,
                           LFont::Interface);
-    screen.drawTextShadow(u"Bold: Song Loop Export äö 2026", 6, 192, 0xFFE0, 0x2104, LFont::Bold);
+    screen.drawTextShadow(u"Bold: KMNQRWXY Gkmrvwx 04 ÅÄÖå @#", 6, 192, 0xFFE0, 0x2104, LFont::Bold);
     screen.drawText(u"Grid: a1 b2 c3 d8 L R 0123456789 Pattern", 6, 205, 0xFFFF, LFont::Grid, fillRowMasked, 65535);
 }
 

@@ -25,6 +25,13 @@ bool GlyphSheet::read(SkinSource& source)
             return source.fail("expected \"height\" or \"glyph\": " + line);
         }
     }
+    if (height_ == 0)
+        return source.fail("no \"height\" given");
+    return true;
+}
+
+bool GlyphSheet::checkComplete(SkinSource& source) const
+{
     for (const char16_t* c = LFont::characterSet(); *c != 0; ++c) {
         if (glyphs_.count(*c) == 0) {
             char16_t missing[2] = {*c, 0};
@@ -34,8 +41,19 @@ bool GlyphSheet::read(SkinSource& source)
     return true;
 }
 
+bool GlyphSheet::overrideWith(const GlyphSheet& other)
+{
+    if (other.height_ != height_)
+        return false;
+    for (const auto& [character, rows] : other.glyphs_)
+        glyphs_[character] = rows;
+    return true;
+}
+
 bool GlyphSheet::readGlyph(SkinSource& source, const std::string& header)
 {
+    if (height_ == 0)
+        return source.fail("\"height\" must come before the glyphs");
     std::istringstream fields(header);
     std::string name;
     int firstRow = 0;

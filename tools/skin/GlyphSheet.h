@@ -13,9 +13,13 @@ class SkinSource;
 class GlyphSheet {
 public:
     bool read(SkinSource& source);
+    // False (reported through the source) unless every character of the set has a glyph.
+    bool checkComplete(SkinSource& source) const;
 
     // The same design with every stroke doubled to the right: one pixel wider per glyph.
     GlyphSheet emboldened() const;
+    // Replaces glyphs by those the other sheet draws; false if the heights differ.
+    bool overrideWith(const GlyphSheet& other);
     void makeImage(KESOBitmap& image) const;
 
     int height() const { return height_; }

@@ -19,10 +19,10 @@ struct Image {
     std::vector<unsigned char> tga;
 };
 
-bool readFont(const std::string& path, GlyphSheet& sheet)
+bool readFont(const std::string& path, GlyphSheet& sheet, bool complete)
 {
     SkinSource source;
-    if (source.open(path) && sheet.read(source))
+    if (source.open(path) && sheet.read(source) && (!complete || sheet.checkComplete(source)))
         return true;
     std::fprintf(stderr, "make-skin: %s\n", source.error().c_str());
     return false;
@@ -81,12 +81,20 @@ int main(int argc, char** argv)
 
     GlyphSheet interfaceFont;
     GlyphSheet gridFont;
-    if (!readFont(designs + "realfont2.txt", interfaceFont) || !readFont(designs + "realfont.txt", gridFont))
+    GlyphSheet boldGlyphs;
+    if (!readFont(designs + "realfont2.txt", interfaceFont, true) || !readFont(designs + "realfont.txt", gridFont, true) ||
+        !readFont(designs + "boldfont.txt", boldGlyphs, false))
         return 1;
+    // The bold font is the interface font with every stroke doubled, except where that would fill
+    // a glyph in.
+    GlyphSheet boldFont = interfaceFont.emboldened();
+    if (!boldFont.overrideWith(boldGlyphs)) {
+        std::fprintf(stderr, "make-skin: boldfont.txt must have the height of realfont2.txt\n");
+        return 1;
+    }
     images.push_back(fontImage("realfont2.tga", interfaceFont));
     images.push_back(fontImage("realfont.tga", gridFont));
-    // The bold font is the interface font with every stroke doubled.
-    images.push_back(fontImage("boldfont.tga", interfaceFont.emboldened()));
+    images.push_back(fontImage("boldfont.tga", boldFont));
 
     return writePack(argv[2], images) ? 0 : 1;
 }

@@ -14,5 +14,6 @@ add_custom_command(OUTPUT ${RUZI_SKIN_PACK}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${RUZI_BIN_DIR}/skin
   COMMAND make-skin ${RUZI_SKIN_DESIGNS} ${RUZI_SKIN_PACK}
   DEPENDS make-skin ${RUZI_SKIN_DESIGNS}/icons.txt ${RUZI_SKIN_DESIGNS}/realfont2.txt ${RUZI_SKIN_DESIGNS}/realfont.txt
+          ${RUZI_SKIN_DESIGNS}/boldfont.txt
   COMMENT "Drawing the skin: icons and fonts")
 add_custom_target(skin ALL DEPENDS ${RUZI_SKIN_PACK})
