@@ -268,7 +268,30 @@ std::int32_t clampToInt(std::int64_t v)
 
 } // namespace
 
+// What one export is working with, passed between its stages.
+struct NMixer::ExportRun {
+    ChunkFile& file;
+    std::int16_t* buffer;
+    int blockFrames;
+    std::int64_t startTicks;
+    std::int64_t endTicks;
+    const ExportProgress& progress;
+    std::int64_t rendered = 0; // bytes rendered, kept or not
+};
+
+NMixer::ExportResult NMixer::exportToWav(const String& path)
+{
+    return exportToWav(path, ExportOptions{});
+}
+
 NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportProgress& progress)
+{
+    ExportOptions options;
+    options.progress = progress;
+    return exportToWav(path, options);
+}
+
+NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions& options)
 {
     // The file comes first: when it cannot be written, the song is left exactly as it was.
     ChunkFile file(path, false);
@@ -288,7 +311,7 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportProgres
     const std::int32_t startTicks = clampToInt(sequencer.loopStart * barTicks);
     const std::int64_t endTicks = sequencer.loopEnd * barTicks;
     sequencer.setPosition(startTicks);
-    sequencer.loopOn = false; // it stays off afterwards
+    sequencer.loopOn = options.seamless;
     sequencer.start();
 
     // One step of audio per write.
@@ -296,11 +319,17 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportProgres
     KESO_OWNER("NMixer::exportToWav");
     std::int16_t* buffer = new std::int16_t[static_cast<size_t>(blockFrames) * 8];
 
-    ExportResult result = renderLoop(file, buffer, blockFrames, startTicks, endTicks, progress);
+    ExportRun run{file, buffer, blockFrames, startTicks, endTicks, options.progress};
+    ExportResult result = options.seamless ? renderSeamless(run) : renderLoop(run);
+    if (result == ExportResult::Written && options.tailFrames > 0)
+        result = renderTail(run, options.tailFrames);
+    if (result == ExportResult::Written && options.progress)
+        options.progress(1.0);
 
     file.ascend(); // data
     file.ascend(); // RIFF
     sequencer.stop();
+    sequencer.loopOn = false; // it stays off afterwards
     sequencer.setPosition(remembered);
     KESO_OWNER("NMixer::exportToWav");
     delete[] buffer;
@@ -312,38 +341,77 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportProgres
     return result;
 }
 
-NMixer::ExportResult NMixer::renderLoop(ChunkFile& file, std::int16_t* buffer, int blockFrames,
-                                        std::int64_t startTicks, std::int64_t endTicks,
-                                        const ExportProgress& progress)
+NMixer::ExportResult NMixer::writeStep(ExportRun& run, bool keep)
 {
-    NSequencer& sequencer = NSequencer::instance();
-    const int bytes = blockFrames * BytesPerFrame;
-    std::int64_t written = 0;
-    while (sequencer.position < endTicks) {
-        if (written + bytes > MaxDataBytes) {
-            KESOServices::instance().showMessage(u"The .WAV export stopped: the loop is too long for a .WAV file.",
-                                                 u"Export Failed");
-            return ExportResult::Failed;
-        }
-        render(buffer, blockFrames);
-        toLittleEndian(buffer, blockFrames * Channels);
-        const int before = file.position();
-        file.writeBytes(buffer, bytes);
-        if (file.writeFailed()) {
+    const int bytes = run.blockFrames * BytesPerFrame;
+    if (run.rendered + bytes > MaxDataBytes) {
+        KESOServices::instance().showMessage(u"The .WAV export stopped: the loop is too long for a .WAV file.",
+                                             u"Export Failed");
+        return ExportResult::Failed;
+    }
+    render(run.buffer, run.blockFrames);
+    run.rendered += bytes;
+    if (keep) {
+        toLittleEndian(run.buffer, run.blockFrames * Channels);
+        const int before = run.file.position();
+        run.file.writeBytes(run.buffer, bytes);
+        if (run.file.writeFailed()) {
             // Whatever part of this step reached the disk is left out of the header's lengths.
-            file.seek(before);
+            run.file.seek(before);
             return ExportResult::Failed;
-        }
-        written += bytes;
-        if (progress)
-            progress(std::min(1.0, static_cast<double>(sequencer.position - startTicks) /
-                                       static_cast<double>(endTicks - startTicks)));
-        if (KESOServices::instance().isKeyDown(KESOKeyState::Escape)) {
-            KESOServices::instance().showMessage(u"The .WAV export was aborted.", u"Aborted");
-            return ExportResult::Aborted;
         }
     }
-    if (progress)
-        progress(1.0);
+    if (KESOServices::instance().isKeyDown(KESOKeyState::Escape)) {
+        KESOServices::instance().showMessage(u"The .WAV export was aborted.", u"Aborted");
+        return ExportResult::Aborted;
+    }
+    return ExportResult::Written;
+}
+
+NMixer::ExportResult NMixer::renderLoop(ExportRun& run)
+{
+    NSequencer& sequencer = NSequencer::instance();
+    while (sequencer.position < run.endTicks) {
+        ExportResult result = writeStep(run, true);
+        if (result != ExportResult::Written)
+            return result;
+        if (run.progress)
+            run.progress(std::min(1.0, static_cast<double>(sequencer.position - run.startTicks) /
+                                           static_cast<double>(run.endTicks - run.startTicks)));
+    }
+    return ExportResult::Written;
+}
+
+NMixer::ExportResult NMixer::renderSeamless(ExportRun& run)
+{
+    // With looping on the position never reaches the end, so passes are counted in steps: a pass
+    // ends with the write in which its last step began, as a plain export's does.
+    NSequencer& sequencer = NSequencer::instance();
+    const std::int64_t passSteps = (run.endTicks - run.startTicks) / NSequencer::TicksPerStep;
+    run.rendered = 0;
+    while (sequencer.stepsPlayed < 2 * passSteps) {
+        bool keep = sequencer.stepsPlayed >= passSteps;
+        ExportResult result = writeStep(run, keep);
+        if (result != ExportResult::Written)
+            return result;
+        if (run.progress)
+            run.progress(std::min(1.0, static_cast<double>(sequencer.stepsPlayed) / static_cast<double>(2 * passSteps)));
+    }
+    return ExportResult::Written;
+}
+
+NMixer::ExportResult NMixer::renderTail(ExportRun& run, int frames)
+{
+    // Stopped, the machines fall silent and only what rings in the effects goes on.
+    NSequencer::instance().stop();
+    const int steps = static_cast<int>((static_cast<std::int64_t>(frames) + run.blockFrames - 1) / run.blockFrames);
+    const int lastFrames = frames - (steps - 1) * run.blockFrames;
+    for (int step = 0; step < steps; ++step) {
+        if (step == steps - 1)
+            run.blockFrames = (lastFrames + BlockFrames - 1) & ~(BlockFrames - 1);
+        ExportResult result = writeStep(run, true);
+        if (result != ExportResult::Written)
+            return result;
+    }
     return ExportResult::Written;
 }

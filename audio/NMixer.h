@@ -55,8 +55,20 @@ public:
     // are always 16 bits, 44100 Hz, 2 channels, and are not read.
     void render(std::int16_t* out, int frames, int bits = 16, int rate = 44100, int channels = 2);
 
+    // Two ways of rendering beyond the program's own export, for loops that go into a sampler.
+    struct ExportOptions {
+        // Render the loop twice with looping on and keep the second pass: the tails of its end
+        // already sound at its start, so the file loops without a gap or a cut.
+        bool seamless = false;
+        // Frames rendered after the loop with the song stopped, so that effect tails die out.
+        int tailFrames = 0;
+        ExportProgress progress;
+    };
+
     // Renders the song's loop into a 44100 Hz 16-bit stereo WAV file; Escape aborts.
-    ExportResult exportToWav(const String& path, const ExportProgress& progress = {});
+    ExportResult exportToWav(const String& path);
+    ExportResult exportToWav(const String& path, const ExportProgress& progress);
+    ExportResult exportToWav(const String& path, const ExportOptions& options);
 
     void setParameter(int index, int value) override;
     void resetDefaults() override;
@@ -75,8 +87,11 @@ private:
                     std::int32_t* delaySend, std::int32_t* reverbSend);
     void addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32_t* left, std::int32_t* right,
                           std::int32_t* delaySend, std::int32_t* reverbSend);
-    ExportResult renderLoop(ChunkFile& file, std::int16_t* buffer, int blockFrames, std::int64_t startTicks,
-                            std::int64_t endTicks, const ExportProgress& progress);
+    struct ExportRun;
+    ExportResult renderLoop(ExportRun& run);
+    ExportResult renderSeamless(ExportRun& run);
+    ExportResult renderTail(ExportRun& run, int frames);
+    ExportResult writeStep(ExportRun& run, bool keep);
 
     NMachine* machines[MaxMachines] = {};
     std::int32_t machineCount = 0;

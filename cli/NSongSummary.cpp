@@ -1,7 +1,13 @@
 #include "cli/NSongSummary.h"
 
+#include "audio/NDrumMachine.h"
+#include "engine/NBassSynth.h"
 #include "engine/NSequencer.h"
+#include "engine/NVandrelCore.h"
 #include "foundation/ChunkFile.h"
+
+#include <cstdio>
+#include <set>
 
 namespace {
 
@@ -41,6 +47,48 @@ std::string NSongSummary::arrangementLine(const NSequencer& sequencer, int track
     return line;
 }
 
+std::string NSongSummary::patternsLine(const NSequencer& sequencer, const NVandrelCore& core, int track)
+{
+    std::set<int> used;
+    for (int bar = 0; bar < NSeqTrack::Bars; ++bar) {
+        if (sequencer.tracks[track].patternAt(bar) >= 0)
+            used.insert(sequencer.tracks[track].patternAt(bar));
+    }
+    if (used.empty())
+        return "none";
+    std::string line;
+    for (int pattern : used) {
+        line += (line.empty() ? "" : ", ") + patternName(pattern);
+        if (pattern < NBassSynth::PatternCount) {
+            const std::uint8_t* length =
+                core.synths[track]->patternBytes() + pattern * NBassSynth::PatternBytes + NBassSynth::LengthOffset;
+            int steps = length[0] | (length[1] << 8) | (length[2] << 16) | (length[3] << 24);
+            line += " (" + std::to_string(steps) + " steps)";
+        }
+    }
+    return line;
+}
+
+std::string NSongSummary::kitLines(const NVandrelCore& core)
+{
+    std::string lines;
+    for (int slot = 0; slot < NDrumMachine::Slots; ++slot) {
+        const NSample& sample = core.drums->sample(slot);
+        std::string label = String(NDrumMachine::slotLabel(slot)).toUtf8();
+        std::string state;
+        switch (sample.loadStatus()) {
+        case NSample::LoadStatus::Loaded: state = "loaded"; break;
+        case NSample::LoadStatus::NotLoaded: state = "no sample"; break;
+        default: state = "not loaded: " + sample.loadError().toUtf8(); break;
+        }
+        char slotText[8];
+        std::snprintf(slotText, sizeof slotText, "%2d", slot);
+        lines += std::string("      pad ") + slotText + " " + label + "  " + sample.requestedName().toUtf8() + " (" +
+                 state + ")\n";
+    }
+    return lines;
+}
+
 std::string NSongSummary::automationLine(const NSequencer& sequencer, int track)
 {
     std::string line;
@@ -52,7 +100,7 @@ std::string NSongSummary::automationLine(const NSequencer& sequencer, int track)
     return line.empty() ? "none" : line;
 }
 
-std::string NSongSummary::describe(const NSequencer& s, const String& path)
+std::string NSongSummary::describe(const NSequencer& s, const NVandrelCore& core, const String& path)
 {
     std::string text;
     text += "Song:       " + path.toUtf8() + "\n";
@@ -64,7 +112,11 @@ std::string NSongSummary::describe(const NSequencer& s, const String& path)
             " (end exclusive), " + (s.loopOn ? "on" : "off") + "\n";
     for (int n = 0; n < NSequencer::MachineCount; ++n) {
         text += std::string(machineNames[n]) + "  bars:       " + arrangementLine(s, n) + "\n";
+        if (n < NVandrelCore::SynthCount)
+            text += "      patterns:   " + patternsLine(s, core, n) + "\n";
         text += "      automation: " + automationLine(s, n) + "\n";
+        if (n == 3)
+            text += kitLines(core);
     }
     return text;
 }

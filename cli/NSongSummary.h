@@ -4,13 +4,15 @@
 
 #include <string>
 
+class NVandrelCore;
 class NSequencer;
 
 // A text a musician can read about the loaded song: where it came from, its timing and loop, and
-// for each machine its arrangement and automated parameters.
+// for each machine its arrangement, the patterns it uses, its automated parameters, and the drum
+// kit's samples.
 class NSongSummary {
 public:
-    static std::string describe(const NSequencer& sequencer, const String& path);
+    static std::string describe(const NSequencer& sequencer, const NVandrelCore& core, const String& path);
 
     // "a1" ... "d8" as the sequencer view names patterns, "-" for an empty bar.
     static std::string patternName(int pattern);
@@ -18,5 +20,7 @@ public:
 private:
     static std::string creatorLine(const String& path);
     static std::string arrangementLine(const NSequencer& sequencer, int track);
+    static std::string patternsLine(const NSequencer& sequencer, const NVandrelCore& core, int track);
     static std::string automationLine(const NSequencer& sequencer, int track);
+    static std::string kitLines(const NVandrelCore& core);
 };

@@ -1,45 +1,39 @@
-// ruzi-render: loads a song as the program does and reports on it.
+// ruzi-render: renders a song's loop into a WAV file exactly as the program's "Export Loop to
+// WAV..." does, or prints a summary of the song.
+#include "cli/NProgressBar.h"
+#include "cli/NRenderOptions.h"
+#include "cli/NRenderSession.h"
 #include "cli/NSongSummary.h"
-#include "engine/NAutomatable.h"
-#include "engine/NSequencer.h"
+#include "engine/NVandrelCore.h"
+#include "foundation/KESOMessageBox.h"
 #include "foundation/KESOServices.h"
+#include "platform/InterruptKeyState.h"
 #include "platform/LinuxProgramPath.h"
 #include "platform/StderrMessageBox.h"
+#include "platform/Terminal.h"
 
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <string>
 
 namespace {
 
-enum ExitCode { Loaded = 0, BadUsage = 1, CannotOpen = 2, NotASong = 3 };
+enum ExitCode { Written = 0, BadUsage = 1, CannotOpen = 2, NotASong = 3, CannotWrite = 4, Aborted = 5 };
 
-const char* const usage =
-    "usage: ruzi-render [SONG.vdl] --info\n"
-    "  --info   print a summary of the song (the bundled default song without SONG)\n";
-
-struct Options {
-    bool info = false;
-    std::string song;
-};
-
-bool parse(int argc, char** argv, Options& options)
-{
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--info")
-            options.info = true;
-        else if (!arg.empty() && arg[0] == '-')
-            return false;
-        else if (options.song.empty())
-            options.song = arg;
-        else
-            return false;
+// Messages for the terminal; --quiet keeps only the ones that report a failure.
+class CommandLineMessages : public KESOMessageBox {
+public:
+    explicit CommandLineMessages(bool quiet) : quiet_(quiet) {}
+    void show(const String& text, const String& caption) override
+    {
+        if (!quiet_ || !(caption == String(u"Version Warning")))
+            stderrBox_.show(text, caption);
     }
-    return true;
-}
+
+private:
+    bool quiet_;
+    StderrMessageBox stderrBox_;
+};
 
 // A name from the command line is relative to the working directory, not the program folder.
 String commandLinePath(const std::string& name)
@@ -49,49 +43,90 @@ String commandLinePath(const std::string& name)
     return String::fromUtf8(error ? name : absolute.string());
 }
 
+std::string defaultOutputName(const std::string& song)
+{
+    std::filesystem::path name = std::filesystem::path(song.empty() ? "newsong.vdl" : song).filename();
+    return name.replace_extension(".wav").string();
+}
+
+int loadFailure(NSequencer::LoadResult result, const String& path)
+{
+    if (result == NSequencer::LoadResult::CannotOpen) {
+        std::fprintf(stderr, "ruzi-render: cannot open %s: %s\n", path.toUtf8().c_str(),
+                     NSequencer::instance().loadError.toUtf8().c_str());
+        return CannotOpen;
+    }
+    std::fprintf(stderr, "ruzi-render: %s is not a song\n", path.toUtf8().c_str());
+    return NotASong;
+}
+
+int render(NRenderSession& session, const NRenderOptions& options)
+{
+    NSequencer& sequencer = NSequencer::instance();
+    if (options.startBar)
+        sequencer.loopStart = *options.startBar;
+    if (options.endBar)
+        sequencer.loopEnd = *options.endBar;
+    if (sequencer.loopEnd <= sequencer.loopStart) {
+        std::fprintf(stderr, "ruzi-render: the loop is empty: it ends at bar %d, which is not after its start at bar %d\n",
+                     sequencer.loopEnd, sequencer.loopStart);
+        return BadUsage;
+    }
+    String output = commandLinePath(options.output.empty() ? defaultOutputName(options.song) : options.output);
+    NProgressBar progress(!options.quiet && Terminal::errorIsTerminal());
+    NMixer::ExportOptions exportOptions;
+    exportOptions.seamless = options.seamless;
+    exportOptions.tailFrames = static_cast<int>(options.tailSeconds * 44100 + 0.5);
+    exportOptions.progress = [&progress](double fraction) { progress.update(fraction); };
+
+    NMixer::ExportResult result = session.exportLoop(output, exportOptions);
+    if (result == NMixer::ExportResult::Failed)
+        return CannotWrite;
+    std::error_code error;
+    auto bytes = std::filesystem::file_size(output.toUtf8(), error);
+    double seconds = error || bytes < 44 ? 0 : static_cast<double>((bytes - 44) / 4) / 44100;
+    if (result == NMixer::ExportResult::Aborted)
+        return Aborted;
+    progress.finish(seconds);
+    if (!options.quiet)
+        std::printf("Wrote %s: %.3f s, 44100 Hz 16-bit stereo\n", output.toUtf8().c_str(), seconds);
+    return Written;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    Options options;
-    if (!parse(argc, argv, options)) {
-        std::fputs(usage, stderr);
-        return BadUsage;
-    }
-    if (!options.info) {
-        std::fputs("ruzi-render: this build only prints song summaries; use --info\n", stderr);
-        std::fputs(usage, stderr);
+    NRenderOptions options;
+    std::string error;
+    if (!NRenderOptions::parse(argc, argv, options, error)) {
+        std::fprintf(stderr, "ruzi-render: %s\n%s", error.c_str(), NRenderOptions::usage());
         return BadUsage;
     }
 
     LinuxProgramPath programPath;
-    StderrMessageBox messages;
-    KESOServices::instance().programPath = &programPath;
-    KESOServices::instance().messageBox = &messages;
+    CommandLineMessages messages(options.quiet);
+    InterruptKeyState keys;
+    KESOServices& services = KESOServices::instance();
+    services.programPath = &programPath;
+    services.messageBox = &messages;
+    services.keyState = &keys;
 
-    // Parameter-only stand-ins for the five machines, in machine order.
-    const int parameterCounts[NSequencer::MachineCount] = {20, 20, 20, 27, 41};
-    std::unique_ptr<NAutomatable> machines[NSequencer::MachineCount];
-    NSequencer& sequencer = NSequencer::instance();
-    for (int n = 0; n < NSequencer::MachineCount; ++n) {
-        machines[n] = std::make_unique<NAutomatable>(parameterCounts[n]);
-        sequencer.addMachine(machines[n].get());
-    }
-    sequencer.setMode(0);
-    sequencer.setMode(1);
-
-    String defaultSong = u"data/newsong.vdl";
-    String path = options.song.empty() ? makeAppPath(defaultSong) : commandLinePath(options.song);
-    NSequencer::LoadResult result = sequencer.loadSong(path);
-    if (result == NSequencer::LoadResult::CannotOpen) {
-        std::fprintf(stderr, "ruzi-render: cannot open %s: %s\n", path.toUtf8().c_str(),
-                     sequencer.loadError.toUtf8().c_str());
+    NRenderSession session;
+    if (!session.startUp()) {
+        std::fprintf(stderr, "ruzi-render: the bundled song %s is missing: %s\n",
+                     NRenderSession::defaultSongPath().toUtf8().c_str(),
+                     NSequencer::instance().loadError.toUtf8().c_str());
         return CannotOpen;
     }
-    if (result == NSequencer::LoadResult::NotASong) {
-        std::fprintf(stderr, "ruzi-render: %s is not a song\n", path.toUtf8().c_str());
-        return NotASong;
+    String path = options.song.empty() ? NRenderSession::defaultSongPath() : commandLinePath(options.song);
+    NSequencer::LoadResult loaded = session.loadSong(path);
+    if (loaded != NSequencer::LoadResult::Loaded)
+        return loadFailure(loaded, path);
+
+    if (options.info) {
+        std::fputs(NSongSummary::describe(NSequencer::instance(), NVandrelCore::instance(), path).c_str(), stdout);
+        return Written;
     }
-    std::fputs(NSongSummary::describe(sequencer, path).c_str(), stdout);
-    return Loaded;
+    return render(session, options);
 }

@@ -49,6 +49,7 @@ void NSequencer::resetDefaults()
     playing = false;
     recording = false;
     swingPhase = 0;
+    stepsPlayed = 0;
     loaded = false;
 }
 
@@ -119,6 +120,7 @@ void NSequencer::start()
         return;
     blockCounter = blocksPerStep; // the very first tick begins a step
     swingPhase = 0;
+    stepsPlayed = 0;
     playing = true;
     position = barStart(position);
     for (int n = 0; n < machineCount; ++n) {
@@ -181,6 +183,7 @@ void NSequencer::startStep()
     }
     swingPhase ^= 1;
     blockCounter = 1; // the current block is the first of the new step
+    ++stepsPlayed;
 }
 
 void NSequencer::setLoopStartAt(int ticks)

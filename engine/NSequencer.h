@@ -64,6 +64,7 @@ public:
     bool playing = false;
     bool recording = false;
     int swingPhase = 0;
+    long long stepsPlayed = 0; // steps begun since start(), for renders that count passes of a loop
     String fileName;
     bool loaded = false;
     String loadError; // the system's reason when the last load could not open its file

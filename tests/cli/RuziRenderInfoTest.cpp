@@ -34,6 +34,9 @@ TEST_F(RuziRenderInfo, SummarisesASong)
     song.loopOn = 0;
     song.machines[0].arrangement = {0, -1, 31, 9};
     song.machines[3].arrangement = {1};
+    song.machines[4].patternSet.assign(41, 0);
+    song.machines[4].patternSet[39] = 140; // during playback the mixer's tempo rules
+    song.machines[4].songSet = song.machines[4].patternSet;
     song.machines[4].automation = {{16, 39, 130}, {32, 39, 140}, {64, 2, 5}};
     ASSERT_TRUE(NSongBuilder::write(song, dir.file("groove.vdl")));
 

@@ -49,6 +49,26 @@ std::vector<std::int32_t> synthParameters(int waveform, int cutoff)
     return p;
 }
 
+std::vector<std::int32_t> mixerParameters()
+{
+    std::vector<std::int32_t> p(41, 0);
+    const int volumes[4] = {210, 150, 130, 220};
+    const int pans[4] = {128, 96, 170, 128};
+    for (int m = 0; m < 4; ++m) {
+        p[8 * m + 0] = volumes[m];
+        p[8 * m + 1] = pans[m];
+    }
+    p[8 * 1 + 2] = 90;  // delay send of the second synthesizer
+    p[8 * 2 + 6] = 120; // reverb send of the third
+    p[8 * 3 + 6] = 40;
+    p[32] = 128; // delay return centred
+    p[33] = 100; // delay feedback
+    p[34] = 3;   // delay time in steps
+    p[35] = 90;  // reverb level
+    p[39] = 120; // tempo
+    return p;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -73,6 +93,9 @@ int main(int argc, char** argv)
         song.machines[n].songSet = song.machines[n].patternSet;
     }
     composeDrums(song.drums);
+    song.drums.hasKit = false; // the default kit
+    song.machines[4].patternSet = mixerParameters();
+    song.machines[4].songSet = song.machines[4].patternSet;
 
     song.machines[0].arrangement = {0, 0, 1, 1, 0, 0, 1, 1};
     song.machines[1].arrangement = {-1, -1, 0, 0, 0, 0, 1, 1};

@@ -48,14 +48,15 @@ struct NSynthBank {
 };
 
 // The drum machine's bank: 32 patterns of 16 steps of 12 pad bytes, a length and 4 spare bytes; and
-// the kit, one sample name per pad (an empty name writes no chunk for the pad).
+// the kit, one sample name per pad (an empty name writes no chunk for the pad, which then keeps
+// whatever sound it had).
 struct NDrumBank {
     static constexpr int Patterns = 32;
     static constexpr int PatternBytes = 200;
     static constexpr int Pads = 12;
 
     std::array<std::uint8_t, Patterns * PatternBytes> bytes{};
-    bool hasKit = true;
+    bool hasKit = true; // false writes no kit chunk: the drum machine then plays the default kit
     std::array<String, Pads> samples;
 
     void setHit(int pattern, int step, int pad, int velocity);

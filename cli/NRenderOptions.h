@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// What the command line asked for.
+struct NRenderOptions {
+    std::string song;   // empty: the bundled default song
+    std::string output; // empty: the song's name with .wav, in the working directory
+    std::optional<int> startBar;
+    std::optional<int> endBar;
+    bool info = false;
+    bool quiet = false;
+    bool seamless = false;
+    double tailSeconds = 0;
+
+    // False with a reason in `error` when the arguments make no sense.
+    static bool parse(int argc, char** argv, NRenderOptions& options, std::string& error);
+    static const char* usage();
+};

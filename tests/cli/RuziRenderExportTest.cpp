@@ -1,0 +1,127 @@
+#include "tests/support/CommandRun.h"
+#include "tests/support/TempDir.h"
+#include "tools/songbuilder/NSongBuilder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string renderer = std::string(RUZI_BIN_DIR) + "/ruzi-render";
+
+// At 120 bpm a step is 5504 frames of 4 bytes; the bundled song loops 4 bars of 16 steps.
+constexpr std::size_t StepBytes = 5504 * 4;
+constexpr std::size_t BundledLoopBytes = 4 * 16 * StepBytes;
+
+class RuziRenderExport : public ::testing::Test {
+protected:
+    CommandRun render(const std::string& arguments) { return CommandRun::run(renderer + " " + arguments, dir.path("")); }
+
+    std::string sox(const std::string& query, const std::string& file)
+    {
+        CommandRun run = CommandRun::run("sox --i " + query + " '" + dir.path(file) + "'");
+        return run.out;
+    }
+
+    TempDir dir;
+};
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(RuziRenderExport, RendersTheBundledLoopIntoAWavThatOthersRead)
+{
+    CommandRun run = render("");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, "Wrote " + dir.path("newsong.wav") + ": 7.988 s")) << run.out;
+    std::vector<unsigned char> wav = dir.readBytes("newsong.wav");
+    ASSERT_EQ(wav.size(), 44 + BundledLoopBytes);
+    EXPECT_EQ(sox("-r", "newsong.wav"), "44100\n");
+    EXPECT_EQ(sox("-c", "newsong.wav"), "2\n");
+    EXPECT_EQ(sox("-b", "newsong.wav"), "16\n");
+    EXPECT_EQ(sox("-s", "newsong.wav"), std::to_string(BundledLoopBytes / 4) + "\n");
+}
+
+TEST_F(RuziRenderExport, TheSameSongGivesTheSameBytes)
+{
+    ASSERT_EQ(render("-o first.wav --quiet").status, 0);
+    CommandRun second = render("-o second.wav --quiet");
+    ASSERT_EQ(second.status, 0);
+    EXPECT_TRUE(second.out.empty() && second.err.empty()) << second.out << second.err;
+    EXPECT_EQ(dir.readBytes("first.wav"), dir.readBytes("second.wav"));
+}
+
+TEST_F(RuziRenderExport, LoopBarsFromTheCommandLine)
+{
+    ASSERT_EQ(render("--start 1 --end 2 -o one.wav").status, 0);
+    EXPECT_EQ(dir.readBytes("one.wav").size(), 44 + 16 * StepBytes); // one bar: 352256 bytes of data
+
+    CommandRun empty = render("--start 3 --end 3");
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_TRUE(contains(empty.err, "the loop is empty")) << empty.err;
+    EXPECT_EQ(render("--end 0").status, 1);
+    EXPECT_EQ(render("--start x").status, 1);
+    EXPECT_EQ(render("--tail").status, 1);
+}
+
+TEST_F(RuziRenderExport, NamesTheOutputAfterTheSong)
+{
+    NSongDescription song;
+    song.loopStart = 0;
+    song.loopEnd = 1;
+    ASSERT_TRUE(NSongBuilder::write(song, dir.file("My Groove.vdl")));
+    ASSERT_EQ(render("'My Groove.vdl'").status, 0);
+    EXPECT_EQ(dir.readBytes("My Groove.wav").size(), 44 + 16 * StepBytes);
+}
+
+TEST_F(RuziRenderExport, ExitStatusSaysWhatWentWrong)
+{
+    EXPECT_EQ(render("absent.vdl").status, 2);
+    dir.writeBytes("text.vdl", {'x', 'y', 'z', '\n'});
+    EXPECT_EQ(render("text.vdl").status, 3);
+
+    CommandRun noFolder = render("-o no/such/folder/out.wav");
+    EXPECT_EQ(noFolder.status, 4);
+    EXPECT_TRUE(contains(noFolder.err, "no/such/folder/out.wav")) << noFolder.err;
+    EXPECT_EQ(render("-o /dev/full").status, 4);
+}
+
+TEST_F(RuziRenderExport, CtrlCAbortsAndLeavesAValidWav)
+{
+    // 999 bars take long enough to be interrupted.
+    CommandRun run = CommandRun::run("(" + renderer + " --end 999 -o long.wav & pid=$!; sleep 1; kill -INT $pid; wait $pid)",
+                                     dir.path(""));
+    EXPECT_EQ(run.status, 5) << run.err;
+    EXPECT_TRUE(contains(run.err, "The .WAV export was aborted.")) << run.err;
+    std::vector<unsigned char> wav = dir.readBytes("long.wav");
+    ASSERT_GT(wav.size(), 44u);
+    EXPECT_EQ((wav.size() - 44) % StepBytes, 0u); // whole steps, and the header says so
+    EXPECT_EQ(sox("-s", "long.wav"), std::to_string((wav.size() - 44) / 4) + "\n");
+}
+
+TEST_F(RuziRenderExport, SeamlessKeepsTheLengthAndCarriesTheTailsIn)
+{
+    ASSERT_EQ(render("-o plain.wav --quiet").status, 0);
+    ASSERT_EQ(render("--seamless -o seamless.wav --quiet").status, 0);
+    std::vector<unsigned char> plain = dir.readBytes("plain.wav");
+    std::vector<unsigned char> seamless = dir.readBytes("seamless.wav");
+    ASSERT_EQ(seamless.size(), plain.size());
+    // The bundled song's delay and reverb still ring from the loop's end when it starts again.
+    std::vector<unsigned char> firstStepPlain(plain.begin() + 44, plain.begin() + 44 + StepBytes);
+    std::vector<unsigned char> firstStepSeamless(seamless.begin() + 44, seamless.begin() + 44 + StepBytes);
+    EXPECT_NE(firstStepPlain, firstStepSeamless);
+}
+
+TEST_F(RuziRenderExport, TailRendersOnAfterTheLoop)
+{
+    ASSERT_EQ(render("-o plain.wav --quiet").status, 0);
+    ASSERT_EQ(render("--tail 1.5 -o tail.wav --quiet").status, 0);
+    std::vector<unsigned char> plain = dir.readBytes("plain.wav");
+    std::vector<unsigned char> tail = dir.readBytes("tail.wav");
+    // 1.5 s is 66150 frames, rounded up to whole blocks of 32.
+    ASSERT_EQ(tail.size(), plain.size() + 66176 * 4);
+    EXPECT_TRUE(std::equal(plain.begin() + 44, plain.end(), tail.begin() + 44));
+}
