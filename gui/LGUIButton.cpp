@@ -104,6 +104,9 @@ void LGUIButton::mouseUp(int px, int py)
 void LGUIButton::setValue(int value)
 {
     armed = value != 0;
+    // A toggle shows its state at once; otherwise its look would contradict it until pressed.
+    if (isToggle())
+        down = armed;
     invalidate();
 }
 

@@ -19,7 +19,7 @@ public:
     void mouseDown(int px, int py) override;
     void mouseMove(int px, int py, bool buttonDown) override;
     void mouseUp(int px, int py) override;
-    // Sets the toggle state; the pressed look follows on the next press.
+    // Sets the toggle state, and with it a toggle button's pressed look.
     void setValue(int value) override;
 
     // Takes effect at the next redraw.

@@ -1,5 +1,7 @@
 #include "gui/LScreenBitmap.h"
 
+#include "foundation/MemoryTracker.h"
+
 #include <algorithm>
 
 KESORect LScreenBitmap::dirtyRects_[LScreenBitmap::MaxDirtyRects];
@@ -7,6 +9,8 @@ int LScreenBitmap::dirtyCount_ = 0;
 
 LScreenBitmap& LScreenBitmap::instance()
 {
+    // The tracker is made first so that it outlives the release of the pixels at exit.
+    MemoryTracker::instance();
     static LScreenBitmap screen;
     return screen;
 }

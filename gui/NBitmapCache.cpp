@@ -20,6 +20,8 @@ bool sameKey(const char16_t* a, const char16_t* b)
 
 NBitmapCache& NBitmapCache::instance()
 {
+    // The tracker is made first so that it outlives the releases the cache makes at exit.
+    MemoryTracker::instance();
     static NBitmapCache cache;
     return cache;
 }

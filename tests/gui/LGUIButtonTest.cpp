@@ -95,11 +95,14 @@ TEST_F(LGUIButtonTest, ToggleButtonFlipsAndFiresOnPress)
     button->mouseDown(20, 20);
     EXPECT_FALSE(button->down);
     EXPECT_EQ(sink.events, (std::vector<LGUIEvent>{{1, Play, 1, 0, 0}, {1, Play, 0, 0, 0}}));
-    button->setValue(1); // the state, not the look
+    button->dirty = false;
+    button->setValue(1);
     EXPECT_TRUE(button->armed);
-    EXPECT_FALSE(button->down);
+    EXPECT_TRUE(button->down); // the look follows the state
+    EXPECT_TRUE(button->dirty);
     button->mouseDown(20, 20);
     EXPECT_EQ(sink.events.back().value, 0);
+    EXPECT_FALSE(button->down);
 }
 
 TEST_F(LGUIButtonTest, DisabledButtonIgnoresInput)
