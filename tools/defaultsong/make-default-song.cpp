@@ -94,6 +94,10 @@ int main(int argc, char** argv)
     }
     composeDrums(song.drums);
     song.drums.hasKit = false; // the default kit
+    song.machines[3].patternSet.assign(27, 0);
+    for (int pad = 0; pad < 12; ++pad)
+        song.machines[3].patternSet[pad] = 200; // every pad at its usual volume
+    song.machines[3].songSet = song.machines[3].patternSet;
     song.machines[4].patternSet = mixerParameters();
     song.machines[4].songSet = song.machines[4].patternSet;
 
