@@ -11,7 +11,7 @@ namespace {
 
 enum Variant { Plain = 0, Dual = 1, Ring = 2, RingDual = 3 };
 
-void renderBlocks(benchmark::State& state)
+void BassSynthBlock(benchmark::State& state)
 {
     NTables::buildTables();
     NSequencer::instance().mode = 0;
@@ -39,7 +39,7 @@ void renderBlocks(benchmark::State& state)
 
 } // namespace
 
-BENCHMARK(renderBlocks)
+BENCHMARK(BassSynthBlock)
     ->ArgNames({"wave", "variant"})
     ->Args({NOscillator::Saw, Plain})
     ->Args({NOscillator::Square, Plain})
