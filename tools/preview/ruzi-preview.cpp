@@ -66,29 +66,30 @@ LGUIPanel* buildPanel()
     panel->addChild(button(u"Exit DavEdirorar", "EXIT", 125, 94, 100, 20, LGUIButton::IconLeft, u"off.tga"));
     panel->addChild(song);
 
-    LGUIButton* toggle = button(u"Toggle", "TOGL", 15, 122, 50, 17, LGUIButton::Toggle, nullptr);
-    toggle->mouseDown(20, 130); // shown pressed
+    LGUIButton* toggle = button(u"Toggle", "TOGL", 15, 120, 50, 17, LGUIButton::Toggle, nullptr);
+    toggle->mouseDown(20, 128); // shown pressed
     panel->addChild(toggle);
-    LGUIButton* disabled = button(u"Disabled", "DISA", 70, 122, 50, 17, 0, nullptr);
+    LGUIButton* disabled = button(u"Disabled", "DISA", 70, 120, 50, 17, 0, nullptr);
     disabled->setEnabled(false);
     panel->addChild(disabled);
-    LGUIButton* disabledIcon = button(u"Rec", "RECO", 125, 122, 40, 17, 0, u"rec.tga");
+    LGUIButton* disabledIcon = button(u"Rec", "RECO", 125, 120, 40, 17, 0, u"rec.tga");
     disabledIcon->setEnabled(false);
     panel->addChild(disabledIcon);
-    panel->addChild(new LGUICheckBox(u"Loop", commandCode("LOOP"), 172, 122, 45, 9, true, 1));
-    panel->addChild(new LGUICheckBox(u"Sync", commandCode("SYNC"), 172, 133, 45, 9, false, 2));
+    panel->addChild(new LGUICheckBox(u"Loop", commandCode("LOOP"), 172, 119, 45, 9, true, 1));
+    panel->addChild(new LGUICheckBox(u"Sync", commandCode("SYNC"), 172, 130, 45, 9, false, 2));
 
-    panel->addChild(new LGUILabel(u"Set up a loop and press the Export... button.", 120, 157, 0xFFFF, 1));
+    panel->addChild(new LGUILabel(u"Set up a loop and press the Export... button.", 120, 160, 0xFFFF, 1));
     panel->addChild(new LGUILabel(u"Loop:", 15, 220, 0xFFFF, 0));
     panel->addChild(button(u"Set Start", "LSTR", 45, 215, 60, 17, 0, nullptr));
     panel->addChild(button(u"Set End", "LEND", 110, 215, 60, 17, 0, nullptr));
     return panel;
 }
 
-// The transport bar of the sequencer view, with the small icon buttons, some of them disabled.
-LGUIContainer* buildTransport()
+// The transport bar of the sequencer view, with the small icon buttons; only the view's working
+// buttons are enabled unless `allEnabled` (to see every icon in colour).
+LGUIContainer* buildTransport(int y, bool allEnabled)
 {
-    LGUIContainer* bar = new LGUIContainer(0, 306, 240, 14);
+    LGUIContainer* bar = new LGUIContainer(0, y, 240, 14);
     struct Spec {
         const char16_t* icon;
         int x, w;
@@ -101,7 +102,7 @@ LGUIContainer* buildTransport()
                             {u"backward.tga", 134, 17, true}, {u"forward.tga", 152, 17, true}};
     for (const Spec& spec : buttons) {
         LGUIButton* b = button(nullptr, "NONE", spec.x, 0, spec.w, 13, 0, spec.icon);
-        b->setEnabled(spec.enabled);
+        b->setEnabled(spec.enabled || allEnabled);
         bar->addChild(b);
     }
     return bar;
@@ -109,11 +110,11 @@ LGUIContainer* buildTransport()
 
 void drawFontSamples(LScreenBitmap& screen)
 {
-    screen.drawTextShadow(u"Interface: The quick brown fox 0123456789", 6, 168, 0xFFFF, 0x0000, LFont::Interface);
-    screen.drawTextShadow(u"jumps over ÅÄÖ åäö .,:!?_@=+-*/%#\"'()$£\\<>~[]", 6, 180, 0xFFFF, 0x0000,
+    screen.drawTextShadow(u"Interface: The quick brown fox 0123456789", 6, 167, 0xFFFF, 0x0000, LFont::Interface);
+    screen.drawTextShadow(u"jumps over ÅÄÖ åäö .,:!?_@=+-*/%#\"'()$£\\<>~[]", 6, 178, 0xFFFF, 0x0000,
                           LFont::Interface);
-    screen.drawTextShadow(u"Bold: KMNQRWXY Gkmrvwx 04 ÅÄÖå @#", 6, 192, 0xFFE0, 0x2104, LFont::Bold);
-    screen.drawText(u"Grid: a1 b2 c3 d8 L R 0123456789 Pattern", 6, 205, 0xFFFF, LFont::Grid, fillRowMasked, 65535);
+    screen.drawTextShadow(u"Bold: KMNQRWXY Gkmrvwx 04 ÅÄÖå @#", 6, 189, 0xFFE0, 0x2104, LFont::Bold);
+    screen.drawText(u"Grid: a1 b2 c3 d8 L R 0123456789 Pattern", 6, 201, 0xFFFF, LFont::Grid, fillRowMasked, 65535);
 }
 
 // A glimpse of the sequencer view's grid, to judge the grid font in its 9-pixel rows.
@@ -163,7 +164,8 @@ int main(int argc, char** argv)
     root.addChild(second);
     root.addChild(tabs);
     root.addChild(panel);
-    root.addChild(buildTransport());
+    root.addChild(buildTransport(306, false));
+    panel->addChild(buildTransport(140, true));
     drawGrid(screen);
     root.draw(0, 0);
     drawFontSamples(screen);
