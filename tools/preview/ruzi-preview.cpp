@@ -90,19 +90,19 @@ LGUIPanel* buildPanel()
 LGUIContainer* buildTransport(int y, bool allEnabled)
 {
     LGUIContainer* bar = new LGUIContainer(0, y, 240, 14);
-    struct Spec {
+    struct TransportButton {
         const char16_t* icon;
         int x, w;
         bool enabled;
     };
-    const Spec buttons[] = {{u"play.tga", 0, 19, true},      {u"stop.tga", 20, 19, true},
-                            {u"rec.tga", 40, 19, false},     {u"plus.tga", 62, 13, false},
-                            {u"minus.tga", 76, 13, false},   {u"repeat.tga", 90, 13, false},
-                            {u"delblock.tga", 104, 13, false}, {u"delauto.tga", 118, 13, false},
-                            {u"backward.tga", 134, 17, true}, {u"forward.tga", 152, 17, true}};
-    for (const Spec& spec : buttons) {
-        LGUIButton* b = button(nullptr, "NONE", spec.x, 0, spec.w, 13, 0, spec.icon);
-        b->setEnabled(spec.enabled || allEnabled);
+    const TransportButton buttons[] = {
+        {u"play.tga", 0, 19, true},       {u"stop.tga", 20, 19, true},      {u"rec.tga", 40, 19, false},
+        {u"plus.tga", 62, 13, false},     {u"minus.tga", 76, 13, false},    {u"repeat.tga", 90, 13, false},
+        {u"delblock.tga", 104, 13, false}, {u"delauto.tga", 118, 13, false}, {u"backward.tga", 134, 17, true},
+        {u"forward.tga", 152, 17, true}};
+    for (const TransportButton& t : buttons) {
+        LGUIButton* b = button(nullptr, "NONE", t.x, 0, t.w, 13, 0, t.icon);
+        b->setEnabled(t.enabled || allEnabled);
         bar->addChild(b);
     }
     return bar;
