@@ -12,6 +12,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+// A target may make its own seed inputs, for formats whose good files are made by code.
+extern "C" __attribute__((weak)) void ruziFuzzSeeds(std::vector<std::vector<std::uint8_t>>& seeds);
 
 namespace {
 
@@ -51,8 +53,12 @@ int main(int argc, char** argv)
     }
     std::mt19937 random(12345);
     long runs = 0;
-    for (int i = first; i < argc; ++i) {
-        std::vector<std::uint8_t> seed = readFile(argv[i]);
+    std::vector<std::vector<std::uint8_t>> seeds;
+    for (int i = first; i < argc; ++i)
+        seeds.push_back(readFile(argv[i]));
+    if (ruziFuzzSeeds != nullptr)
+        ruziFuzzSeeds(seeds);
+    for (const std::vector<std::uint8_t>& seed : seeds) {
         LLVMFuzzerTestOneInput(seed.data(), seed.size());
         ++runs;
         for (int m = 0; m < mutations; ++m) {
