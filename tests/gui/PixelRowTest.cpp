@@ -52,10 +52,3 @@ TEST(PixelRow, GreyRowWashesOutByGreenBrightness)
     EXPECT_EQ(dst[2], 9);
     EXPECT_EQ(dst[3], dst[0]); // pure green is as bright as white
 }
-
-TEST(PixelRow, HalfAndLight)
-{
-    EXPECT_EQ(half565(0xFFFF), 0x7BEF);
-    EXPECT_EQ(light565(0x0000), 0x7BEF);
-    EXPECT_EQ(light565(0x3186), 0x18C3 + 0x7BEF);
-}
