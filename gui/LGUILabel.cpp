@@ -38,17 +38,23 @@ void LGUILabel::draw(int ox, int oy)
         screen.drawTextOutline(text.c_str(), X, Y, colour, OutlineColour, LFont::Bold);
     else
         screen.drawTextCentred(text.c_str(), X, Y, colour, OutlineColour, LFont::Bold);
-    // The size leaves room for the bold font, which runs wider than the interface font it is
-    // measured with.
+    // The size is measured in the interface font, with room to spare for the wider bold font.
     w = interfaceTextWidth(text) + 12;
     h = interfaceHeight() + 4;
-    // Mark where the text went on the screen: around the centre for a centred label, and one
-    // pixel up and left for the outline.
-    if (style == 0)
-        screen.invalidate({X - 1, Y - 1, w, h});
-    else
-        screen.invalidate({X - w / 2, Y - h / 2, w, h});
+    screen.invalidate(paintedArea(X, Y));
     dirty = false;
+}
+
+KESORect LGUILabel::paintedArea(int X, int Y) const
+{
+    // Where the bold text went on the screen, with its outline (one pixel all round) or its
+    // shadow (one pixel right and down).
+    const LFont* bold = LFont::font(LFont::Bold);
+    int tw = bold->textWidth(text.c_str());
+    int th = bold->height();
+    if (style == 0)
+        return {X - 1, Y - 1, tw + 2, th + 2};
+    return {X - tw / 2, Y - th / 2, tw + 1, th + 1};
 }
 
 void LGUILabel::setText(const String& newText)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/KESOString.h"
+#include "gui/KESORect.h"
 #include "gui/LGUIWidget.h"
 
 #include <cstdint>
@@ -20,4 +21,7 @@ public:
     String text;
     std::uint16_t colour;
     int style;
+
+private:
+    KESORect paintedArea(int X, int Y) const;
 };
