@@ -65,6 +65,8 @@ TEST_F(RuziRenderExport, LoopBarsFromTheCommandLine)
     EXPECT_EQ(render("--end 0").status, 1);
     EXPECT_EQ(render("--start x").status, 1);
     EXPECT_EQ(render("--tail").status, 1);
+    EXPECT_EQ(render("--bogus").status, 1);
+    EXPECT_EQ(render("a.vdl b.vdl").status, 1);
 }
 
 TEST_F(RuziRenderExport, NamesTheOutputAfterTheSong)

@@ -96,9 +96,3 @@ TEST_F(RuziRenderInfo, WarnsAboutNewerSongsButSummarisesThem)
     EXPECT_TRUE(contains(run.err, "Version Warning: Warning: File is from VandrelStudio 2.0."));
     EXPECT_TRUE(contains(run.out, "Written by: VandrelStudio 2.0"));
 }
-
-TEST_F(RuziRenderInfo, RefusesBadUsage)
-{
-    EXPECT_EQ(CommandRun::run(renderer + " --bogus").status, 1);
-    EXPECT_EQ(info("a.vdl b.vdl").status, 1);
-}
