@@ -8,9 +8,10 @@ namespace {
 
 const std::string renderer = std::string(RUZI_BIN_DIR) + "/ruzi-render";
 
-// At 120 bpm a step is 5504 frames of 4 bytes; the bundled song loops 4 bars of 16 steps.
-constexpr std::size_t StepBytes = 5504 * 4;
+// The bundled song plays at 124 bpm, a step of 5312 frames of 4 bytes, and loops 4 bars of 16 steps.
+constexpr std::size_t StepBytes = 5312 * 4;
 constexpr std::size_t BundledLoopBytes = 4 * 16 * StepBytes;
+constexpr std::size_t StepBytesAt120 = 5504 * 4;
 
 class RuziRenderExport : public ::testing::Test {
 protected:
@@ -36,7 +37,7 @@ TEST_F(RuziRenderExport, RendersTheBundledLoopIntoAWavThatOthersRead)
 {
     CommandRun run = render("");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(contains(run.out, "Wrote " + dir.path("newsong.wav") + ": 7.988 s")) << run.out;
+    EXPECT_TRUE(contains(run.out, "Wrote " + dir.path("newsong.wav") + ": 7.709 s")) << run.out;
     std::vector<unsigned char> wav = dir.readBytes("newsong.wav");
     ASSERT_EQ(wav.size(), 44 + BundledLoopBytes);
     EXPECT_EQ(sox("-r", "newsong.wav"), "44100\n");
@@ -57,7 +58,7 @@ TEST_F(RuziRenderExport, TheSameSongGivesTheSameBytes)
 TEST_F(RuziRenderExport, LoopBarsFromTheCommandLine)
 {
     ASSERT_EQ(render("--start 1 --end 2 -o one.wav").status, 0);
-    EXPECT_EQ(dir.readBytes("one.wav").size(), 44 + 16 * StepBytes); // one bar: 352256 bytes of data
+    EXPECT_EQ(dir.readBytes("one.wav").size(), 44 + 16 * StepBytes); // one bar
 
     CommandRun empty = render("--start 3 --end 3");
     EXPECT_EQ(empty.status, 1);
@@ -76,7 +77,7 @@ TEST_F(RuziRenderExport, NamesTheOutputAfterTheSong)
     song.loopEnd = 1;
     ASSERT_TRUE(NSongBuilder::write(song, dir.file("My Groove.vdl")));
     ASSERT_EQ(render("'My Groove.vdl'").status, 0);
-    EXPECT_EQ(dir.readBytes("My Groove.wav").size(), 44 + 16 * StepBytes);
+    EXPECT_EQ(dir.readBytes("My Groove.wav").size(), 44 + 16 * StepBytesAt120);
 }
 
 TEST_F(RuziRenderExport, ExitStatusSaysWhatWentWrong)

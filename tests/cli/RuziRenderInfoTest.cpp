@@ -59,8 +59,8 @@ TEST_F(RuziRenderInfo, ReadsTheBundledSongWithoutAnArgument)
     CommandRun run = info("");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(contains(run.out, "/data/newsong.vdl\n"));
-    EXPECT_TRUE(contains(run.out, "Loop:       bars 0 to 4 (end exclusive), on"));
-    EXPECT_TRUE(contains(run.out, "Tempo:      120 bpm, 16 steps per bar"));
+    EXPECT_TRUE(contains(run.out, "Loop:       bars 8 to 12 (end exclusive), on"));
+    EXPECT_TRUE(contains(run.out, "Tempo:      124 bpm, 16 steps per bar"));
 }
 
 TEST_F(RuziRenderInfo, ReportsFilesItCannotUse)
