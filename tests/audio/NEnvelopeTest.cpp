@@ -15,7 +15,7 @@ NEnvelope fresh()
     return e;
 }
 
-TEST(NEnvelopeTest, AttackThenLinearDecay)
+TEST(NEnvelopeTest, AttackThenLinearDecayAnsweringBeforeTheClampAtZero)
 {
     NEnvelope e = fresh();
     e.trigger(1 << 20, 44100);
@@ -29,7 +29,6 @@ TEST(NEnvelopeTest, AttackThenLinearDecay)
     EXPECT_EQ(e.rate, -23);
     EXPECT_EQ(e.advance(), (1 << 20) - 23 * 32);
 
-    // The answer comes before the clamp at zero.
     e.level = 1000;
     e.rate = -220;
     EXPECT_EQ(e.advance(), 1000 - 220 * 32);
@@ -56,10 +55,11 @@ TEST(NEnvelopeTest, SmallRiseSkipsTheAttack)
     EXPECT_EQ(e.rate, 1); // 1500 / 5000 is 0, but an attack must move
 }
 
-TEST(NEnvelopeTest, ApplyRampsWithinTheBlock)
+TEST(NEnvelopeTest, ApplyRampsASquaredCurveWithinTheBlock)
 {
     NEnvelope e = fresh();
     e.level = 1 << 20;
+    EXPECT_EQ(e.curve(), 65536);
     Block b;
     for (int i = 0; i < NEnvelope::BlockFrames; ++i)
         b[i] = i * 1000 - 16000;
@@ -68,6 +68,7 @@ TEST(NEnvelopeTest, ApplyRampsWithinTheBlock)
     EXPECT_EQ(b, unchanged);
 
     e.level = 1 << 19;
+    EXPECT_EQ(e.curve(), 16384);
     e.rate = -(1 << 15); // reaches 0 halfway through
     b.fill(30000);
     e.apply(b.data());
@@ -82,15 +83,6 @@ TEST(NEnvelopeTest, ApplyRampsWithinTheBlock)
     e.apply(b.data());
     EXPECT_EQ(b[0], -1023);
     EXPECT_EQ(b[1], -1024);
-}
-
-TEST(NEnvelopeTest, CurveIsSquared)
-{
-    NEnvelope e = fresh();
-    e.level = 1 << 20;
-    EXPECT_EQ(e.curve(), 65536);
-    e.level = 1 << 19;
-    EXPECT_EQ(e.curve(), 16384);
 }
 
 TEST(NEnvelopeTest, HostileSettingsStayDefined)

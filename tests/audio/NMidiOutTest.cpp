@@ -7,7 +7,7 @@
 
 namespace {
 
-using Message = FakeMidiPort::Message;
+using Messages = std::vector<FakeMidiPort::Message>;
 
 class NMidiOutTest : public ::testing::Test {
 protected:
@@ -18,27 +18,21 @@ protected:
     NMidiOut& midi = NMidiOut::instance();
 };
 
-TEST_F(NMidiOutTest, OpenSendsTheChannelResetWhileControlIsHeld)
-{
-    holdControl();
-    EXPECT_TRUE(midi.open(42));
-    ASSERT_EQ(port.messages.size(), 64u);
-    for (int channel = 0; channel < 16; ++channel) {
-        EXPECT_EQ(port.messages[channel * 4 + 0], (Message{0xB0 + channel, 120, 0}));
-        EXPECT_EQ(port.messages[channel * 4 + 1], (Message{0xB0 + channel, 123, 0}));
-        EXPECT_EQ(port.messages[channel * 4 + 2], (Message{0xB0 + channel, 11, 127}));
-        EXPECT_EQ(port.messages[channel * 4 + 3], (Message{0xB0 + channel, 7, 127}));
-    }
-}
-
-TEST_F(NMidiOutTest, SendsOnlyWhileControlIsHeld)
+TEST_F(NMidiOutTest, OpenResetsEveryChannelAndSendsOnlyWhileControlIsHeld)
 {
     EXPECT_TRUE(midi.open(0));
     midi.send(0x99, 36, 127);
     EXPECT_TRUE(port.messages.empty()); // not even the reset burst
+
     holdControl();
+    EXPECT_TRUE(midi.open(42));
+    Messages reset;
+    for (int channel = 0; channel < 16; ++channel)
+        reset.insert(reset.end(), {{0xB0 + channel, 120, 0}, {0xB0 + channel, 123, 0}, {0xB0 + channel, 11, 127},
+                                   {0xB0 + channel, 7, 127}});
+    EXPECT_EQ(std::exchange(port.messages, {}), reset);
     midi.send(0x99, 36, 127);
-    EXPECT_EQ(port.messages, (std::vector<Message>{{0x99, 36, 127}}));
+    EXPECT_EQ(port.messages, (Messages{{0x99, 36, 127}}));
 }
 
 TEST_F(NMidiOutTest, RefusedOrMissingPortStaysSilent)

@@ -5,10 +5,11 @@
 #include "foundation/KESOKeyState.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/WavReader.h"
+#include "tests/support/WavBytes.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <csignal>
 #include <filesystem>
 #include <sys/resource.h>
@@ -16,38 +17,23 @@
 
 namespace {
 
-// Renders the same value into every frame; counts what the mixer and the sequencer ask of it.
-class ConstantMachine : public NMachine {
+// Renders `value` into every frame, or only into the first frame it renders when it is an impulse.
+// Counts what the mixer and the sequencer ask of it.
+class TestMachine : public NMachine {
 public:
-    explicit ConstantMachine(std::int32_t v = 0) : NMachine(20), value(v) {}
+    explicit TestMachine(std::int32_t v = 0, bool impulse = false) : NMachine(20), value(v), impulse(impulse) {}
     void render(std::int32_t* block) override
     {
         ++renders;
-        for (int k = 0; k < BlockFrames; ++k)
-            block[k] = value;
+        std::fill(block, block + BlockFrames, impulse ? 0 : value);
+        block[0] = impulse ? std::exchange(value, 0) : value;
     }
     void onEvent(int kind) override { steps += kind == NSequencer::StepEvent; }
     void resetPlayback() override { ++resets; }
 
     std::int32_t value;
-    int renders = 0;
-    int steps = 0;
-    int resets = 0;
-};
-
-// Sounds once: `value` in the first frame it renders, silence afterwards.
-class ImpulseMachine : public NMachine {
-public:
-    explicit ImpulseMachine(std::int32_t v) : NMachine(20), value(v) {}
-    void render(std::int32_t* block) override
-    {
-        for (int k = 0; k < BlockFrames; ++k)
-            block[k] = 0;
-        block[0] = fired ? 0 : value;
-        fired = true;
-    }
-    std::int32_t value;
-    bool fired = false;
+    bool impulse;
+    int renders = 0, steps = 0, resets = 0;
 };
 
 void resetSequencer()
@@ -58,6 +44,15 @@ void resetSequencer()
         track.clear();
         track.machine = nullptr;
     }
+}
+
+// The file an export must write: 44100 Hz 16-bit stereo, `frames` frames, all silent but `sounds`.
+WavBytes::Bytes exportedWav(int frames, std::int16_t constant, std::vector<std::pair<int, std::int16_t>> sounds = {})
+{
+    std::vector<std::int16_t> samples(2 * static_cast<size_t>(frames), constant);
+    for (auto [frame, value] : sounds)
+        samples[2 * static_cast<size_t>(frame)] = samples[2 * static_cast<size_t>(frame) + 1] = value;
+    return WavBytes().format(1, 2, 44100, 4, 16).data(WavBytes::pcm16(samples)).bytes();
 }
 
 class NMixerTest : public ::testing::Test {
@@ -73,19 +68,27 @@ protected:
     }
     void setMachine(int m, int offset, int value) { set(8 * m + offset, value); }
 
-    // One audible machine at full volume (256: gains pass unchanged), centred.
-    void useOne(NMachine& machine)
+    // One machine at full volume (256: gains pass unchanged), centred, with these effect sends.
+    void useOne(NMachine& machine, int delaySend = 0, int reverbSend = 0)
     {
         mixer.addMachine(&machine);
         setMachine(0, NMixer::Volume, 256);
         setMachine(0, NMixer::Pan, 128);
+        setMachine(0, NMixer::DelaySend, delaySend);
+        setMachine(0, NMixer::ReverbSend, reverbSend);
     }
 
+    // Frames the mixer does not write keep 0x5555.
     std::vector<std::int16_t> render(int frames)
     {
         std::vector<std::int16_t> out(2 * static_cast<size_t>(frames) + 8, 0x5555);
         mixer.render(out.data(), frames);
         return out;
+    }
+    int nonZeroSamples(int frames)
+    {
+        std::vector<std::int16_t> out = render(frames);
+        return static_cast<int>(std::count_if(out.begin(), out.begin() + 2 * frames, [](std::int16_t v) { return v; }));
     }
 
     NSequencer& sequencer = NSequencer::instance();
@@ -93,308 +96,141 @@ protected:
     NMixer mixer;
 };
 
-// -- The mix arithmetic ------------------------------------------------------------------------------
-
-TEST_F(NMixerTest, CentredMachineAtFullVolumeReachesBothSidesAtAboutAQuarter)
+TEST_F(NMixerTest, VolumePanDistortionAndSaturationAddUpOverWholeBlocks)
 {
-    ConstantMachine machine(10000);
-    mixer.addMachine(&machine);
-    setMachine(0, NMixer::Volume, 255);
-    setMachine(0, NMixer::Pan, 128);
-    std::vector<std::int16_t> out = render(32);
-    // (10000 * ((255 * 255) >> 8)) >> 8 = 9921 on each side, then (9921 * 255) >> 10.
-    EXPECT_EQ(out[0], 2470);
-    EXPECT_EQ(out[1], 2470);
-    EXPECT_EQ(out[62], 2470);
-    EXPECT_EQ(out[63], 2470);
-}
-
-TEST_F(NMixerTest, PanExtremesLeaveATrickleOnTheFarSide)
-{
-    ConstantMachine machine(30000);
+    struct Case {
+        std::int32_t value;
+        int volume, pan, distortion;
+        std::int16_t left, right;
+    };
+    const Case cases[] = {
+        {10000, 255, 128, 0, 2470, 2470}, // (10000 * ((255 * 255) >> 8)) >> 8 = 9921, then (9921 * 255) >> 10
+        {30000, 256, 255, 0, 29, 7441},   // left gain 1, right gain 255
+        {30000, 256, 0, 0, 7441, -30},    // right gain -1: a tiny inverted copy
+        {20000, 256, 128, 0, 4960, 4960},
+        {20000, 256, 128, 1, 4064, 4064}, // distorted to 16384
+        {140550, 256, 128, 0, 32767, 32767},
+        {-140550, 256, 128, 0, -32768, -32768},
+        {131586, 256, 128, 0, 32639, 32639}, // just inside: 131071 converts to 32639
+    };
+    TestMachine machine;
     useOne(machine);
+    for (const Case& c : cases) {
+        machine.value = c.value;
+        setMachine(0, NMixer::Volume, c.volume);
+        setMachine(0, NMixer::Pan, c.pan);
+        setMachine(0, NMixer::DistortionOn, c.distortion);
+        std::vector<std::int16_t> out = render(32);
+        EXPECT_EQ(out[0], c.left) << c.value << " pan " << c.pan;
+        EXPECT_EQ(out[1], c.right) << c.value << " pan " << c.pan;
+        EXPECT_EQ(out[63], c.right);
+    }
 
-    setMachine(0, NMixer::Pan, 255); // left gain 1, right gain 255
-    std::vector<std::int16_t> right = render(32);
-    EXPECT_EQ(right[0], 29);   // ((30000 * 1) >> 8) * 255 >> 10
-    EXPECT_EQ(right[1], 7441); // ((30000 * 255) >> 8) * 255 >> 10
-
-    setMachine(0, NMixer::Pan, 0); // left gain 255, right gain -1: a tiny inverted copy
-    std::vector<std::int16_t> left = render(32);
-    EXPECT_EQ(left[0], 7441);
-    EXPECT_EQ(left[1], -30);   // (-30000 >> 8) = -118, then (-118 * 255) >> 10
-}
-
-TEST_F(NMixerTest, OutputSaturatesToSixteenBits)
-{
-    // (140550 * 255) >> 8 = 140000 on each side; 140000 converts to 34863.
-    ConstantMachine loud(140550);
-    useOne(loud);
-    std::vector<std::int16_t> out = render(32);
-    EXPECT_EQ(out[0], 32767);
-    EXPECT_EQ(out[1], 32767);
-
-    loud.value = -140550;
-    out = render(32);
-    EXPECT_EQ(out[0], -32768);
-    EXPECT_EQ(out[1], -32768);
-
-    loud.value = 131586; // just inside: (131586 * 255) >> 8 = 131071, which converts to 32639
-    out = render(32);
-    EXPECT_EQ(out[0], 32639);
-}
-
-TEST_F(NMixerTest, MachinesAddUp)
-{
-    ConstantMachine a(1000);
-    ConstantMachine b(-3000);
-    mixer.addMachine(&a);
-    mixer.addMachine(&b);
-    setMachine(0, NMixer::Volume, 256);
-    setMachine(0, NMixer::Pan, 128);
+    TestMachine other(-3000);
+    mixer.addMachine(&other);
     setMachine(1, NMixer::Volume, 256);
     setMachine(1, NMixer::Pan, 255);
+    machine.value = 1000;
     std::vector<std::int16_t> out = render(32);
-    // Left: 996 + (-3000 >> 8 = -12) = 984; right: 996 - 2989 = -1993.
-    EXPECT_EQ(out[0], (984 * 255) >> 10);
-    EXPECT_EQ(out[1], (-1993 * 255) >> 10);
+    EXPECT_EQ(out[0], (984 * 255) >> 10);   // 996 + (-3000 >> 8)
+    EXPECT_EQ(out[1], (-1993 * 255) >> 10); // 996 - 2989
+
+    EXPECT_EQ(render(31)[0], 0x5555); // less than a block: nothing rendered
+    out = render(100);                // three whole blocks
+    EXPECT_EQ(out[191], out[1]); // the right side of frame 95
+    EXPECT_EQ(out[192], 0x5555);
 }
 
 TEST(NMixerDistortion, ClipsOrFoldsTheExcessOfBothSigns)
 {
-    std::int32_t block[NMixer::BlockFrames] = {20000, -20000, 100, 0};
-    NMixer::distort(block, 0, 0);
-    EXPECT_EQ(block[0], 16384); // 20000 * 127 >> 6 = 39687, clipped to 32768, halved
-    EXPECT_EQ(block[1], -16384);
-    EXPECT_EQ(block[2], 99);    // drive 0 is still a gain of 127/128
-    EXPECT_EQ(block[3], 0);
-
-    std::int32_t folded[NMixer::BlockFrames] = {20000, -20000};
-    NMixer::distort(folded, 0, 255);
-    EXPECT_EQ(folded[0], 12938); // 32768 - ((6919 * 255) >> 8) = 25877, halved
-    EXPECT_EQ(folded[1], -12938);
-
-    std::int32_t driven[NMixer::BlockFrames] = {1000};
-    NMixer::distort(driven, 128, 0);
-    EXPECT_EQ(driven[0], (1000 * 255 >> 6) >> 1);
+    struct Case {
+        std::int32_t drive, fold, in, out;
+    };
+    for (const Case& c : {Case{0, 0, 20000, 16384}, // 20000 * 127 >> 6 = 39687, clipped to 32768, halved
+                          {0, 0, -20000, -16384}, {0, 0, 100, 99}, {0, 0, 0, 0},
+                          {0, 255, 20000, 12938}, // 32768 - ((6919 * 255) >> 8) = 25877, halved
+                          {0, 255, -20000, -12938}, {128, 0, 1000, (1000 * 255 >> 6) >> 1}}) {
+        std::int32_t block[NMixer::BlockFrames] = {c.in};
+        NMixer::distort(block, c.drive, c.fold);
+        EXPECT_EQ(block[0], c.out) << c.drive << " " << c.fold << " " << c.in;
+    }
 }
 
-TEST_F(NMixerTest, DistortionOnlyWhenSwitchedOn)
+TEST_F(NMixerTest, DelayEchoesAfterItsStepsPansItsReturnAndEmptiesWhenClearedOrRebuilt)
 {
-    ConstantMachine machine(20000);
-    useOne(machine);
-    setMachine(0, NMixer::Drive, 0);
-    EXPECT_EQ(render(32)[0], (((20000 * 255) >> 8) * 255) >> 10);
-    setMachine(0, NMixer::DistortionOn, 1);
-    EXPECT_EQ(render(32)[0], (((16384 * 255) >> 8) * 255) >> 10);
-}
-
-// -- Blocks, ticks and the machines' lives --------------------------------------------------------------
-
-TEST_F(NMixerTest, RendersWholeBlocksAndTicksOncePerBlock)
-{
-    ConstantMachine machine(1000);
-    useOne(machine);
-    sequencer.addMachine(&machine);
-    sequencer.start();
-    std::vector<std::int16_t> out = render(100);
-    EXPECT_EQ(machine.renders, 3);
-    EXPECT_EQ(machine.steps, 1);          // the first tick begins a step
-    EXPECT_EQ(sequencer.blockCounter, 3); // and two more blocks of it passed
-    EXPECT_EQ(out[191], 248);             // last value of frame 95
-    for (size_t i = 192; i < out.size(); ++i)
-        EXPECT_EQ(out[i], 0x5555) << i; // frames 96 to 99 untouched
-}
-
-TEST_F(NMixerTest, FewerThanABlockWritesNothingAndDoesNotTick)
-{
-    ConstantMachine machine(1000);
-    useOne(machine);
-    sequencer.addMachine(&machine);
-    sequencer.start();
-    std::vector<std::int16_t> out = render(31);
-    EXPECT_EQ(machine.renders, 0);
-    EXPECT_EQ(machine.steps, 0);
-    EXPECT_EQ(out[0], 0x5555);
-}
-
-TEST_F(NMixerTest, SilentMachineIsNotRenderedButTheClockRuns)
-{
-    ConstantMachine quiet(1000);
-    mixer.addMachine(&quiet);
-    sequencer.addMachine(&quiet);
-    sequencer.start();
-    std::vector<std::int16_t> out = render(64);
-    EXPECT_EQ(quiet.renders, 0);
-    EXPECT_EQ(quiet.steps, 1);
-    EXPECT_EQ(out[0], 0);
-}
-
-TEST_F(NMixerTest, ResetPlaybackResetsEveryMachineInTheList)
-{
-    ConstantMachine a;
-    ConstantMachine b;
-    mixer.addMachine(&a);
-    mixer.addMachine(&b);
-    mixer.resetPlayback();
-    EXPECT_EQ(a.resets, 1);
-    EXPECT_EQ(b.resets, 1);
-}
-
-// -- Parameters ------------------------------------------------------------------------------------------
-
-TEST_F(NMixerTest, DefaultsFillBothSets)
-{
-    set(5, 9);
-    mixer.resetDefaults();
-    std::vector<int> expected(NMixer::ParameterCount, 0);
-    for (int m = 0; m < 4; ++m)
-        expected[8 * m + NMixer::Pan] = 128;
-    expected[24] = 200; // the drum machine's volume
-    expected[NMixer::DelayPan] = 128;
-    expected[NMixer::DelaySteps] = 3;
-    expected[NMixer::Tempo] = 120;
-    for (int set = 0; set < 2; ++set)
-        for (int i = 0; i < NMixer::ParameterCount; ++i)
-            EXPECT_EQ(mixer.parameter(set, i), expected[i]) << set << " " << i;
-}
-
-TEST_F(NMixerTest, TempoParameterRulesBothSetsAndTheClockAtOnce)
-{
-    mixer.setParameter(NMixer::Tempo, 140);
-    EXPECT_EQ(mixer.parameter(NAutomatable::PatternSet, NMixer::Tempo), 140);
-    EXPECT_EQ(mixer.parameter(NAutomatable::SongSet, NMixer::Tempo), 140);
-    EXPECT_EQ(sequencer.samplesPerStep, 4704);
-    EXPECT_EQ(sequencer.blocksPerStep, 147);
-
-    mixer.setParameter(NMixer::Swing, 50); // any other index: the song set only
-    EXPECT_EQ(mixer.parameter(NAutomatable::PatternSet, NMixer::Swing), 0);
-    EXPECT_EQ(mixer.parameter(NAutomatable::SongSet, NMixer::Swing), 50);
-}
-
-TEST_F(NMixerTest, ColumnsTheMixerLacksAreIgnored)
-{
-    // A song may automate any column 0..63; ASan catches a write past the 41 values.
-    for (int column : {-1, 41, 63, 64})
-        mixer.setParameter(column, 7);
-    for (int i = 0; i < NMixer::ParameterCount; ++i)
-        EXPECT_EQ(mixer.parameter(NAutomatable::SongSet, i), 0) << i;
-}
-
-TEST_F(NMixerTest, EveryRenderHandsTempoAndSwingOfTheCurrentSetToTheSequencer)
-{
-    mixer.setCurrentSetParameter(NMixer::Tempo, 140); // pattern mode: the pattern set
-    mixer.setCurrentSetParameter(NMixer::Swing, 77);
-    sequencer.setTempo(90);
-    render(0);
-    EXPECT_EQ(sequencer.tempo, 140);
-    EXPECT_EQ(sequencer.swing, 77);
-    mixer.setCurrentSetParameter(NMixer::Tempo, 0); // 0 means 120
-    render(0);
-    EXPECT_EQ(sequencer.samplesPerStep, 5504);
-}
-
-// -- Effects -------------------------------------------------------------------------------------------
-
-TEST_F(NMixerTest, DelayEchoesAfterItsStepsAndPansItsReturn)
-{
-    ImpulseMachine machine(1000);
-    useOne(machine);
-    set(NMixer::Tempo, 120);
+    TestMachine machine(1000, true);
+    useOne(machine, 256);
     set(NMixer::DelaySteps, 1); // 5504 frames at 120 bpm
     set(NMixer::DelayPan, 255);
-    setMachine(0, NMixer::DelaySend, 256);
     std::vector<std::int16_t> out = render(6016);
     EXPECT_EQ(out[0], 248); // the dry impulse, centred
     EXPECT_EQ(out[1], 248);
     EXPECT_EQ(out[2 * 5504], 0); // the echo panned hard right: (1000 * 1) >> 8 is 3, too small
     EXPECT_EQ(out[2 * 5504 + 1], 248);
-    int nonZero = 0;
-    for (size_t i = 0; i < 2 * 6016; ++i)
-        nonZero += out[i] != 0;
-    EXPECT_EQ(nonZero, 3);
+    EXPECT_EQ(std::count(out.begin(), out.begin() + 2 * 6016, 0), 2 * 6016 - 3);
+
+    for (bool rebuild : {false, true}) {
+        machine.value = 1000;
+        render(2048);
+        rebuild ? set(NMixer::Tempo, 140) : mixer.clearDelay(); // at 140 bpm: a new line of 147 blocks
+        EXPECT_EQ(nonZeroSamples(8192), 0) << rebuild;
+    }
 }
 
-TEST_F(NMixerTest, ATempoChangeRebuildsTheDelayLineAndDropsItsEchoes)
+TEST_F(NMixerTest, ReverbReturnsEachSideFromItsOwnCombsOrBothFromTheLeftInMonoUntilCleared)
 {
-    ImpulseMachine machine(1000);
-    useOne(machine);
-    set(NMixer::DelaySteps, 1);
-    setMachine(0, NMixer::DelaySend, 256);
-    render(2048);
-    set(NMixer::Tempo, 140); // the line becomes 147 blocks long
-    std::vector<std::int16_t> out = render(8192);
-    for (size_t i = 0; i < 2 * 8192; ++i)
-        ASSERT_EQ(out[i], 0) << i;
-}
-
-TEST_F(NMixerTest, ReverbReturnsLeftAndRightFromTheirOwnCombs)
-{
-    ImpulseMachine machine(16384);
-    useOne(machine);
-    setMachine(0, NMixer::Volume, 256);
-    setMachine(0, NMixer::ReverbSend, 256);
+    TestMachine machine(0, true);
+    useOne(machine, 0, 256);
     set(NMixer::ReverbLevel, 256);
-    std::vector<std::int16_t> out = render(1728);
     const std::int16_t echo = (16384 * 255) >> 10; // the send returns unscaled at level 256
-    EXPECT_EQ(out[2 * 1693], echo);     // left: first comb of the left table
-    EXPECT_EQ(out[2 * 1693 + 1], 0);
-    EXPECT_EQ(out[2 * 1713 + 1], echo); // right: first comb of the right table
-}
-
-TEST_F(NMixerTest, MonoReverbFeedsBothSidesFromTheLeftCombs)
-{
-    ImpulseMachine machine(16384);
-    useOne(machine);
-    setMachine(0, NMixer::ReverbSend, 256);
-    set(NMixer::ReverbLevel, 256);
-    set(NMixer::ReverbMono, 1);
-    std::vector<std::int16_t> out = render(1728);
-    EXPECT_EQ(out[2 * 1693], (16384 * 255) >> 10);
-    EXPECT_EQ(out[2 * 1693 + 1], (16384 * 255) >> 10);
-    EXPECT_EQ(out[2 * 1713 + 1], 0);
-}
-
-TEST_F(NMixerTest, ReverbLevelZeroIgnoresSendsAndFreezesTheTail)
-{
-    ImpulseMachine machine(16384);
-    useOne(machine);
-    setMachine(0, NMixer::ReverbSend, 256);
-    set(NMixer::ReverbLevel, 256);
-    render(1024); // the impulse is in the combs now
-    set(NMixer::ReverbLevel, 0);
-    std::vector<std::int16_t> frozen = render(4096);
-    for (size_t i = 0; i < 2 * 4096; ++i)
-        ASSERT_EQ(frozen[i], 0) << i;
-    set(NMixer::ReverbLevel, 256);
-    std::vector<std::int16_t> resumed = render(1024);
-    EXPECT_EQ(resumed[2 * (1693 - 1024)], (16384 * 255) >> 10); // picks up where it stopped
-}
-
-TEST_F(NMixerTest, ClearingTheEffectsSilencesTheirTails)
-{
-    ImpulseMachine machine(16384);
-    useOne(machine);
-    set(NMixer::DelaySteps, 1);
-    setMachine(0, NMixer::DelaySend, 256);
-    setMachine(0, NMixer::ReverbSend, 256);
-    set(NMixer::ReverbLevel, 256);
-    render(1024);
-    mixer.clearDelay();
+    for (int mono : {0, 1}) {
+        mixer.clearReverb();
+        machine.value = 16384;
+        set(NMixer::ReverbMono, mono);
+        std::vector<std::int16_t> out = render(1728);
+        EXPECT_EQ(out[2 * 1693], echo) << mono; // the first comb of the left table
+        EXPECT_EQ(out[2 * 1693 + 1], mono ? echo : 0) << mono;
+        EXPECT_EQ(out[2 * 1713 + 1], mono ? 0 : echo) << mono; // the first comb of the right table
+    }
     mixer.clearReverb();
-    std::vector<std::int16_t> out = render(16384);
-    for (size_t i = 0; i < 2 * 16384; ++i)
-        ASSERT_EQ(out[i], 0) << i;
+    machine.value = 16384;
+    render(1024);
+    set(NMixer::ReverbLevel, 0); // the tail stands still
+    EXPECT_EQ(nonZeroSamples(4096), 0);
+    set(NMixer::ReverbLevel, 256);
+    EXPECT_EQ(render(1024)[2 * (1693 - 1024)], echo);
+    mixer.clearReverb();
+    EXPECT_EQ(nonZeroSamples(4096), 0);
 }
 
-// -- Export ----------------------------------------------------------------------------------------------
+// Limits the size of every file this process writes, for the life of the object.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : previous_(std::signal(SIGXFSZ, SIG_IGN)) // a write past it fails
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
 
+private:
+    void (*previous_)(int);
+    rlimit saved_{};
+};
+
+// Wired as the core wires them: four sound machines, and the mixer as the fifth track. Machine 0
+// alone sounds, at 2470 on both sides; a step is 5504 frames.
 class NMixerExportTest : public NMixerTest {
 protected:
     NMixerExportTest()
     {
-        // Wired as the core wires them: four sound machines, and the mixer as the fifth track.
-        for (ConstantMachine& m : machines) {
+        for (TestMachine& m : machines) {
             mixer.addMachine(&m);
             sequencer.addMachine(&m);
         }
@@ -407,195 +243,90 @@ protected:
         sequencer.loopEnd = 1;
     }
 
-    NMixer::ExportResult exportTo(const std::string& name, const NMixer::ExportProgress& progress = {})
+    // Exports and expects the file, and a message box with the caption and these parts of the text.
+    void expectExport(NMixer::ExportResult result, const std::vector<std::string>& message, const WavBytes::Bytes& wav)
     {
-        return mixer.exportToWav(dir.file(name), progress);
+        EXPECT_EQ(mixer.exportToWav(dir.file("out.wav")), result);
+        ASSERT_EQ(services.messageBox.shown.size(), message.empty() ? 0u : 1u);
+        if (!message.empty()) {
+            const FakeMessageBox::Message& shown = services.messageBox.shown[0];
+            EXPECT_EQ(shown.caption, message[0]);
+            for (size_t i = 1; i < message.size(); ++i)
+                EXPECT_NE(shown.text.find(message[i]), std::string::npos) << shown.text;
+        }
+        services.messageBox.shown.clear();
+        WavBytes::Bytes written = dir.readBytes("out.wav");
+        if (result == NMixer::ExportResult::Failed && written.size() > wav.size())
+            written.resize(wav.size()); // what reached the disk of the failing step is no part of the file
+        EXPECT_EQ(written, wav);
     }
 
-    ConstantMachine machines[4];
+    TestMachine machines[4];
     TempDir dir;
 };
 
-TEST_F(NMixerExportTest, OneBarAt120BpmIsSixteenStepsOfAudio)
+TEST_F(NMixerExportTest, WritesTheLoopStepByStepAndLeavesTheSequencerStoppedInSongMode)
 {
-    ASSERT_EQ(exportTo("bar.wav"), NMixer::ExportResult::Written);
-    WavData wav = WavReader::read(dir.path("bar.wav"));
-    ASSERT_TRUE(wav.valid);
-    EXPECT_EQ(wav.fileSize, 44u + 352256u);
-    EXPECT_EQ(wav.riffLength, 352292u);
-    EXPECT_EQ(wav.fmtLength, 16u);
-    EXPECT_EQ(wav.formatTag, 1);
-    EXPECT_EQ(wav.channels, 2);
-    EXPECT_EQ(wav.sampleRate, 44100u);
-    EXPECT_EQ(wav.byteRate, 176400u);
-    EXPECT_EQ(wav.blockAlign, 4);
-    EXPECT_EQ(wav.bitsPerSample, 16);
-    EXPECT_EQ(wav.dataOffset, 44u);
-    EXPECT_EQ(wav.dataLength, 352256u); // 16 writes of 5504 frames
-    EXPECT_EQ(wav.left(0), 2470);
-    EXPECT_EQ(wav.right(wav.frames() - 1), 2470);
-    EXPECT_TRUE(services.messageBox.shown.empty());
-}
-
-TEST_F(NMixerExportTest, LeavesTheSequencerStoppedInSongModeWhereItWas)
-{
-    sequencer.loopOn = true;
-    sequencer.position = 3 * 256;
-    sequencer.loopStart = 1;
-    sequencer.loopEnd = 2;
-    ASSERT_EQ(exportTo("state.wav"), NMixer::ExportResult::Written);
-    EXPECT_FALSE(sequencer.loopOn);
-    EXPECT_FALSE(sequencer.playing);
-    EXPECT_EQ(sequencer.mode, 1);
-    EXPECT_EQ(sequencer.position, 3 * 256);
-    // Each stop resets machine 0 twice, as track 0's machine and through the mixer: before and after.
-    EXPECT_EQ(machines[0].resets, 4);
-}
-
-TEST_F(NMixerExportTest, EffectTailsCrossWriteBoundariesSampleExactly)
-{
-    ImpulseMachine impulse(10000);
-    NMixer lone;
-    lone.addMachine(&impulse);
-    resetSequencer();
-    sequencer.addMachine(&impulse);
-    sequencer.addMachine(&lone);
-    lone.resetDefaults(); // delay: 3 steps = 16512 frames
-    for (int set = 0; set < 2; ++set) {
-        sequencer.mode = set;
-        lone.setCurrentSetParameter(NMixer::Volume, 256);
-        lone.setCurrentSetParameter(NMixer::DelaySend, 256);
+    // At 140 bpm a step is 147 blocks instead of 172: with the tempo changed at bar 1 the last step
+    // begins at block 16 * 172 + 15 * 147 = 4957, inside the 29th write of 172 blocks.
+    for (auto [loopStart, loopEnd, steps, position] : {std::array{1, 2, 16, 768}, {2, 2, 0, 768}, {0, 2, 29, 0}}) {
+        if (steps == 29)
+            sequencer.tracks[4].addEvent(256, NMixer::Tempo, 140);
+        sequencer.loopOn = true;
+        sequencer.position = position;
+        sequencer.loopStart = loopStart;
+        sequencer.loopEnd = loopEnd;
+        machines[0].resets = 0;
+        expectExport(NMixer::ExportResult::Written, {}, exportedWav(steps * 5504, 2470));
+        EXPECT_FALSE(sequencer.loopOn);
+        EXPECT_FALSE(sequencer.playing);
+        EXPECT_EQ(sequencer.mode, 1);
+        EXPECT_EQ(sequencer.position, position);
+        EXPECT_EQ(sequencer.tempo, 120); // back at the remembered position, the base event rules again
+        // Each stop resets machine 0 twice, as track 0's machine and through the mixer: before and after.
+        EXPECT_EQ(machines[0].resets, 4);
     }
-    sequencer.mode = 0;
-    sequencer.loopEnd = 1;
-    ASSERT_EQ(lone.exportToWav(dir.file("tail.wav")), NMixer::ExportResult::Written);
-    WavData wav = WavReader::read(dir.path("tail.wav"));
-    ASSERT_TRUE(wav.valid);
-    EXPECT_EQ(wav.left(0), ((10000 * 255 >> 8) * 255) >> 10);
-    EXPECT_EQ(wav.left(16512), ((10000 * 255 >> 8) * 255) >> 10);
-    EXPECT_EQ(wav.left(16511), 0);
-    EXPECT_EQ(wav.left(33024), 0); // no feedback: one echo
 }
 
-TEST_F(NMixerExportTest, TempoAutomatedMidLoopShortensTheSecondBar)
-{
-    // At bar 1 the tempo goes from 120 to 140: a step becomes 147 blocks instead of 172. The last
-    // step begins at block 16 * 172 + 15 * 147 = 4957, inside the 29th write of 172 blocks.
-    sequencer.tracks[4].addEvent(256, NMixer::Tempo, 140);
-    sequencer.loopEnd = 2;
-    ASSERT_EQ(exportTo("tempo.wav"), NMixer::ExportResult::Written);
-    WavData wav = WavReader::read(dir.path("tempo.wav"));
-    ASSERT_TRUE(wav.valid);
-    EXPECT_EQ(wav.dataLength, 29u * 22016u);
-    EXPECT_EQ(sequencer.tempo, 120); // back at the remembered position, the base event rules again
-}
-
-TEST_F(NMixerExportTest, EmptyLoopGivesAnEmptyDataChunk)
-{
-    sequencer.loopStart = 2;
-    sequencer.loopEnd = 2;
-    ASSERT_EQ(exportTo("empty.wav"), NMixer::ExportResult::Written);
-    WavData wav = WavReader::read(dir.path("empty.wav"));
-    ASSERT_TRUE(wav.valid);
-    EXPECT_EQ(wav.dataLength, 0u);
-    EXPECT_EQ(wav.riffLength, 36u);
-}
-
-TEST_F(NMixerExportTest, EscapeAbortsAfterTheStepInHandAndKeepsAValidFile)
+TEST_F(NMixerExportTest, EscapeAbortsAfterTheStepInHandAndAFailingWriteKeepsTheStepsBeforeIt)
 {
     services.keyState.down.insert(KESOKeyState::Escape);
-    ASSERT_EQ(exportTo("abort.wav"), NMixer::ExportResult::Aborted);
-    ASSERT_EQ(services.messageBox.shown.size(), 1u);
-    EXPECT_EQ(services.messageBox.shown[0].text, "The .WAV export was aborted.");
-    EXPECT_EQ(services.messageBox.shown[0].caption, "Aborted");
-    WavData wav = WavReader::read(dir.path("abort.wav"));
-    ASSERT_TRUE(wav.valid);
-    EXPECT_EQ(wav.dataLength, 22016u);
-    EXPECT_EQ(wav.riffLength, 22052u);
+    expectExport(NMixer::ExportResult::Aborted, {"Aborted", "The .WAV export was aborted."}, exportedWav(5504, 2470));
     EXPECT_FALSE(sequencer.playing);
-}
+    services.keyState.down.clear();
 
-TEST_F(NMixerExportTest, ProgressRisesToOneWithoutChangingTheOutput)
-{
-    std::vector<double> seen;
-    ASSERT_EQ(exportTo("watched.wav", [&](double f) { seen.push_back(f); }), NMixer::ExportResult::Written);
-    ASSERT_EQ(exportTo("plain.wav"), NMixer::ExportResult::Written);
-    ASSERT_EQ(seen.size(), 17u); // after each of the 16 steps, and once at the end
-    for (size_t i = 1; i < seen.size(); ++i)
-        EXPECT_GE(seen[i], seen[i - 1]);
-    EXPECT_GT(seen.front(), 0.0);
-    EXPECT_EQ(seen.back(), 1.0);
-    EXPECT_EQ(dir.readBytes("watched.wav"), dir.readBytes("plain.wav"));
-}
-
-TEST_F(NMixerExportTest, AFileThatCannotBeCreatedFailsAndLeavesTheSongAlone)
-{
-    sequencer.mode = 0;
-    sequencer.loopOn = true;
-    sequencer.position = 512;
-    std::string path = dir.path("missing/out.wav");
-    EXPECT_EQ(mixer.exportToWav(String::fromUtf8(path)), NMixer::ExportResult::Failed);
-    ASSERT_EQ(services.messageBox.shown.size(), 1u);
-    const FakeMessageBox::Message& message = services.messageBox.shown[0];
-    EXPECT_NE(message.text.find(path), std::string::npos) << message.text;
-    EXPECT_NE(message.text.find("No such file or directory"), std::string::npos) << message.text;
-    EXPECT_EQ(message.caption, "Export Failed");
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(machines[0].renders, 0);
-    EXPECT_EQ(sequencer.mode, 0);
-    EXPECT_TRUE(sequencer.loopOn);
-    EXPECT_EQ(sequencer.position, 512);
-}
-
-TEST_F(NMixerExportTest, AFullDiskFailsAtOnce)
-{
-    EXPECT_EQ(mixer.exportToWav(u"/dev/full"), NMixer::ExportResult::Failed);
-    ASSERT_EQ(services.messageBox.shown.size(), 1u);
-    EXPECT_NE(services.messageBox.shown[0].text.find("/dev/full"), std::string::npos);
-    EXPECT_NE(services.messageBox.shown[0].text.find("No space left on device"), std::string::npos);
-    EXPECT_EQ(machines[0].renders, 0); // nothing rendered for a file that takes nothing
-}
-
-// Limits the size of every file this process writes, for the life of the object.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
-
-TEST_F(NMixerExportTest, AWriteFailingPartWayStopsAndKeepsWhatWasWritten)
-{
-    NMixer::ExportResult result;
+    machines[0].renders = 0;
     {
         FileSizeLimit limit(100000); // the header and 4 steps fit; the 5th is cut short
-        result = exportTo("full.wav");
+        expectExport(NMixer::ExportResult::Failed, {"Export Failed", dir.path("out.wav"), "File too large"},
+                     exportedWav(4 * 5504, 2470));
     }
-    EXPECT_EQ(result, NMixer::ExportResult::Failed);
     EXPECT_EQ(machines[0].renders, 5 * 172); // nothing rendered after the failing write
-    ASSERT_EQ(services.messageBox.shown.size(), 1u);
-    EXPECT_NE(services.messageBox.shown[0].text.find(dir.path("full.wav")), std::string::npos);
-    EXPECT_NE(services.messageBox.shown[0].text.find("File too large"), std::string::npos)
-        << services.messageBox.shown[0].text;
-    WavData wav = WavReader::read(dir.path("full.wav"));
-    ASSERT_TRUE(wav.valid);
-    EXPECT_EQ(wav.dataLength, 4u * 22016u);
-    EXPECT_EQ(wav.riffLength, 36u + 4u * 22016u);
     EXPECT_FALSE(sequencer.playing);
+}
+
+TEST_F(NMixerExportTest, AFileThatCannotBeWrittenFailsAtOnceAndLeavesTheSongAlone)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {dir.path("missing/out.wav"), "No such file or directory"},
+        {"/dev/full", "No space left on device"},
+    };
+    for (const auto& [path, reason] : cases) {
+        sequencer.mode = 0;
+        sequencer.loopOn = true;
+        sequencer.position = 512;
+        EXPECT_EQ(mixer.exportToWav(String::fromUtf8(path)), NMixer::ExportResult::Failed);
+        ASSERT_EQ(services.messageBox.shown.size(), 1u);
+        EXPECT_EQ(services.messageBox.shown[0].caption, "Export Failed");
+        EXPECT_NE(services.messageBox.shown[0].text.find(path), std::string::npos);
+        EXPECT_NE(services.messageBox.shown[0].text.find(reason), std::string::npos);
+        services.messageBox.shown.clear();
+        EXPECT_EQ(machines[0].renders, 0);
+        EXPECT_EQ(sequencer.mode, 0);
+        EXPECT_TRUE(sequencer.loopOn);
+        EXPECT_EQ(sequencer.position, 512);
+    }
+    EXPECT_FALSE(std::filesystem::exists(cases[0].first));
 }
 
 } // namespace

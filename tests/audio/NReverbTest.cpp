@@ -11,9 +11,7 @@ std::vector<std::int32_t> impulseResponse(NReverb& reverb, std::int32_t input, i
 {
     std::vector<std::int32_t> out;
     for (int n = 0; n < frames; n += NReverb::BlockFrames) {
-        std::int32_t io[NReverb::BlockFrames] = {};
-        if (n == 0)
-            io[0] = input;
+        std::int32_t io[NReverb::BlockFrames] = {n == 0 ? input : 0};
         reverb.process(io);
         out.insert(out.end(), io, io + NReverb::BlockFrames);
     }
@@ -21,15 +19,13 @@ std::vector<std::int32_t> impulseResponse(NReverb& reverb, std::int32_t input, i
     return out;
 }
 
-NReverb makeLeft()
-{
-    return NReverb(NReverb::LeftLengths, NReverb::LeftDecay, NReverb::LeftDamping);
-}
+NReverb makeLeft() { return NReverb(NReverb::LeftLengths, NReverb::LeftDecay, NReverb::LeftDamping); }
+NReverb makeRight() { return NReverb(NReverb::RightLengths, NReverb::RightDecay, NReverb::RightDamping); }
 
 TEST(NReverb, LoopGainsFollowFromDecayAndDamping)
 {
     NReverb left = makeLeft();
-    NReverb right(NReverb::RightLengths, NReverb::RightDecay, NReverb::RightDamping);
+    NReverb right = makeRight();
     const int leftGains[] = {13447, 13240, 13031, 12914, 12718, 12454};
     const int rightGains[] = {13444, 13330, 12934, 13004, 12598, 12604};
     for (int k = 0; k < NReverb::Combs; ++k) {
@@ -38,34 +34,21 @@ TEST(NReverb, LoopGainsFollowFromDecayAndDamping)
     }
 }
 
-TEST(NReverb, FirstEchoesArriveAfterEachCombLength)
-{
-    NReverb left = makeLeft();
-    std::vector<std::int32_t> out = impulseResponse(left, 16384, 3386);
-    std::vector<std::int32_t> expected(3386, 0);
-    for (int length : {1693, 1827, 1965, 2043, 2175, 2357})
-        expected[length] = 16384;
-    // Until comb 0 comes round a second time only the six plain first echoes sound.
-    EXPECT_EQ(out, expected);
-}
-
-TEST(NReverb, SecondPassIsFilteredAndScaledByTheLoopGain)
+TEST(NReverb, PlainFirstEchoesAfterEachCombLengthThenAFilteredScaledSecondPass)
 {
     NReverb left = makeLeft();
     std::vector<std::int32_t> out = impulseResponse(left, 16384, 3387);
-    // Comb 0: the lowpass takes 16384 to (16384 * 16400) >> 14 = 16400, the gain scales that.
-    const std::int32_t filtered = (16384 * 16400) >> 14;
-    EXPECT_EQ(out[3386], (filtered * 13447) >> 14);
-    EXPECT_EQ(out[3386], 13460);
-}
+    std::vector<std::int32_t> expected(3386, 0);
+    for (int length : {1693, 1827, 1965, 2043, 2175, 2357})
+        expected[length] = 16384;
+    EXPECT_EQ(std::vector<std::int32_t>(out.begin(), out.begin() + 3386), expected);
+    // Comb 0 again: the lowpass takes 16384 to (16384 * 16400) >> 14 = 16400, then the loop gain.
+    EXPECT_EQ(out[3386], (16400 * 13447) >> 14);
 
-TEST(NReverb, RightInstanceIsAGentleLowpass)
-{
-    NReverb right(NReverb::RightLengths, NReverb::RightDecay, NReverb::RightDamping);
-    std::vector<std::int32_t> out = impulseResponse(right, 16384, 3427);
+    NReverb right = makeRight(); // a gentler lowpass
+    out = impulseResponse(right, 16384, 3427);
     EXPECT_EQ(out[1713], 16384);
     EXPECT_EQ(out[1787], 16384);
-    // Comb 0's second pass: lowpass (16384 * 16200) >> 14 = 16200, then the gain 13444.
     EXPECT_EQ(out[3426], (16200 * 13444) >> 14);
 }
 
@@ -73,7 +56,6 @@ TEST(NReverb, ClearGivesTheResponseOfANewInstance)
 {
     NReverb fresh = makeLeft();
     std::vector<std::int32_t> expected = impulseResponse(fresh, 12345, 5000);
-
     NReverb used = makeLeft();
     impulseResponse(used, -20000, 3000 + 16); // leaves lines, filters and positions mid-way
     used.clear();

@@ -2,22 +2,16 @@
 
 namespace {
 
-void put16(WavBytes::Bytes& out, std::uint32_t v)
+void put(WavBytes::Bytes& out, std::uint32_t v, int bytes)
 {
-    out.push_back(static_cast<unsigned char>(v));
-    out.push_back(static_cast<unsigned char>(v >> 8));
-}
-
-void put32(WavBytes::Bytes& out, std::uint32_t v)
-{
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<unsigned char>(v >> (8 * i)));
 }
 
 void putTag(WavBytes::Bytes& out, const std::string& tag)
 {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(i < static_cast<int>(tag.size()) ? static_cast<unsigned char>(tag[i]) : ' ');
+    for (size_t i = 0; i < 4; ++i)
+        out.push_back(i < tag.size() ? static_cast<unsigned char>(tag[i]) : ' ');
 }
 
 } // namespace
@@ -31,26 +25,26 @@ WavBytes::Bytes WavBytes::pcm16(const std::vector<std::int16_t>& frames)
 {
     Bytes out;
     for (std::int16_t f : frames)
-        put16(out, static_cast<std::uint16_t>(f));
+        put(out, static_cast<std::uint16_t>(f), 2);
     return out;
 }
 
 WavBytes& WavBytes::format(int formatTag, int channels, int sampleRate, int blockAlign, int bitsPerSample)
 {
     Bytes body;
-    put16(body, static_cast<std::uint32_t>(formatTag));
-    put16(body, static_cast<std::uint32_t>(channels));
-    put32(body, static_cast<std::uint32_t>(sampleRate));
-    put32(body, static_cast<std::uint32_t>(sampleRate) * static_cast<std::uint32_t>(blockAlign));
-    put16(body, static_cast<std::uint32_t>(blockAlign));
-    put16(body, static_cast<std::uint32_t>(bitsPerSample));
+    for (int v : {formatTag, channels})
+        put(body, static_cast<std::uint32_t>(v), 2);
+    put(body, static_cast<std::uint32_t>(sampleRate), 4);
+    put(body, static_cast<std::uint32_t>(sampleRate) * static_cast<std::uint32_t>(blockAlign), 4);
+    for (int v : {blockAlign, bitsPerSample})
+        put(body, static_cast<std::uint32_t>(v), 2);
     return chunk("fmt ", body);
 }
 
 WavBytes& WavBytes::chunk(const std::string& tag, const Bytes& body)
 {
     putTag(chunks_, tag);
-    put32(chunks_, static_cast<std::uint32_t>(body.size()));
+    put(chunks_, static_cast<std::uint32_t>(body.size()), 4);
     chunks_.insert(chunks_.end(), body.begin(), body.end());
     if (body.size() % 2 != 0)
         chunks_.push_back(0);
@@ -61,7 +55,7 @@ WavBytes::Bytes WavBytes::bytes() const
 {
     Bytes out;
     putTag(out, "RIFF");
-    put32(out, static_cast<std::uint32_t>(4 + chunks_.size()));
+    put(out, static_cast<std::uint32_t>(4 + chunks_.size()), 4);
     putTag(out, "WAVE");
     out.insert(out.end(), chunks_.begin(), chunks_.end());
     return out;
