@@ -1,4 +1,5 @@
 #include "gui/LScreenBitmap.h"
+#include "tests/support/GuiTestScreen.h"
 
 #include <gtest/gtest.h>
 
@@ -6,83 +7,48 @@
 
 namespace {
 
-class LScreenBitmapTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        screen.create(LScreenBitmap::Width, LScreenBitmap::Height);
-        screen.flush(nullptr);
-    }
-    void TearDown() override { screen.flush(nullptr); }
+using LScreenBitmapTest = GuiTestScreen;
+using Frame = std::vector<std::uint32_t>;
 
-    LScreenBitmap screen;
-    std::vector<std::uint32_t> frame = std::vector<std::uint32_t>(240 * 320, 0xDEADBEEF);
-};
-
-void expectRect(const KESORect& r, int x, int y, int w, int h)
+std::vector<int> dirty(int i)
 {
-    EXPECT_EQ(r.x, x);
-    EXPECT_EQ(r.y, y);
-    EXPECT_EQ(r.w, w);
-    EXPECT_EQ(r.h, h);
+    const KESORect& r = LScreenBitmap::dirtyRect(i);
+    return {r.x, r.y, r.w, r.h};
 }
 
 } // namespace
 
-TEST_F(LScreenBitmapTest, InvalidateClipsToTheScreenAndKeepsEverything)
+TEST_F(LScreenBitmapTest, InvalidateClipsToTheScreenKeepsDuplicatesAndCollapsesAFullList)
 {
-    screen.invalidate({-5, -5, 20, 20});
-    screen.invalidate({230, 0, 20, 10});
-    screen.invalidate({0, 310, 5, 20});
-    screen.invalidate({230, 0, 20, 10}); // duplicates are not merged
+    for (KESORect r : {KESORect{-5, -5, 20, 20}, {230, 0, 20, 10}, {0, 310, 5, 20}, {230, 0, 20, 10}})
+        screen().invalidate(r);
     ASSERT_EQ(LScreenBitmap::dirtyCount(), 4);
-    expectRect(LScreenBitmap::dirtyRect(0), 0, 0, 15, 15);
-    expectRect(LScreenBitmap::dirtyRect(1), 230, 0, 10, 10);
-    expectRect(LScreenBitmap::dirtyRect(2), 0, 310, 5, 10);
-}
-
-TEST_F(LScreenBitmapTest, FullListCollapsesIntoTheWholeScreen)
-{
-    for (int i = 0; i < LScreenBitmap::MaxDirtyRects; ++i)
-        screen.invalidate({1, 1, 1, 1});
-    EXPECT_EQ(LScreenBitmap::dirtyCount(), LScreenBitmap::MaxDirtyRects);
-    screen.invalidate({5, 5, 1, 1});
+    EXPECT_EQ(dirty(0), (std::vector<int>{0, 0, 15, 15}));
+    EXPECT_EQ(dirty(2), (std::vector<int>{0, 310, 5, 10}));
+    EXPECT_EQ(dirty(3), (std::vector<int>{230, 0, 10, 10}));
+    while (LScreenBitmap::dirtyCount() < LScreenBitmap::MaxDirtyRects)
+        screen().invalidate({1, 1, 1, 1});
+    screen().invalidate({5, 5, 1, 1});
     ASSERT_EQ(LScreenBitmap::dirtyCount(), 1);
-    expectRect(LScreenBitmap::dirtyRect(0), 0, 0, 240, 320);
-    screen.setPixel(239, 319, 0xFFFF);
-    screen.flush(frame.data());
-    EXPECT_EQ(frame[239 + 319 * 240], 0x00F8FCF8u);
-    EXPECT_EQ(frame[0], 0u);
+    EXPECT_EQ(dirty(0), (std::vector<int>{0, 0, 240, 320}));
 }
 
-TEST_F(LScreenBitmapTest, FlushConvertsOnlyDirtyAreasWithoutBitReplication)
+TEST_F(LScreenBitmapTest, FlushConvertsOnlyDirtyAreasWithoutBitReplicationThenEmptiesTheList)
 {
-    screen.setPixel(10, 20, 0xFFFF);
-    screen.setPixel(11, 20, TransparentColour);
-    screen.setPixel(12, 20, 0x1234);
-    screen.setPixel(13, 20, 0xFFFF); // outside the rectangle
-    screen.invalidate({10, 20, 3, 1});
-    screen.flush(frame.data());
-    EXPECT_EQ(frame[10 + 20 * 240], 0x00F8FCF8u);
-    EXPECT_EQ(frame[11 + 20 * 240], 0x00F800F8u);
-    EXPECT_EQ(frame[12 + 20 * 240], 0x001044A0u);
-    EXPECT_EQ(frame[13 + 20 * 240], 0xDEADBEEFu);
-    EXPECT_EQ(frame[9 + 20 * 240], 0xDEADBEEFu);
+    const std::uint16_t row[] = {0xFFFF, 0xFFFF, TransparentColour, 0x1234, 0xFFFF};
+    for (int i = 0; i < 5; ++i)
+        screen().setPixel(9 + i, 20, row[i]);
+    for (KESORect r : {KESORect{10, 20, 3, 1}, {300, 10, 10, 10}, {10, 400, 10, 10}, {-50, 0, 20, 10}, {5, 5, 0, 0}})
+        screen().invalidate(r);
+    Frame frame(240 * 320, 0xDEADBEEF), expected = frame;
+    expected[10 + 20 * 240] = 0x00F8FCF8;
+    expected[11 + 20 * 240] = 0x00F800F8;
+    expected[12 + 20 * 240] = 0x001044A0;
+    screen().flush(frame.data());
+    EXPECT_EQ(frame, expected);
     EXPECT_EQ(LScreenBitmap::dirtyCount(), 0);
-}
-
-TEST_F(LScreenBitmapTest, EmptyAndOutsideRectanglesConvertNothing)
-{
-    screen.clear(0xFFFF);
-    screen.invalidate({300, 10, 10, 10});
-    screen.invalidate({10, 400, 10, 10});
-    screen.invalidate({-50, 0, 20, 10});
-    screen.invalidate({5, 5, 0, 0});
-    screen.flush(frame.data());
-    for (std::uint32_t p : frame)
-        ASSERT_EQ(p, 0xDEADBEEFu);
-    screen.invalidate({0, 0, 1, 1});
-    screen.flush(nullptr); // only empties the list
-    EXPECT_EQ(LScreenBitmap::dirtyCount(), 0);
-    EXPECT_EQ(frame[0], 0xDEADBEEFu);
+    screen().invalidate({0, 0, 240, 320});
+    screen().flush(nullptr);
+    screen().flush(frame.data());
+    EXPECT_EQ(frame, expected);
 }

@@ -1,8 +1,12 @@
 #include "gui/PixelRow.h"
+#include "gui/RowConverter.h"
 
 #include <gtest/gtest.h>
 
-TEST(PixelRow, Blend565MixesEveryChannel)
+#include <array>
+#include <vector>
+
+TEST(PixelRow, Blend565MixesEveryChannelByAWeightOutOf32)
 {
     EXPECT_EQ(blend565(0x0000, 0xFFFF, 32), 0xFFFF);
     EXPECT_EQ(blend565(0xFFFF, 0x0000, 16), 0x7BEF);
@@ -11,44 +15,32 @@ TEST(PixelRow, Blend565MixesEveryChannel)
     EXPECT_EQ(blend565(0x0000, 0x07E0, 8), 0x01E0);
 }
 
-TEST(PixelRow, CopyRowCopiesCountPixels)
+TEST(RowConverter, EveryKnownFormatPlacesItsChannelsAndUnknownOnesHaveNoConverter)
 {
-    std::uint16_t src[3] = {1, TransparentColour, 3};
-    std::uint16_t dst[4] = {9, 9, 9, 9};
-    copyRow(src, dst, 0, 0);
-    EXPECT_EQ(dst[0], 9);
-    copyRow(src, dst, 3, 0);
-    EXPECT_EQ(dst[1], TransparentColour);
-    EXPECT_EQ(dst[3], 9);
-}
-
-TEST(PixelRow, KeyedRowsSkipTheTransparentColour)
-{
-    std::uint16_t src[3] = {0x0000, TransparentColour, 0xFFFF};
-    std::uint16_t dst[3] = {9, 9, 9};
-    copyRowKeyed(src, dst, 3, -1);
-    EXPECT_EQ(dst[0], 0x0000);
-    EXPECT_EQ(dst[1], 9);
-    EXPECT_EQ(dst[2], 0xFFFF);
-}
-
-TEST(PixelRow, MaskedFillPaintsNonBlackPixelsInTheParameterColour)
-{
-    std::uint16_t src[3] = {0x0000, 0x0001, TransparentColour};
-    std::uint16_t dst[3] = {9, 9, 9};
-    fillRowMasked(src, dst, 3, 0x7ABCD);
-    EXPECT_EQ(dst[0], 9);
-    EXPECT_EQ(dst[1], 0xABCD);
-    EXPECT_EQ(dst[2], 0xABCD);
-}
-
-TEST(PixelRow, GreyRowWashesOutByGreenBrightness)
-{
-    std::uint16_t src[4] = {0xFFFF, 0x0000, TransparentColour, 0x07E0};
-    std::uint16_t dst[4] = {9, 9, 9, 9};
-    copyRowKeyedGrey(src, dst, 4, -1);
-    EXPECT_EQ(dst[0], blend565(0xFFFF, 0x8410, 16));
-    EXPECT_EQ(dst[1], blend565(0x0000, 0x8410, 16));
-    EXPECT_EQ(dst[2], 9);
-    EXPECT_EQ(dst[3], dst[0]); // pure green is as bright as white
+    struct Format {
+        int bits;
+        std::uint32_t red, green, blue;
+        std::vector<unsigned char> expected; // of 0x123456 and white, then one byte left alone
+    };
+    const Format formats[] = {
+        {32, 0xFF0000, 0x00FF00, 0x0000FF, {0x56, 0x34, 0x12, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0xEE}},
+        {32, 0x0000FF, 0x00FF00, 0xFF0000, {0x12, 0x34, 0x56, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0xEE}},
+        {24, 0xFF0000, 0x00FF00, 0x0000FF, {0x56, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xEE}},
+        {24, 0x0000FF, 0x00FF00, 0xFF0000, {0x12, 0x34, 0x56, 0xFF, 0xFF, 0xFF, 0xEE}},
+        {16, 0xF800, 0x07E0, 0x001F, {0xAA, 0x11, 0xFF, 0xFF, 0xEE}},
+        {16, 0x001F, 0x07E0, 0xF800, {0xA2, 0x51, 0xFF, 0xFF, 0xEE}},
+        {16, 0x7C00, 0x03E0, 0x001F, {0xCA, 0x08, 0xFF, 0x7F, 0xEE}},
+        {16, 0x001F, 0x03E0, 0x7C00, {0xC2, 0x28, 0xFF, 0x7F, 0xEE}},
+    };
+    const std::uint32_t src[] = {0x00123456, 0x00FFFFFF};
+    for (const Format& f : formats) {
+        RowConverter convert = chooseRowConverter(f.bits, f.red, f.green, f.blue);
+        ASSERT_NE(convert, nullptr) << f.bits << " bits, red " << f.red;
+        std::vector<unsigned char> out(f.expected.size(), 0xEE);
+        convert(src, out.data(), 2);
+        EXPECT_EQ(out, f.expected) << f.bits << " bits, red " << f.red;
+    }
+    for (auto [bits, r, g, b] : {std::array<std::uint32_t, 4>{8, 0xE0, 0x1C, 0x03}, {16, 0xF800, 0x07E0, 0x003F},
+                                 {24, 0xF800, 0x07E0, 0x001F}, {32, 0xFF000000, 0x00FF0000, 0x0000FF00}})
+        EXPECT_EQ(chooseRowConverter(static_cast<int>(bits), r, g, b), nullptr) << bits;
 }

@@ -1,39 +1,46 @@
 #pragma once
 
-#include "gui/KESOBitmap.h"
 #include "gui/LFont.h"
+#include "gui/LGUIContainer.h"
+#include "gui/LGUIEvent.h"
 #include "gui/LScreenBitmap.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <vector>
 
-// A font image made in memory: glyph g is a solid block, (1 + g % 4) pixels wide and 5 high, so
-// that tests can tell glyphs apart by width and find them by their pixels.
-inline void makeTestFontImage(KESOBitmap& image, int glyphs = 94, int glyphHeight = 5)
+// A font image whose glyph g is a solid block (1 + g % 4) wide and 5 high: "A" is 1 wide, "B" 2.
+inline void makeTestFontImage(KESOBitmap& image)
 {
-    int width = 1;
-    for (int g = 0; g < glyphs; ++g)
-        width += 1 + g % 4 + 1;
-    image.create(width, glyphHeight + 2);
-    int x = 0;
-    for (int g = 0; g < glyphs; ++g) {
-        int w = 1 + g % 4;
-        image.fillRect(x, 0, x + w, glyphHeight, 0xFFFF);
-        image.drawHLine(x, glyphHeight + 1, x + w, 0xFFFF);
-        x += w + 1;
+    image.create(328, 7);
+    for (int g = 0, x = 0; g < 94; x += 2 + g % 4, ++g) {
+        image.fillRect(x, 0, x + 1 + g % 4, 5, 0xFFFF);
+        image.drawHLine(x, 6, x + 1 + g % 4, 0xFFFF);
     }
 }
 
-// Sets up the screen bitmap and the three fonts (all the same test font) for a widget test, and
-// takes them away afterwards.
+inline bool operator==(const LGUIEvent& a, const LGUIEvent& b)
+{
+    return a.type == b.type && a.command == b.command && a.value == b.value && a.id == b.id &&
+           a.reserved == b.reserved;
+}
+
+// A container that records the events its children send.
+class GuiEventSink : public LGUIContainer {
+public:
+    GuiEventSink() : LGUIContainer(0, 0, 240, 320) {}
+    void onEvent(const LGUIEvent* event) override { events.push_back(*event); }
+    std::vector<LGUIEvent> events;
+};
+
+// A black screen, the test font in all three font slots and a sink for events, for widget tests.
 class GuiTestScreen : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        LScreenBitmap& screen = LScreenBitmap::instance();
-        screen.create(LScreenBitmap::Width, LScreenBitmap::Height);
-        screen.flush(nullptr);
+        screen().create(LScreenBitmap::Width, LScreenBitmap::Height);
+        screen().flush(nullptr);
         makeTestFontImage(fontImage);
         for (int f = 0; f < LFont::Count; ++f)
             LFont::font(f)->setImage(&fontImage);
@@ -43,12 +50,20 @@ protected:
     {
         for (int f = 0; f < LFont::Count; ++f)
             LFont::font(f)->setImage(nullptr);
-        LScreenBitmap::instance().flush(nullptr);
-        LScreenBitmap::instance().destroy();
+        screen().flush(nullptr);
+        screen().destroy();
     }
 
     static LScreenBitmap& screen() { return LScreenBitmap::instance(); }
-    static std::uint16_t at(int x, int y) { return LScreenBitmap::instance().pixel(x, y); }
+    static std::uint16_t at(int x, int y) { return screen().pixel(x, y); }
+
+    // Checks screen pixels given as {x, y, colour}.
+    static void expectPixels(std::initializer_list<std::array<int, 3>> pixels)
+    {
+        for (auto [x, y, colour] : pixels)
+            EXPECT_EQ(at(x, y), colour) << "at (" << x << ", " << y << ")";
+    }
 
     KESOBitmap fontImage;
+    GuiEventSink sink;
 };

@@ -3,8 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-// Builds the bytes of an uncompressed 16-bit true-colour TGA for tests. Pixels are X1R5G5B5 values
-// in file order: bottom row first.
+// An uncompressed 16-bit true-colour TGA; pixels are X1R5G5B5 in file order, bottom row first.
 inline std::vector<unsigned char> makeTga(int width, int height, const std::vector<std::uint16_t>& filePixels,
                                           int imageType = 2, int depth = 16)
 {
@@ -20,11 +19,4 @@ inline std::vector<unsigned char> makeTga(int width, int height, const std::vect
         bytes.push_back(static_cast<unsigned char>(p >> 8));
     }
     return bytes;
-}
-
-// A TGA of one colour, given as RGB565 (the lowest green bit is lost on the way).
-inline std::vector<unsigned char> makeSolidTga(int width, int height, std::uint16_t rgb565)
-{
-    std::uint16_t filePixel = static_cast<std::uint16_t>(((rgb565 & 0xFFC0) >> 1) | (rgb565 & 0x1F));
-    return makeTga(width, height, std::vector<std::uint16_t>(static_cast<size_t>(width) * height, filePixel));
 }
