@@ -1,5 +1,6 @@
 #include "gui/LGUIButton.h"
 #include "gui/LGUIGroupBox.h"
+#include "gui/LGUILabel.h"
 #include "gui/LGUIPanel.h"
 #include "gui/LGUITabBar.h"
 #include "tests/support/GuiTestScreen.h"
@@ -79,4 +80,21 @@ TEST_F(LGUIPanelTest, TabBarTakesThePagesColoursAndOnlyAPressOnAnotherTabSwitche
     plain.addTab(u"C", nullptr);
     plain.draw(0, 0);
     expectPixels({{6, 8, 0x738E}, {20, 8, 0x738E}}); // without pages, in their own colour
+}
+
+TEST_F(LGUIPanelTest, LabelsMarkTheAreaTheirTextCoversAndRepaintTheirParentOnNewText)
+{
+    LGUIPanel panel(5, 10, 200, 100, 0x0000);
+    LGUILabel* label = new LGUILabel(u"AB", 100, 50, 0xFFE0, 1); // centred, with a shadow
+    panel.addChild(label);
+    panel.dirty = false;
+    label->draw(5, 10);
+    // "AB" is 5 x 5 in the bold font; centred on (105, 60) inside the panel: its corner is (103, 58).
+    expectPixels({{103, 58, 0xFFE0}, {104, 59, 0x2104}});
+    ASSERT_EQ(LScreenBitmap::dirtyCount(), 1);
+    const KESORect& r = LScreenBitmap::dirtyRect(0);
+    EXPECT_TRUE(r.x <= 103 && r.x + r.w >= 109 && r.y <= 58 && r.y + r.h >= 64);
+    label->setText(u"(untitled)"); // a label paints no background: its parent must
+    EXPECT_TRUE(panel.dirty);
+    EXPECT_EQ(label->getText().toUtf8(), "(untitled)");
 }
