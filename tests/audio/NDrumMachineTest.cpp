@@ -143,6 +143,24 @@ TEST_F(NDrumMachineTest, PatternModeRepeatsAPatternAndSwitchesAtItsEndSongModeAt
     EXPECT_EQ(drum.currentPattern(0), 5);
 }
 
+TEST_F(NDrumMachineTest, HostileLengthsAndPatternNumbersStayInsideTheBank)
+{
+    setMode(0);
+    drum.setPatternLength(31, 1000); // stepping stops at 16
+    drum.setStepByte(31, 15, 0, 1);
+    drum.setPattern(31);
+    playSteps(16);
+    EXPECT_EQ(drum.getStep(), 0);
+    EXPECT_EQ(takeMidi().size(), 1u);
+    drum.setPatternLength(0, -7);
+    for (int pattern : {0, 32, 127, -2, -128}) { // arrangement entries are any signed byte
+        drum.setPattern(pattern);
+        playSteps(20);
+        EXPECT_EQ(drum.getStep(), 0) << pattern;
+    }
+    EXPECT_TRUE(takeMidi().empty());
+}
+
 TEST_F(NDrumMachineTest, ClosedHiHatChokesTheOpenOne)
 {
     giveSound(2, 1000, 320);

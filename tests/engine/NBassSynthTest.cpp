@@ -108,7 +108,7 @@ protected:
     std::unique_ptr<NBassSynth> synths[3];
 };
 
-TEST_F(NBassSynthTest, DefaultsPlayMiddleCOnEachChannelPairAndNoPatternOrStopSendsNoteOffs)
+TEST_F(NBassSynthTest, DefaultsPlayMiddleCWithTheCutoffOnTheEnvelopeAndNoPatternOrStopSendsNoteOffs)
 {
     for (int i = 0; i < 20; ++i)
         EXPECT_EQ(synth().parameter(NAutomatable::SongSet, i), Defaults[i]) << i;
@@ -236,28 +236,6 @@ TEST_F(NBassSynthTest, PatternModeLoopsAndTakesTheNextPatternAtItsEnd)
     EXPECT_EQ(notes, (std::vector<int>{48, 49, 50, 51, 48, 49, 50, 51, 59}));
 }
 
-TEST_F(NBassSynthTest, SongModeFollowsTheArrangement)
-{
-    NSongDescription d = song({note(0), note(1), note(2), note(3)}, 4);
-    d.mode = 1;
-    d.synths[0].setStep(1, 0, note(11));
-    d.machines[0].arrangement = {0, 1, -1};
-    load(d);
-    std::vector<int> steps{synth().getStep()};
-    for (int i = 1; i < 16; ++i) {
-        runSteps(1);
-        steps.push_back(synth().getStep());
-    }
-    EXPECT_EQ(steps, (std::vector<int>{1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0}));
-    takeMidi();
-    runSteps(1);
-    EXPECT_EQ(synth().getCurrentPattern(), 1);
-    EXPECT_EQ(takeMidi().at(2), (Message{144, 59, 100}));
-    runSteps(16); // bar 2 is empty
-    EXPECT_EQ(synth().getCurrentPattern(), -1);
-    EXPECT_EQ(synth().getStep(), 1);
-}
-
 TEST_F(NBassSynthTest, SaveLoadRoundTrip)
 {
     NSongDescription d = song({note(-3, 2, true), note(5, -1)}, 7);
@@ -284,6 +262,33 @@ TEST_F(NBassSynthTest, SaveLoadRoundTrip)
         for (int i = 0; i < 20; ++i)
             EXPECT_EQ(copy.parameter(set, i), synth().parameter(set, i));
     EXPECT_EQ(copy.getCurrentPattern(), 9);
+}
+
+TEST_F(NBassSynthTest, HostileSongDataPlaysSafely)
+{
+    NSongDescription d = song({note(127, 127), note(-128, -128)}, 1000);
+    d.mode = 1;
+    d.synths[0].selectedPattern = 77;
+    d.synths[1].setLength(0, -5);
+    d.synths[2].setLength(0, 0x7FFFFFFF);
+    d.machines[0].arrangement = {0, 100, -7, 31};
+    d.machines[1].arrangement = d.machines[2].arrangement = {0, 0};
+    std::vector<std::int32_t>& p = d.machines[0].songSet;
+    p[0] = p[3] = 0x7FFFFFFF;
+    p[1] = -0x7FFFFFFF;
+    p[2] = 0x40000000;
+    p[4] = p[9] = -1;
+    load(d, false);
+    seq.start();
+    runSteps(70);
+    EXPECT_EQ(synths[1]->getStep(), 0); // a length below 1 replays step 0
+    for (const Message& m : midi.messages)
+        EXPECT_TRUE(m.data1 >= 0 && m.data1 <= 127) << m;
+    seq.setMode(0);
+    EXPECT_EQ(synth().getCurrentPattern(), -1); // 77 is no pattern
+    synth().setNextPattern(40);
+    EXPECT_EQ(synth().nextPatternNumber(), -1);
+    runSteps(20);
 }
 
 } // namespace
