@@ -1,23 +1,9 @@
 #include "audio/NDelay.h"
 
+#include "engine/NWrap32.h"
 #include "foundation/MemoryTracker.h"
 
 #include <cstring>
-
-namespace {
-
-// 32-bit wrap-around arithmetic: the line has no clipping, and huge values must wrap, not trap.
-std::int32_t mul32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
-std::int32_t add32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-} // namespace
 
 NDelay::~NDelay()
 {
@@ -75,7 +61,7 @@ void NDelay::process(std::int32_t* io)
     std::int32_t* line = buffer[index];
     for (int k = 0; k < BlockFrames; ++k) {
         std::int32_t delayed = line[k];
-        line[k] = add32(mul32(delayed, feedback) >> 8, io[k]);
+        line[k] = wrap32::add(wrap32::mul(delayed, feedback) >> 8, io[k]);
         io[k] = delayed;
     }
     if (++index >= length)

@@ -2,6 +2,7 @@
 
 #include "audio/NMidiOut.h"
 #include "engine/NSequencer.h"
+#include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
 
 namespace {
@@ -32,11 +33,6 @@ std::uint32_t slotTag(int slot)
 {
     return (std::uint32_t{'D'} << 24) | (std::uint32_t{'R'} << 16) | (std::uint32_t('0' + slot / 10) << 8) |
            std::uint32_t('0' + slot % 10);
-}
-
-std::int32_t wrapMul(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
 }
 
 } // namespace
@@ -166,8 +162,8 @@ void NDrumMachine::render(std::int32_t* out)
     for (int slot = 0; slot < Slots; ++slot)
         samples_[slot].render(out, p[slot]);
     if (p[FilterOn] != 0) {
-        filter_.cutoff = wrapMul(p[FilterCutoff], 256);
-        filter_.resonance = wrapMul(p[FilterResonance], 256);
+        filter_.cutoff = wrap32::mul(p[FilterCutoff], 256);
+        filter_.resonance = wrap32::mul(p[FilterResonance], 256);
         filter_.process(out, false);
     }
 }

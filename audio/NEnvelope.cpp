@@ -1,24 +1,10 @@
 #include "audio/NEnvelope.h"
 
+#include "engine/NWrap32.h"
+
 #include <climits>
 
 namespace {
-
-// 32-bit arithmetic that wraps like the device's instead of overflowing.
-std::int32_t mul(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
-std::int32_t add(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-std::int32_t sub(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
 
 // Truncating division; the one quotient that does not fit wraps.
 std::int32_t div(std::int32_t a, std::int32_t b)
@@ -45,13 +31,13 @@ void NEnvelope::trigger(std::int32_t newPeak, std::int32_t decayFrames)
         decayStep = div(newPeak, decayFrames);
     // An attack needs at least one frame; owners never set less from sound data.
     std::int32_t frames = attackFrames > 0 ? attackFrames : 1;
-    std::int32_t rise = sub(newPeak, level);
+    std::int32_t rise = wrap32::sub(newPeak, level);
     rate = div(rise, frames);
     if (rise < 1000) {
         // Too small a rise to be heard as an attack (or none at all): start decaying at the peak.
         level = newPeak;
         stage = Decay;
-        rate = sub(0, decayStep);
+        rate = wrap32::sub(0, decayStep);
         return;
     }
     stage = Attack;
@@ -61,10 +47,10 @@ void NEnvelope::trigger(std::int32_t newPeak, std::int32_t decayFrames)
 
 std::int32_t NEnvelope::advance()
 {
-    level = add(level, mul(rate, BlockFrames));
+    level = wrap32::add(level, wrap32::mul(rate, BlockFrames));
     if (stage == Attack && level >= peak) {
         stage = Decay;
-        rate = sub(0, decayStep);
+        rate = wrap32::sub(0, decayStep);
         level = peak;
     }
     std::int32_t answer = level;
@@ -77,8 +63,8 @@ void NEnvelope::apply(std::int32_t* io) const
 {
     std::int32_t l = level;
     for (int i = 0; i < BlockFrames; ++i) {
-        io[i] = mul(l >> 10, io[i]) >> 10;
-        l = add(l, rate);
+        io[i] = wrap32::mul(l >> 10, io[i]) >> 10;
+        l = wrap32::add(l, rate);
         if (l > peak)
             l = peak;
         if (l < 0)
@@ -88,5 +74,5 @@ void NEnvelope::apply(std::int32_t* io) const
 
 std::int32_t NEnvelope::curve() const
 {
-    return mul(level >> 6, level >> 6) >> 12;
+    return wrap32::mul(level >> 6, level >> 6) >> 12;
 }

@@ -1,26 +1,7 @@
 #include "audio/NFilter.h"
 
 #include "engine/NTables.h"
-
-namespace {
-
-// 32-bit products and sums that wrap like the device's instead of overflowing.
-std::int32_t mul(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
-std::int32_t add(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-std::int32_t sub(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
-
-} // namespace
+#include "engine/NWrap32.h"
 
 void NFilter::clear()
 {
@@ -47,10 +28,10 @@ void NFilter::process(std::int32_t* io, bool highpass)
     std::int32_t l = level;
     for (int i = 0; i < BlockFrames; ++i) {
         std::int32_t x = io[i];
-        b = add(b, mul(sub(x, l), f) >> 12);
-        l = add(l, b);
-        io[i] = highpass ? sub(x, l) : l;
-        b = mul(b, keep) >> 8;
+        b = wrap32::add(b, wrap32::mul(wrap32::sub(x, l), f) >> 12);
+        l = wrap32::add(l, b);
+        io[i] = highpass ? wrap32::sub(x, l) : l;
+        b = wrap32::mul(b, keep) >> 8;
     }
     band = b;
     level = l;

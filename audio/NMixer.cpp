@@ -2,6 +2,7 @@
 
 #include "engine/NMachine.h"
 #include "engine/NSequencer.h"
+#include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/KESOKeyState.h"
 #include "foundation/KESOServices.h"
@@ -21,40 +22,24 @@ constexpr int SampleRate = 44100;
 // Chunk offsets are 32-bit signed: the data must end before 2 GiB.
 constexpr std::int64_t MaxDataBytes = (INT_MAX - 64) & ~3;
 
-// Every step of the mix is 32-bit integer arithmetic; sums and products wrap instead of trapping.
-std::int32_t mul32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
-std::int32_t add32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-std::int32_t sub32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
-
 // A pan parameter (0..255, 128 centre) as -256..+254.
 std::int32_t panPosition(std::int32_t parameter)
 {
-    return sub32(mul32(parameter, 2), 256);
+    return wrap32::sub(wrap32::mul(parameter, 2), 256);
 }
 
 // Gains in 256ths: the side away from the pan is turned down, the other stays at 255.
 void panGains(std::int32_t p, std::int32_t& left, std::int32_t& right)
 {
-    left = p > 0 ? sub32(255, p) : 255;
-    right = p < 0 ? add32(255, p) : 255;
+    left = p > 0 ? wrap32::sub(255, p) : 255;
+    right = p < 0 ? wrap32::add(255, p) : 255;
 }
 
 // dst[k] += (src[k] * gain) >> 8
 void addScaled(std::int32_t* dst, const std::int32_t* src, std::int32_t gain)
 {
     for (int k = 0; k < NMixer::BlockFrames; ++k)
-        dst[k] = add32(dst[k], mul32(src[k], gain) >> 8);
+        dst[k] = wrap32::add(dst[k], wrap32::mul(src[k], gain) >> 8);
 }
 
 std::int16_t saturate(std::int32_t v)
@@ -94,7 +79,7 @@ void NMixer::render(std::int16_t* out, int frames, int, int, int)
     const std::int32_t* p = parameterSets[sequencer.mode];
     delay.feedback = p[DelayFeedback];
     const std::int32_t dp = panPosition(p[DelayPan]);
-    delay.setLength(mul32(p[DelaySteps], sequencer.samplesPerStep) / BlockFrames);
+    delay.setLength(wrap32::mul(p[DelaySteps], sequencer.samplesPerStep) / BlockFrames);
     sequencer.swing = p[Swing];
     sequencer.setTempo(p[Tempo]);
     if (frames < BlockFrames)
@@ -117,8 +102,8 @@ void NMixer::renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* o
     addEffectReturns(p, dp, left, right, delaySend, reverbSend);
     // Master gain 255/1024, then 16-bit saturation.
     for (int k = 0; k < BlockFrames; ++k) {
-        out[2 * k] = saturate(mul32(left[k], 255) >> 10);
-        out[2 * k + 1] = saturate(mul32(right[k], 255) >> 10);
+        out[2 * k] = saturate(wrap32::mul(left[k], 255) >> 10);
+        out[2 * k + 1] = saturate(wrap32::mul(right[k], 255) >> 10);
     }
 }
 
@@ -134,14 +119,14 @@ void NMixer::mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::i
     if (mp[DistortionOn] != 0)
         distort(x, mp[Drive], mp[Fold]);
     if (mp[DelaySend] != 0)
-        addScaled(delaySend, x, mul32(volume, mp[DelaySend]) >> 8);
+        addScaled(delaySend, x, wrap32::mul(volume, mp[DelaySend]) >> 8);
     if (p[ReverbLevel] != 0 && mp[ReverbSend] != 0)
-        addScaled(reverbSend, x, mul32(volume, mp[ReverbSend]) >> 8);
+        addScaled(reverbSend, x, wrap32::mul(volume, mp[ReverbSend]) >> 8);
     std::int32_t gl;
     std::int32_t gr;
     panGains(panPosition(mp[Pan]), gl, gr);
-    addScaled(left, x, mul32(gl, volume) >> 8);
-    addScaled(right, x, mul32(gr, volume) >> 8);
+    addScaled(left, x, wrap32::mul(gl, volume) >> 8);
+    addScaled(right, x, wrap32::mul(gr, volume) >> 8);
 }
 
 void NMixer::addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32_t* left, std::int32_t* right,
@@ -171,13 +156,13 @@ void NMixer::addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32
 
 void NMixer::distort(std::int32_t* block, std::int32_t drive, std::int32_t fold)
 {
-    const std::int32_t gain = add32(drive, 127);
+    const std::int32_t gain = wrap32::add(drive, 127);
     for (int k = 0; k < BlockFrames; ++k) {
-        std::int32_t y = mul32(block[k], gain) >> 6;
+        std::int32_t y = wrap32::mul(block[k], gain) >> 6;
         if (y >= 32768)
-            y = sub32(32768, mul32(sub32(y, 32768), fold) >> 8);
+            y = wrap32::sub(32768, wrap32::mul(wrap32::sub(y, 32768), fold) >> 8);
         else if (y <= -32768)
-            y = sub32(-32768, mul32(add32(y, 32768), fold) >> 8);
+            y = wrap32::sub(-32768, wrap32::mul(wrap32::add(y, 32768), fold) >> 8);
         block[k] = y >> 1;
     }
 }

@@ -1,29 +1,10 @@
 #include "audio/NReverb.h"
 
+#include "engine/NWrap32.h"
 #include "foundation/MemoryTracker.h"
 
 #include <cmath>
 #include <cstring>
-
-namespace {
-
-// 32-bit wrap-around arithmetic: a runaway loop must wrap, not trap.
-std::int32_t mul32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
-std::int32_t add32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-std::int32_t sub32(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
-
-} // namespace
 
 NReverb::NReverb(const std::int16_t (&lengths)[Combs], double decay, int dampingValue)
 {
@@ -75,9 +56,9 @@ void NReverb::process(std::int32_t* io)
         for (int k = 0; k < Combs; ++k) {
             std::int32_t& cell = line[k][position[k]];
             const std::int32_t y = cell;
-            acc = add32(acc, y);
-            lowpass[k] = add32(lowpass[k], mul32(sub32(y, lowpass[k]), damping) >> 14);
-            cell = add32(mul32(lowpass[k], gain[k]) >> 14, x);
+            acc = wrap32::add(acc, y);
+            lowpass[k] = wrap32::add(lowpass[k], wrap32::mul(wrap32::sub(y, lowpass[k]), damping) >> 14);
+            cell = wrap32::add(wrap32::mul(lowpass[k], gain[k]) >> 14, x);
             if (++position[k] >= combLength[k])
                 position[k] = 0;
         }

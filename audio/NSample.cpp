@@ -1,5 +1,6 @@
 #include "audio/NSample.h"
 
+#include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/MemoryTracker.h"
 
@@ -7,17 +8,6 @@ namespace {
 
 constexpr int PcmFormat = 1;
 constexpr std::int64_t MaxFrames = 0x7FFFFFE0; // the largest whole number of blocks an int holds
-
-// Products and sums wrap at 32 bits, as the engine's arithmetic is defined.
-std::int32_t wrapMul(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
-std::int32_t wrapAdd(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
 
 bool isSeparator(char16_t c)
 {
@@ -163,10 +153,10 @@ void NSample::render(std::int32_t* mix, int volume)
     }
     // Other rates are not supported: such a voice stays where it is and mixes nothing.
     if (step_ == UnitStep) {
-        std::int32_t gain = wrapMul(velocity_, volume) >> 8;
+        std::int32_t gain = wrap32::mul(velocity_, volume) >> 8;
         const std::int16_t* in = data_ + position_;
         for (int k = 0; k < BlockFrames; ++k)
-            mix[k] = wrapAdd(mix[k], wrapMul(in[k], gain) >> 8);
+            mix[k] = wrap32::add(mix[k], wrap32::mul(in[k], gain) >> 8);
         position_ += BlockFrames;
     }
     if (position_ >= loopEnd_) {

@@ -3,6 +3,7 @@
 #include "audio/NMidiOut.h"
 #include "engine/NSequencer.h"
 #include "engine/NTables.h"
+#include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
 
 #include <cstring>
@@ -17,22 +18,6 @@ constexpr int MiddleOctave = 48; // note 0, octave 0 of a step is MIDI note 48
 constexpr std::int32_t ReleaseStep = 220; // full scale to silence in about 0.11 s
 constexpr std::int32_t AccentPeak = 1212416; // about +1.3 dB over full scale
 constexpr std::int32_t CutoffBase = 3200;
-
-// 32-bit arithmetic that wraps like the device's; only hostile parameters ever reach the wrap.
-std::int32_t mul(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
-}
-
-std::int32_t add(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-std::int32_t sub(std::int32_t a, std::int32_t b)
-{
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) - static_cast<std::uint32_t>(b));
-}
 
 int clampInt(long long v, int lo, int hi)
 {
@@ -207,16 +192,16 @@ NBassSynth::Contour NBassSynth::contour(bool accented) const
 {
     std::int32_t envelopeAmount = currentParameter(EnvelopeAmount);
     std::int32_t filterDecay = currentParameter(FilterDecay);
-    std::int32_t accentBoost = accented ? mul(currentParameter(AccentAmount), 4096) : 0;
+    std::int32_t accentBoost = accented ? wrap32::mul(currentParameter(AccentAmount), 4096) : 0;
     return {accented ? AccentPeak : NEnvelope::FullScale,
-            add(accentBoost, mul(mul(envelopeAmount, envelopeAmount), 16)), mul(filterDecay, filterDecay)};
+            wrap32::add(accentBoost, wrap32::mul(wrap32::mul(envelopeAmount, envelopeAmount), 16)), wrap32::mul(filterDecay, filterDecay)};
 }
 
 void NBassSynth::playStep(const std::uint8_t* s)
 {
     osc1.waveform = currentParameter(Wave1);
     osc2.waveform = currentParameter(Wave2);
-    std::int32_t attack = add(mul(currentParameter(Attack), 30), 16);
+    std::int32_t attack = wrap32::add(wrap32::mul(currentParameter(Attack), 30), 16);
     ampEnvelope.attackFrames = attack;
     filterEnvelope.attackFrames = attack;
     accent = s[Accent];
@@ -312,7 +297,7 @@ std::uint32_t NBassSynth::stepIncrement(const std::uint8_t* s, int transpose, in
     std::int32_t quarter = f >> 2;
     std::int32_t here = static_cast<std::int32_t>(NTables::pitch(note)) / 63;
     std::int32_t above = static_cast<std::int32_t>(NTables::pitch(note + 1)) / 63;
-    return static_cast<std::uint32_t>(add(mul(here, sub(63, quarter)), mul(quarter, above)));
+    return static_cast<std::uint32_t>(wrap32::add(wrap32::mul(here, wrap32::sub(63, quarter)), wrap32::mul(quarter, above)));
 }
 
 int NBassSynth::midiNote(const std::uint8_t* s, int transpose) const
@@ -347,21 +332,21 @@ void NBassSynth::mix(std::int32_t* out, const std::int32_t* x) const
 {
     if (currentParameter(RingModulation) != 0) {
         for (int i = 0; i < BlockFrames; ++i)
-            out[i] = mul(out[i] >> 2, x[i] >> 2) >> 12;
+            out[i] = wrap32::mul(out[i] >> 2, x[i] >> 2) >> 12;
         return;
     }
     const std::int32_t share = currentParameter(Balance);
-    const std::int32_t rest = sub(255, share);
+    const std::int32_t rest = wrap32::sub(255, share);
     for (int i = 0; i < BlockFrames; ++i)
-        out[i] = add(mul(share, out[i]) >> 8, mul(x[i], rest) >> 8);
+        out[i] = wrap32::add(wrap32::mul(share, out[i]) >> 8, wrap32::mul(x[i], rest) >> 8);
 }
 
 void NBassSynth::filterVoice(std::int32_t* out)
 {
-    std::int32_t cutoff = add(add(filterEnvelope.curve(), mul(currentParameter(Cutoff), 128)), CutoffBase);
+    std::int32_t cutoff = wrap32::add(wrap32::add(filterEnvelope.curve(), wrap32::mul(currentParameter(Cutoff), 128)), CutoffBase);
     bool highpass = currentParameter(Highpass) != 0;
     filter1.cutoff = cutoff;
-    filter1.resonance = mul(currentParameter(Resonance), 256);
+    filter1.resonance = wrap32::mul(currentParameter(Resonance), 256);
     if (currentParameter(DualFilter) == 0) {
         filter1.process(out, highpass);
         return;
@@ -374,7 +359,7 @@ void NBassSynth::filterVoice(std::int32_t* out)
     filter1.process(out, false);
     filter2.process(copy, highpass);
     for (int i = 0; i < BlockFrames; ++i)
-        out[i] = add(out[i], copy[i]);
+        out[i] = wrap32::add(out[i], copy[i]);
 }
 
 void NBassSynth::resetVoice()
