@@ -1,3 +1,4 @@
+#include "engine/NSeqTrack.h"
 #include "foundation/KESOString.h"
 #include "foundation/MemoryTracker.h"
 #include "tests/support/TempDir.h"
@@ -168,9 +169,13 @@ TEST_F(TrackedOperatorsTest, OwnerLabelsReachTheUnitsAndTheLeakReport)
     EXPECT_EQ(tracker.liveUnits(), before);
 
     String title(u"(untitled)");
+    NSeqTrack track; // an engine object: its events carry the track's label
+    track.addEventLast(64, 1, 5);
     ASSERT_TRUE(tracker.writeLeakReport());
+    std::string report = readText(reportPath);
     std::regex row(hex(title.c_str()) + R"( .* new\[\] .* KESOString\.cpp\(\d{5}\)::String::String\r)");
-    EXPECT_TRUE(std::regex_search(readText(reportPath), row));
+    EXPECT_TRUE(std::regex_search(report, row));
+    EXPECT_TRUE(std::regex_search(report, std::regex(R"( new .* NSeqTrack\.cpp\(\d{5}\)::NSeqTrack::addEvent)")));
 }
 
 TEST_F(TrackedOperatorsTest, TwoThreadsAllocatingAtOnceKeepTheHeapAndTheirLabels)
