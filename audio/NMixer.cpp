@@ -257,7 +257,7 @@ std::int32_t clampToInt(std::int64_t v)
 struct NMixer::ExportRun {
     ChunkFile& file;
     std::int16_t* buffer;
-    int blockFrames;
+    const int blockFrames;
     std::int64_t startTicks;
     std::int64_t endTicks;
     const ExportProgress& progress;
@@ -326,18 +326,18 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
     return result;
 }
 
-NMixer::ExportResult NMixer::writeStep(ExportRun& run, bool keep)
+NMixer::ExportResult NMixer::writeStep(ExportRun& run, int frames, bool keep)
 {
-    const int bytes = run.blockFrames * BytesPerFrame;
+    const int bytes = frames * BytesPerFrame;
     if (run.rendered + bytes > MaxDataBytes) {
         KESOServices::instance().showMessage(u"The .WAV export stopped: the loop is too long for a .WAV file.",
                                              u"Export Failed");
         return ExportResult::Failed;
     }
-    render(run.buffer, run.blockFrames);
+    render(run.buffer, frames);
     run.rendered += bytes;
     if (keep) {
-        toLittleEndian(run.buffer, run.blockFrames * Channels);
+        toLittleEndian(run.buffer, frames * Channels);
         const int before = run.file.position();
         run.file.writeBytes(run.buffer, bytes);
         if (run.file.writeFailed()) {
@@ -357,7 +357,7 @@ NMixer::ExportResult NMixer::renderLoop(ExportRun& run)
 {
     NSequencer& sequencer = NSequencer::instance();
     while (sequencer.position < run.endTicks) {
-        ExportResult result = writeStep(run, true);
+        ExportResult result = writeStep(run, run.blockFrames, true);
         if (result != ExportResult::Written)
             return result;
         if (run.progress)
@@ -373,10 +373,9 @@ NMixer::ExportResult NMixer::renderSeamless(ExportRun& run)
     // ends with the write in which its last step began, as a plain export's does.
     NSequencer& sequencer = NSequencer::instance();
     const std::int64_t passSteps = (run.endTicks - run.startTicks) / NSequencer::TicksPerStep;
-    run.rendered = 0;
     while (sequencer.stepsPlayed < 2 * passSteps) {
         bool keep = sequencer.stepsPlayed >= passSteps;
-        ExportResult result = writeStep(run, keep);
+        ExportResult result = writeStep(run, run.blockFrames, keep);
         if (result != ExportResult::Written)
             return result;
         if (run.progress)
@@ -389,14 +388,13 @@ NMixer::ExportResult NMixer::renderTail(ExportRun& run, int frames)
 {
     // Stopped, the machines fall silent and only what rings in the effects goes on.
     NSequencer::instance().stop();
-    const int steps = static_cast<int>((static_cast<std::int64_t>(frames) + run.blockFrames - 1) / run.blockFrames);
-    const int lastFrames = frames - (steps - 1) * run.blockFrames;
-    for (int step = 0; step < steps; ++step) {
-        if (step == steps - 1)
-            run.blockFrames = (lastFrames + BlockFrames - 1) & ~(BlockFrames - 1);
-        ExportResult result = writeStep(run, true);
+    std::int64_t left = (static_cast<std::int64_t>(frames) + BlockFrames - 1) & ~std::int64_t{BlockFrames - 1};
+    while (left > 0) {
+        const int part = static_cast<int>(std::min<std::int64_t>(left, run.blockFrames));
+        ExportResult result = writeStep(run, part, true);
         if (result != ExportResult::Written)
             return result;
+        left -= part;
     }
     return ExportResult::Written;
 }

@@ -91,7 +91,7 @@ private:
     ExportResult renderLoop(ExportRun& run);
     ExportResult renderSeamless(ExportRun& run);
     ExportResult renderTail(ExportRun& run, int frames);
-    ExportResult writeStep(ExportRun& run, bool keep);
+    ExportResult writeStep(ExportRun& run, int frames, bool keep);
 
     NMachine* machines[MaxMachines] = {};
     std::int32_t machineCount = 0;
