@@ -1,9 +1,7 @@
 #include "bench/BusySong.h"
 
-#include "engine/NBassSynth.h"
+#include "cli/NRenderSession.h"
 #include "engine/NSequencer.h"
-#include "engine/NTables.h"
-#include "engine/NVandrelCore.h"
 #include "foundation/ChunkFile.h"
 #include "tools/songbuilder/NSongBuilder.h"
 
@@ -119,17 +117,9 @@ std::string BusySong::write(const std::string& folder, int bars)
 
 bool BusySong::load(const std::string& folder, const std::string& song)
 {
-    setAppDirectory(String::fromUtf8(folder));
-    NVandrelCore& core = NVandrelCore::instance();
-    NSequencer& sequencer = NSequencer::instance();
-    core.init();
-    NTables::buildTables();
-    sequencer.setMode(1);
-    bool loaded = sequencer.loadSong(String::fromUtf8(song)) == NSequencer::LoadResult::Loaded;
-    sequencer.setMode(sequencer.mode);
-    core.mixer.clearDelay();
-    core.mixer.clearReverb();
-    for (NBassSynth* synth : core.synths)
-        synth->resetVoice();
-    return loaded;
+    // Started as the program starts; the bundled song need not be found, the busy one replaces it.
+    NRenderSession session;
+    session.startUp();
+    setAppDirectory(String::fromUtf8(folder)); // where the busy song's kit lies
+    return session.loadSong(String::fromUtf8(song)) == NSequencer::LoadResult::Loaded;
 }

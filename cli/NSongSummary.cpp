@@ -18,7 +18,7 @@ const char* const machineNames[NSequencer::MachineCount] = {"SYN1", "SYN2", "SYN
 std::string NSongSummary::patternName(int pattern)
 {
     if (pattern < 0 || pattern > 31)
-        return pattern < 0 ? "-" : "?" + std::to_string(pattern);
+        return pattern < 0 ? std::string("-") : std::string("?").append(std::to_string(pattern));
     return std::string(1, static_cast<char>('a' + pattern / 8)) + static_cast<char>('1' + pattern % 8);
 }
 
@@ -41,9 +41,9 @@ std::string NSongSummary::arrangementLine(const NSequencer& sequencer, int track
         --last;
     if (last < 0)
         return "(no bars)";
-    std::string line;
-    for (int bar = 0; bar <= last; ++bar)
-        line += (bar == 0 ? "" : " ") + patternName(t.patternAt(bar));
+    std::string line = patternName(t.patternAt(0));
+    for (int bar = 1; bar <= last; ++bar)
+        line.append(" ").append(patternName(t.patternAt(bar)));
     return line;
 }
 
@@ -95,7 +95,7 @@ std::string NSongSummary::automationLine(const NSequencer& sequencer, int track)
     for (int column = 0; column < NSeqTrack::Columns; ++column) {
         int count = sequencer.tracks[track].eventCount(column);
         if (count > 0)
-            line += (line.empty() ? "" : ", ") + ("P" + std::to_string(column)) + " x" + std::to_string(count);
+            line.append(line.empty() ? "P" : ", P").append(std::to_string(column)).append(" x").append(std::to_string(count));
     }
     return line.empty() ? "none" : line;
 }
