@@ -89,7 +89,7 @@ void NSequencer::locate(int ticks)
     swingPhase = 0;
     setPosition(barStart(ticks));
     for (NSeqTrack& track : tracks) {
-        track.seek(position);
+        track.applyEvents(position); // setPosition has chased them; anything still due comes now
         if (track.machine != nullptr)
             track.machine->setPattern(track.machine->getCurrentPattern());
     }
