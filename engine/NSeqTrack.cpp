@@ -33,10 +33,7 @@ void NSeqTrack::clear()
 
 void NSeqTrack::load(ChunkFile& file)
 {
-    cursor_ = nullptr;
-    std::memset(arrangement_, -1, sizeof arrangement_);
-    removeAllEvents();
-    clearBaseFlags();
+    clear();
 
     if (file.descend(chunkTag("BAR "))) {
         int count = 0;

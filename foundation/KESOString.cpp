@@ -284,7 +284,7 @@ String appDirectory()
     if (storedAppDirectory().length() == 0) {
         KESOProgramPath* programPath = KESOServices::instance().programPath;
         if (programPath != nullptr)
-            setAppDirectory(withForwardSlashes(programPath->programFile()).directoryPart());
+            setAppDirectory(programPath->programFile().directoryPart());
     }
     return storedAppDirectory();
 }
