@@ -5,6 +5,8 @@
 #include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr int LengthOffset = 192; // after 16 steps of 12 pad bytes
@@ -28,11 +30,19 @@ bool validPattern(int pattern)
     return pattern >= 0 && pattern < NDrumMachine::Patterns;
 }
 
+// Where a pad's step byte sits in the bank; -1 for an address the bank does not have.
+int byteOffset(int pattern, int step, int slot)
+{
+    if (!validPattern(pattern) || step < 0 || step >= NDrumMachine::MaxSteps || slot < 0 ||
+        slot >= NDrumMachine::Slots)
+        return -1;
+    return pattern * NDrumMachine::PatternBytes + step * NDrumMachine::Slots + slot;
+}
+
 // "DR00" to "DR11".
 std::uint32_t slotTag(int slot)
 {
-    return (std::uint32_t{'D'} << 24) | (std::uint32_t{'R'} << 16) | (std::uint32_t('0' + slot / 10) << 8) |
-           std::uint32_t('0' + slot % 10);
+    return chunkTag("DR00") + (static_cast<std::uint32_t>(slot / 10) << 8) + static_cast<std::uint32_t>(slot % 10);
 }
 
 } // namespace
@@ -81,9 +91,10 @@ void NDrumMachine::onEvent(int event)
 
 void NDrumMachine::playStep(int pattern, bool halfStep)
 {
-    if (!validPattern(pattern) || step_ < 0 || step_ >= MaxSteps)
+    int at = byteOffset(pattern, step_, 0);
+    if (at < 0)
         return;
-    const std::uint8_t* bytes = patterns_ + pattern * PatternBytes + step_ * Slots;
+    const std::uint8_t* bytes = patterns_ + at;
     for (int slot = 0; slot < Slots; ++slot) {
         int b = bytes[slot];
         if (b == 0 || (halfStep && (b & HalfStepRepeat) == 0))
@@ -139,8 +150,7 @@ void NDrumMachine::applyNextPattern()
 void NDrumMachine::resetDefaults()
 {
     for (int p = 0; p < Patterns; ++p) {
-        for (int i = 0; i < LengthOffset; ++i)
-            patterns_[p * PatternBytes + i] = 0;
+        std::memset(patterns_ + p * PatternBytes, 0, LengthOffset);
         setPatternLength(p, MaxSteps);
     }
     for (int set = 0; set < 2; ++set) {
@@ -170,34 +180,26 @@ void NDrumMachine::render(std::int32_t* out)
 
 int NDrumMachine::stepByte(int pattern, int step, int slot) const
 {
-    if (!validPattern(pattern) || step < 0 || step >= MaxSteps || slot < 0 || slot >= Slots)
-        return 0;
-    return patterns_[pattern * PatternBytes + step * Slots + slot];
+    int at = byteOffset(pattern, step, slot);
+    return at < 0 ? 0 : patterns_[at];
 }
 
 void NDrumMachine::setStepByte(int pattern, int step, int slot, int value)
 {
-    if (!validPattern(pattern) || step < 0 || step >= MaxSteps || slot < 0 || slot >= Slots)
-        return;
-    patterns_[pattern * PatternBytes + step * Slots + slot] = static_cast<std::uint8_t>(value);
+    int at = byteOffset(pattern, step, slot);
+    if (at >= 0)
+        patterns_[at] = static_cast<std::uint8_t>(value);
 }
 
 int NDrumMachine::patternLength(int pattern) const
 {
-    if (!validPattern(pattern))
-        return 0;
-    const std::uint8_t* b = patterns_ + pattern * PatternBytes + LengthOffset;
-    return static_cast<std::int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24));
+    return validPattern(pattern) ? wrap32::load(patterns_ + pattern * PatternBytes + LengthOffset) : 0;
 }
 
 void NDrumMachine::setPatternLength(int pattern, int steps)
 {
-    if (!validPattern(pattern))
-        return;
-    std::uint8_t* b = patterns_ + pattern * PatternBytes + LengthOffset;
-    std::uint32_t u = static_cast<std::uint32_t>(steps);
-    for (int i = 0; i < 4; ++i)
-        b[i] = static_cast<std::uint8_t>(u >> (8 * i));
+    if (validPattern(pattern))
+        wrap32::store(patterns_ + pattern * PatternBytes + LengthOffset, steps);
 }
 
 void NDrumMachine::save(ChunkFile& file)

@@ -2,18 +2,6 @@
 
 #include "engine/NWrap32.h"
 
-#include <climits>
-
-namespace {
-
-// Truncating division; the one quotient that does not fit wraps.
-std::int32_t div(std::int32_t a, std::int32_t b)
-{
-    return (a == INT_MIN && b == -1) ? INT_MIN : a / b;
-}
-
-} // namespace
-
 void NEnvelope::reset()
 {
     decayStep = 0;
@@ -28,11 +16,11 @@ void NEnvelope::trigger(std::int32_t newPeak, std::int32_t decayFrames)
 {
     peak = newPeak;
     if (decayFrames != 0)
-        decayStep = div(newPeak, decayFrames);
+        decayStep = wrap32::div(newPeak, decayFrames);
     // An attack needs at least one frame; owners never set less from sound data.
     std::int32_t frames = attackFrames > 0 ? attackFrames : 1;
     std::int32_t rise = wrap32::sub(newPeak, level);
-    rate = div(rise, frames);
+    rate = wrap32::div(rise, frames);
     if (rise < 1000) {
         // Too small a rise to be heard as an attack (or none at all): start decaying at the peak.
         level = newPeak;

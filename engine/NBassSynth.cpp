@@ -60,10 +60,7 @@ const std::uint8_t* NBassSynth::stepAt(int pattern, int s) const
 
 int NBassSynth::patternLength(int pattern) const
 {
-    const std::uint8_t* at = patterns + pattern * PatternBytes + LengthOffset;
-    std::uint32_t raw = static_cast<std::uint32_t>(at[0]) | (static_cast<std::uint32_t>(at[1]) << 8) |
-                        (static_cast<std::uint32_t>(at[2]) << 16) | (static_cast<std::uint32_t>(at[3]) << 24);
-    int length = static_cast<int>(raw);
+    int length = wrap32::load(patterns + pattern * PatternBytes + LengthOffset);
     // A pattern has 16 steps; a longer length would walk into the next pattern's bytes.
     return length > StepsPerPattern ? StepsPerPattern : length;
 }
@@ -86,8 +83,7 @@ void NBassSynth::resetDefaults()
             std::memset(st, 0, StepBytes);
             st[Gate] = 1;
         }
-        at[LengthOffset] = StepsPerPattern;
-        at[LengthOffset + 1] = at[LengthOffset + 2] = at[LengthOffset + 3] = 0;
+        wrap32::store(at + LengthOffset, StepsPerPattern);
         at[LengthOffset + 4] = 0;
     }
     nextPattern = 0;
@@ -193,8 +189,8 @@ NBassSynth::Contour NBassSynth::contour(bool accented) const
     std::int32_t envelopeAmount = currentParameter(EnvelopeAmount);
     std::int32_t filterDecay = currentParameter(FilterDecay);
     std::int32_t accentBoost = accented ? wrap32::mul(currentParameter(AccentAmount), 4096) : 0;
-    return {accented ? AccentPeak : NEnvelope::FullScale,
-            wrap32::add(accentBoost, wrap32::mul(wrap32::mul(envelopeAmount, envelopeAmount), 16)), wrap32::mul(filterDecay, filterDecay)};
+    std::int32_t filterPeak = wrap32::add(accentBoost, wrap32::mul(wrap32::mul(envelopeAmount, envelopeAmount), 16));
+    return {accented ? AccentPeak : NEnvelope::FullScale, filterPeak, wrap32::mul(filterDecay, filterDecay)};
 }
 
 void NBassSynth::playStep(const std::uint8_t* s)
@@ -297,7 +293,8 @@ std::uint32_t NBassSynth::stepIncrement(const std::uint8_t* s, int transpose, in
     std::int32_t quarter = f >> 2;
     std::int32_t here = static_cast<std::int32_t>(NTables::pitch(note)) / 63;
     std::int32_t above = static_cast<std::int32_t>(NTables::pitch(note + 1)) / 63;
-    return static_cast<std::uint32_t>(wrap32::add(wrap32::mul(here, wrap32::sub(63, quarter)), wrap32::mul(quarter, above)));
+    std::int32_t blend = wrap32::add(wrap32::mul(here, wrap32::sub(63, quarter)), wrap32::mul(quarter, above));
+    return static_cast<std::uint32_t>(blend);
 }
 
 int NBassSynth::midiNote(const std::uint8_t* s, int transpose) const
@@ -343,7 +340,8 @@ void NBassSynth::mix(std::int32_t* out, const std::int32_t* x) const
 
 void NBassSynth::filterVoice(std::int32_t* out)
 {
-    std::int32_t cutoff = wrap32::add(wrap32::add(filterEnvelope.curve(), wrap32::mul(currentParameter(Cutoff), 128)), CutoffBase);
+    std::int32_t sweep = wrap32::add(filterEnvelope.curve(), wrap32::mul(currentParameter(Cutoff), 128));
+    std::int32_t cutoff = wrap32::add(sweep, CutoffBase);
     bool highpass = currentParameter(Highpass) != 0;
     filter1.cutoff = cutoff;
     filter1.resonance = wrap32::mul(currentParameter(Resonance), 256);
