@@ -54,7 +54,6 @@ void NSample::destroy()
     }
     data_ = nullptr;
     length_ = 0;
-    loopEnd_ = 0;
 }
 
 void NSample::create(int frames)
@@ -63,9 +62,6 @@ void NSample::create(int frames)
     destroy();
     std::int64_t rounded = (static_cast<std::int64_t>(frames < 0 ? 0 : frames) + 31) & ~std::int64_t{31};
     length_ = static_cast<std::int32_t>(rounded < MaxFrames ? rounded : MaxFrames);
-    loopStart_ = 0;
-    loopEnd_ = length_;
-    loopMode_ = 0;
     KESO_OWNER("NSample::create");
     data_ = new std::int16_t[length_]();
 }
@@ -138,7 +134,6 @@ void NSample::trigger(int step, int velocity)
     step_ = step;
     playing_ = true;
     position_ = 0;
-    loopMode_ = 0;
 }
 
 void NSample::render(std::int32_t* mix, int volume)
@@ -159,10 +154,6 @@ void NSample::render(std::int32_t* mix, int volume)
             mix[k] = wrap32::add(mix[k], wrap32::mul(in[k], gain) >> 8);
         position_ += BlockFrames;
     }
-    if (position_ >= loopEnd_) {
-        if (loopMode_ == 1)
-            position_ = loopStart_;
-        else
-            playing_ = false;
-    }
+    if (position_ >= length_)
+        playing_ = false;
 }

@@ -65,9 +65,6 @@ private:
     std::int16_t* data_ = nullptr;
     std::int32_t length_ = 0;
     std::int32_t position_ = 0;
-    std::int32_t loopStart_ = 0;
-    std::int32_t loopEnd_ = 0;
-    std::int32_t loopMode_ = 0; // 0 one-shot, 1 loop back to loopStart_
     std::int32_t step_ = UnitStep;
     std::int32_t velocity_ = 0;
     bool playing_ = false;
