@@ -13,23 +13,24 @@ NDelay::~NDelay()
     }
 }
 
-void NDelay::destroy()
-{
-    if (buffer == nullptr)
-        return;
-    KESO_OWNER("NDelay::destroy");
-    delete[] buffer;
-    buffer = nullptr;
-}
-
+// Emptied, the buffer we have is as good as a new one: the mixer's render only allocates when the
+// time grows beyond every line built so far.
 void NDelay::create(int blocks)
 {
-    destroy();
+    if (blocks > capacity) {
+        if (buffer != nullptr) {
+            KESO_OWNER("NDelay::create");
+            delete[] buffer;
+            buffer = nullptr;
+            capacity = 0;
+        }
+        KESO_OWNER("NDelay::create");
+        buffer = new Block[blocks];
+        capacity = blocks;
+    }
     length = blocks;
-    KESO_OWNER("NDelay::create");
-    buffer = new Block[length];
-    std::memset(buffer, 0, sizeof(Block) * static_cast<size_t>(length));
     index = 0;
+    clear();
 }
 
 void NDelay::setLength(int blocks)
@@ -39,13 +40,8 @@ void NDelay::setLength(int blocks)
             create(blocks);
         return;
     }
-    // No usable time: a fresh, empty stand-in line on every call, which is silence. Once it exists,
-    // emptying it gives the same result as building it anew, without allocating on the audio path.
-    if (buffer != nullptr && length == SilentBlocks)
-        clear();
-    else
-        create(SilentBlocks);
-    index = 0;
+    // No usable time: a fresh, empty stand-in line on every call, which is silence.
+    create(SilentBlocks);
 }
 
 void NDelay::clear()

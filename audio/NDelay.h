@@ -16,8 +16,7 @@ public:
     NDelay& operator=(const NDelay&) = delete;
     virtual ~NDelay();
 
-    void create(int blocks);
-    void destroy();
+    // A new length starts an empty line; the same length leaves the line as it is.
     void setLength(int blocks);
     void clear();
     // Replaces the block with the block of `length` blocks ago, keeping feedback/256 of it in the line.
@@ -31,7 +30,11 @@ public:
 private:
     using Block = std::int32_t[BlockFrames];
 
+    // An empty line of `blocks` blocks, in the buffer already there when it is large enough.
+    void create(int blocks);
+
     Block* buffer = nullptr;
+    std::int32_t capacity = 0; // blocks the buffer holds
     std::int32_t length = 0;
     std::int32_t index = 0;
 };
