@@ -4,6 +4,8 @@
 #include "foundation/KESOMidiPort.h"
 #include "foundation/KESOServices.h"
 
+#include <cstdint>
+
 namespace {
 
 constexpr int ControlChange = 0xB0;
@@ -20,18 +22,15 @@ NMidiOut& NMidiOut::instance()
     return midiOut;
 }
 
-bool NMidiOut::open(std::intptr_t ownerWindow)
+bool NMidiOut::open()
 {
-    ownerWindow_ = ownerWindow;
     close();
     KESOMidiPort* port = KESOServices::instance().midiPort;
-    if (port != nullptr && port->open()) {
+    if (port != nullptr && port->open())
         port_ = port;
-        isOpen_ = true;
-    }
     // Silences whatever a previous session left sounding on the device.
     resetChannels();
-    return isOpen_;
+    return isOpen();
 }
 
 void NMidiOut::resetChannels()
@@ -47,7 +46,7 @@ void NMidiOut::resetChannels()
 
 void NMidiOut::send(int status, int data1, int data2)
 {
-    if (!isOpen_ || !KESOServices::instance().isKeyDown(KESOKeyState::Control))
+    if (!isOpen() || !KESOServices::instance().isKeyDown(KESOKeyState::Control))
         return;
     std::uint32_t message = static_cast<std::uint32_t>(status) | (static_cast<std::uint32_t>(data1) << 8) |
                             (static_cast<std::uint32_t>(data2) << 16);
@@ -56,9 +55,8 @@ void NMidiOut::send(int status, int data1, int data2)
 
 void NMidiOut::close()
 {
-    if (!isOpen_)
+    if (!isOpen())
         return;
     port_->close();
     port_ = nullptr;
-    isOpen_ = false;
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 class KESOMidiPort;
 
 // Mirrors the engine's notes to the MIDI port. A message goes out only while the Control key is
@@ -16,18 +14,15 @@ public:
 
     // Opens the installed MIDI port (closing any open one first), then sends the channel reset.
     // False when no port could be opened; every later send then does nothing.
-    bool open(std::intptr_t ownerWindow);
+    bool open();
     // Sends status | data1 << 8 | data2 << 16 if the port is open and Control is held.
     void send(int status, int data1, int data2);
     void close();
 
-    bool isOpen() const { return isOpen_; }
-    std::intptr_t ownerWindow() const { return ownerWindow_; }
+    bool isOpen() const { return port_ != nullptr; }
 
 private:
     void resetChannels();
 
-    KESOMidiPort* port_ = nullptr; // the port open() opened; closed through the same one
-    bool isOpen_ = false;
-    std::intptr_t ownerWindow_ = 0;
+    KESOMidiPort* port_ = nullptr; // the port open() opened, null while closed
 };

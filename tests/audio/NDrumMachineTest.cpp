@@ -33,7 +33,7 @@ protected:
         NTables::buildTables();
         services.programPath.path = dir.path("ruzi");
         std::filesystem::create_directories(dir.path("samples"));
-        NMidiOut::instance().open(0);
+        NMidiOut::instance().open();
         services.keyState.down.insert(KESOKeyState::Control);
         setMode(1);
     }

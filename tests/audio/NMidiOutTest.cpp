@@ -20,12 +20,12 @@ protected:
 
 TEST_F(NMidiOutTest, OpenResetsEveryChannelAndSendsOnlyWhileControlIsHeld)
 {
-    EXPECT_TRUE(midi.open(0));
+    EXPECT_TRUE(midi.open());
     midi.send(0x99, 36, 127);
     EXPECT_TRUE(port.messages.empty()); // not even the reset burst
 
     holdControl();
-    EXPECT_TRUE(midi.open(42));
+    EXPECT_TRUE(midi.open());
     Messages reset;
     for (int channel = 0; channel < 16; ++channel)
         reset.insert(reset.end(), {{0xB0 + channel, 120, 0}, {0xB0 + channel, 123, 0}, {0xB0 + channel, 11, 127},
@@ -39,21 +39,21 @@ TEST_F(NMidiOutTest, RefusedOrMissingPortStaysSilent)
 {
     holdControl();
     port.accepts = false;
-    EXPECT_FALSE(midi.open(0));
+    EXPECT_FALSE(midi.open());
     midi.send(0x90, 48, 100);
     midi.close();
     EXPECT_EQ(port.closes, 0);
 
     KESOServices::instance().midiPort = nullptr;
-    EXPECT_FALSE(midi.open(0));
+    EXPECT_FALSE(midi.open());
     midi.send(0x90, 48, 100);
     EXPECT_TRUE(port.messages.empty());
 }
 
 TEST_F(NMidiOutTest, ReopenClosesFirstAndCloseIsIdempotent)
 {
-    midi.open(0);
-    midi.open(0);
+    midi.open();
+    midi.open();
     EXPECT_EQ(port.opens, 2);
     EXPECT_EQ(port.closes, 1);
     midi.close();

@@ -38,7 +38,7 @@ protected:
         NTables::buildTables();
         TearDown();
         services.keyState.down.insert(KESOKeyState::Control);
-        NMidiOut::instance().open(0);
+        NMidiOut::instance().open();
         for (int i = 0; i < 3; ++i) {
             synths[i] = std::make_unique<NBassSynth>(i);
             seq.addMachine(synths[i].get());
