@@ -15,7 +15,6 @@ void NVandrelCore::init()
 {
     if (drums != nullptr)
         return;
-    reserved = 0;
     NSequencer& sequencer = NSequencer::instance();
     for (int i = 0; i < SynthCount; ++i) {
         KESO_OWNER("NVandrelCore::init");

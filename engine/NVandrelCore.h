@@ -2,7 +2,6 @@
 
 #include "audio/NMixer.h"
 
-#include <cstdint>
 #include <mutex>
 
 class NBassSynth;
@@ -34,6 +33,5 @@ public:
     NMixer mixer;
 
 private:
-    std::int32_t reserved = 0; // kept for its place; the engine does not read it
     std::mutex lock;
 };
