@@ -21,7 +21,7 @@ int framesFor(double seconds)
     return static_cast<int>(seconds * Rate) / 32 * 32;
 }
 
-double timeOf(int frame)
+double timeOf(std::size_t frame)
 {
     return frame / Rate;
 }
@@ -212,7 +212,7 @@ NDrumSynth::Sound tom(double hz, double tau, double seconds, std::uint32_t seed)
     Noise noise(seed);
     Biquad stick = Biquad::bandPass(2200.0, 0.8);
     for (std::size_t i = 0; i < x.size(); ++i) {
-        double t = timeOf(static_cast<int>(i));
+        double t = timeOf(i);
         double pitch = hz * (1.0 + 0.4 * decay(t, 0.07));
         double v = body.next(pitch) * decay(t, tau);
         v = std::tanh(1.5 * v) / std::tanh(1.5);
@@ -241,7 +241,7 @@ NDrumSynth::Sound snareFrom(const SnareVoice& s)
     Biquad cutLows = Biquad::highPass(s.noiseLow, 0.7);
     Biquad cutHighs = Biquad::lowPass(s.noiseHigh, 0.7);
     for (std::size_t i = 0; i < x.size(); ++i) {
-        double t = timeOf(static_cast<int>(i));
+        double t = timeOf(i);
         double bend = 1.0 + 0.15 * decay(t, 0.012);
         double body = head1.next(s.mode1 * bend) * decay(t, s.tau1) +
                       s.level2 * head2.next(s.mode2 * bend) * decay(t, s.tau2);
@@ -272,7 +272,7 @@ NDrumSynth::Sound metalFrom(const MetalVoice& m)
     Biquad high1 = Biquad::highPass(m.highHz, 0.7);
     Biquad high2 = Biquad::highPass(m.highHz, 0.7);
     for (std::size_t i = 0; i < x.size(); ++i) {
-        double t = timeOf(static_cast<int>(i));
+        double t = timeOf(i);
         double raw = (1.0 - m.noiseMix) * cluster.next(m.ringModulated) + m.noiseMix * noise.next();
         x[i] = high2.process(high1.process(band.process(raw))) * m.level(t);
     }
@@ -293,7 +293,7 @@ NDrumSynth::Sound NDrumSynth::bassDrum()
     Noise noise(0xB0D5);
     Biquad clickBand = Biquad::bandPass(3000.0, 0.7);
     for (std::size_t i = 0; i < x.size(); ++i) {
-        double t = timeOf(static_cast<int>(i));
+        double t = timeOf(i);
         // From about 170 Hz down to 50 Hz within a few tens of milliseconds: the thump.
         double pitch = 50.0 + 120.0 * decay(t, 0.03);
         double level = t < 0.015 ? 1.0 : decay(t - 0.015, 0.17);
@@ -368,7 +368,7 @@ NDrumSynth::Sound NDrumSynth::clap()
     Biquad band = Biquad::bandPass(1150.0, 1.4);
     Biquad crisp = Biquad::bandPass(2600.0, 1.0);
     for (std::size_t i = 0; i < x.size(); ++i) {
-        double t = timeOf(static_cast<int>(i));
+        double t = timeOf(i);
         double level = 0.0;
         for (double start : bursts) {
             if (t >= start)
@@ -392,7 +392,7 @@ NDrumSynth::Sound NDrumSynth::rimShot()
     Noise noise(0x5133);
     Biquad tick = Biquad::highPass(5000.0, 0.7);
     for (std::size_t i = 0; i < x.size(); ++i) {
-        double t = timeOf(static_cast<int>(i));
+        double t = timeOf(i);
         double v = low.next(480.0) * decay(t, 0.009) + 0.8 * high.next(1690.0) * decay(t, 0.006);
         v = std::tanh(2.0 * v) / std::tanh(2.0);
         v += 0.5 * tick.process(noise.next()) * decay(t, 0.0015);
