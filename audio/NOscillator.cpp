@@ -6,10 +6,7 @@
 void NOscillator::reset()
 {
     waveform = 0;
-    increment = 0;
-    targetIncrement = 0;
-    gliding = false;
-    glideStep = 0;
+    setIncrement(0);
 }
 
 void NOscillator::setIncrement(std::uint32_t inc)
