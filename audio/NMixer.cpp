@@ -1,5 +1,6 @@
 #include "audio/NMixer.h"
 
+#include "audio/NWavHeader.h"
 #include "engine/NMachine.h"
 #include "engine/NSequencer.h"
 #include "engine/NWrap32.h"
@@ -214,20 +215,6 @@ void NMixer::clearReverb()
 
 namespace {
 
-void writeWavHeader(ChunkFile& file)
-{
-    file.descend(chunkTag("RIFF"));
-    file.writeBytes("WAVE", 4);
-    file.descend(chunkTag("fmt "));
-    // Format tag and channels, rate, bytes per second, block alignment and bits: four 32-bit words.
-    file.writeInt(1 | (Channels << 16));
-    file.writeInt(SampleRate);
-    file.writeInt(SampleRate * BytesPerFrame);
-    file.writeInt(BytesPerFrame | (16 << 16));
-    file.ascend();
-    file.descend(chunkTag("data"));
-}
-
 void toLittleEndian(std::int16_t* samples, int count)
 {
     if constexpr (std::endian::native == std::endian::big) {
@@ -281,7 +268,7 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
     // The file comes first: when it cannot be written, the song is left exactly as it was.
     ChunkFile file(path, false);
     if (!file.failed())
-        writeWavHeader(file);
+        NWavHeader::begin(file, Channels);
     if (file.failed() || file.writeFailed()) {
         file.finish();
         showWriteFailure(path, file);

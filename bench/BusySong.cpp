@@ -2,7 +2,7 @@
 
 #include "cli/NRenderSession.h"
 #include "engine/NSequencer.h"
-#include "foundation/ChunkFile.h"
+#include "tools/drumkit/NDrumSynth.h"
 #include "tools/songbuilder/NSongBuilder.h"
 
 #include <cmath>
@@ -19,19 +19,7 @@ void writeTone(const std::string& path, double hertz, int frames)
     std::vector<std::int16_t> samples(static_cast<size_t>(frames));
     for (int i = 0; i < frames; ++i)
         samples[i] = static_cast<std::int16_t>(20000 * std::exp(-4.0 * i / frames) * std::sin(6.2831853 * hertz * i / 44100));
-    ChunkFile file(String::fromUtf8(path), false);
-    file.descend(chunkTag("RIFF"));
-    file.writeInt(0x45564157); // "WAVE"
-    file.descend(chunkTag("fmt "));
-    file.writeInt(1 | (1 << 16));
-    file.writeInt(44100);
-    file.writeInt(88200);
-    file.writeInt(2 | (16 << 16));
-    file.ascend();
-    file.descend(chunkTag("data"));
-    file.writeBytes(samples.data(), frames * 2);
-    file.ascend();
-    file.ascend();
+    NDrumSynth::writeWav(String::fromUtf8(path), samples);
 }
 
 std::vector<std::int32_t> synthParameters(int waveform1, int waveform2, bool ring, bool dual)

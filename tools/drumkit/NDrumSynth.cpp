@@ -1,5 +1,6 @@
 #include "tools/drumkit/NDrumSynth.h"
 
+#include "audio/NWavHeader.h"
 #include "foundation/ChunkFile.h"
 
 #include <algorithm>
@@ -415,16 +416,7 @@ bool NDrumSynth::writeWav(const String& path, const Sound& frames)
     ChunkFile file(path, false);
     if (file.failed())
         return false;
-    file.descend(chunkTag("RIFF"));
-    file.writeBytes("WAVE", 4);
-    file.descend(chunkTag("fmt "));
-    // Format tag and channels, rate, bytes per second, block alignment and bits: four 32-bit words.
-    file.writeInt(1 | (1 << 16));
-    file.writeInt(SampleRate);
-    file.writeInt(SampleRate * 2);
-    file.writeInt(2 | (16 << 16));
-    file.ascend();
-    file.descend(chunkTag("data"));
+    NWavHeader::begin(file, 1);
     std::vector<unsigned char> bytes(frames.size() * 2);
     for (std::size_t i = 0; i < frames.size(); ++i) {
         auto u = static_cast<std::uint16_t>(frames[i]);

@@ -1,7 +1,7 @@
 # Our own default drum kit, synthesized at build time into bin/samples/.
 add_library(drumsynth STATIC ${CMAKE_CURRENT_LIST_DIR}/NDrumSynth.cpp)
 target_include_directories(drumsynth PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(drumsynth PUBLIC foundation)
+target_link_libraries(drumsynth PUBLIC engine)
 
 add_executable(make-drumkit ${CMAKE_CURRENT_LIST_DIR}/make-drumkit.cpp)
 set_target_properties(make-drumkit PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RUZI_TOOLS_DIR})
