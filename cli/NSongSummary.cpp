@@ -4,6 +4,7 @@
 #include "engine/NBassSynth.h"
 #include "engine/NSequencer.h"
 #include "engine/NVandrelCore.h"
+#include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
 
 #include <cstdio>
@@ -62,7 +63,7 @@ std::string NSongSummary::patternsLine(const NSequencer& sequencer, const NVandr
         if (pattern < NBassSynth::PatternCount) {
             const std::uint8_t* length =
                 core.synths[track]->patternBytes() + pattern * NBassSynth::PatternBytes + NBassSynth::LengthOffset;
-            int steps = length[0] | (length[1] << 8) | (length[2] << 16) | (length[3] << 24);
+            int steps = wrap32::load(length);
             line += " (" + std::to_string(steps) + " steps)";
         }
     }
