@@ -25,8 +25,6 @@ constexpr std::array<std::uint16_t, 256> characterMap = buildCharacterMap();
 static_assert(sizeof glyphCharacters / sizeof glyphCharacters[0] == 95, "94 glyphs and the terminator");
 static_assert(characterMap[u'A'] == 0 && characterMap[u']'] == 93 && characterMap[u'1'] == 58);
 
-constexpr std::int32_t NoLimit = 65535;
-
 } // namespace
 
 LFont* LFont::font(int index)
@@ -37,9 +35,9 @@ LFont* LFont::font(int index)
 
 void LFont::loadProgramFonts(NBitmapCache& cache)
 {
-    font(Interface)->setImage(cache.request(makeAppPath(u"skin\\realfont2.tga")));
-    font(Grid)->setImage(cache.request(makeAppPath(u"skin\\realfont.tga")));
-    font(Bold)->setImage(cache.request(makeAppPath(u"skin\\boldfont.tga")));
+    font(Interface)->setImage(cache.request(NBitmapCache::skinPath(u"realfont2.tga")));
+    font(Grid)->setImage(cache.request(NBitmapCache::skinPath(u"realfont.tga")));
+    font(Bold)->setImage(cache.request(NBitmapCache::skinPath(u"boldfont.tga")));
 }
 
 int LFont::glyphOf(char16_t ch)

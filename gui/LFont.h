@@ -13,6 +13,8 @@ class LFont {
 public:
     enum Index { Interface = 0, Grid = 1, Bold = 2, Count = 3 };
     static constexpr int MaxGlyphs = 256;
+    // A maxX for drawText that no line reaches.
+    static constexpr int NoLimit = 65535;
 
     // The program's three fonts, by index; null for any other index.
     static LFont* font(int index);

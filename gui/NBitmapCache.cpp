@@ -26,6 +26,11 @@ NBitmapCache& NBitmapCache::instance()
     return cache;
 }
 
+String NBitmapCache::skinPath(const String& name)
+{
+    return makeAppPath(String(u"skin\\") + name);
+}
+
 NBitmapCache::~NBitmapCache()
 {
     empty();
@@ -55,7 +60,7 @@ void NBitmapCache::loadPackfile(const String& path)
     // stopping there also bounds the scans a hostile pack could ask for.
     for (std::uint32_t k = 1; k <= Capacity && count_ < Capacity && file.descend(k); ++k) {
         int end = file.position() + file.chunkSize();
-        String key = makeAppPath(String(u"skin\\") + file.readString());
+        String key = skinPath(file.readString());
         int size = file.readInt();
         // An entry claiming more bytes than it holds is not an image we can trust.
         if (size >= 0 && size <= end - file.position()) {

@@ -12,6 +12,9 @@ public:
     static constexpr int Capacity = 256;
 
     static NBitmapCache& instance();
+    // The full path of an image in the skin folder: the name it is requested by, and cached under
+    // when it comes from the packfile.
+    static String skinPath(const String& name);
 
     NBitmapCache() = default;
     NBitmapCache(const NBitmapCache&) = delete;
@@ -22,7 +25,7 @@ public:
     // gives an empty bitmap, cached too. Once the table is full, further names get an empty bitmap
     // that is not cached.
     KESOBitmap* request(const String& name);
-    // Adds every image of a skin packfile under the skin folder's path followed by its name.
+    // Adds every image of a skin packfile, each under the skinPath of its name in the pack.
     void loadPackfile(const String& path);
     void empty();
 

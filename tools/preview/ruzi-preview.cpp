@@ -28,7 +28,7 @@ const char16_t* const iconNames[] = {u"open.tga", u"off.tga",   u"play.tga",    
 
 KESOBitmap* icon(const char16_t* name)
 {
-    return NBitmapCache::instance().request(makeAppPath(String(u"skin\\") + name));
+    return NBitmapCache::instance().request(NBitmapCache::skinPath(name));
 }
 
 bool checkSkin()
@@ -114,7 +114,8 @@ void drawFontSamples(LScreenBitmap& screen)
     screen.drawTextShadow(u"jumps over ÅÄÖ åäö .,:!?_@=+-*/%#\"'()$£\\<>~[]", 6, 178, 0xFFFF, 0x0000,
                           LFont::Interface);
     screen.drawTextShadow(u"Bold: KMNQRWXY Gkmrvwx 04 ÅÄÖå @#", 6, 189, 0xFFE0, 0x2104, LFont::Bold);
-    screen.drawText(u"Grid: a1 b2 c3 d8 L R 0123456789 Pattern", 6, 201, 0xFFFF, LFont::Grid, fillRowMasked, 65535);
+    screen.drawText(u"Grid: a1 b2 c3 d8 L R 0123456789 Pattern", 6, 201, 0xFFFF, LFont::Grid, fillRowMasked,
+                    LFont::NoLimit);
 }
 
 // A glimpse of the sequencer view's grid, to judge the grid font in its 9-pixel rows.
@@ -125,14 +126,14 @@ void drawGrid(LScreenBitmap& screen)
     for (int j = 0; j < 12; ++j) {
         int x = 20 * j;
         screen.drawVLine(x, 253, 261, 0xA514);
-        screen.drawText(intToString(j).c_str(), x + 2, 254, 0x0000, LFont::Grid, fillRowMasked, 65535);
+        screen.drawText(intToString(j).c_str(), x + 2, 254, 0x0000, LFont::Grid, fillRowMasked, LFont::NoLimit);
         for (int t = 0; t < 5; ++t) {
             int r = 261 + 9 * t;
             std::uint16_t k = trackColours[t];
             std::uint16_t tint = light565(k);
             screen.fillGradient(x + 1, r, x + 20, r + 9, tint, k);
             char16_t name[3] = {static_cast<char16_t>(u'a' + (j + t) % 4), static_cast<char16_t>(u'1' + j % 8), 0};
-            screen.drawText(name, x + 6, r + 2, 0xFFFF, LFont::Grid, fillRowMasked, 65535);
+            screen.drawText(name, x + 6, r + 2, 0xFFFF, LFont::Grid, fillRowMasked, LFont::NoLimit);
         }
     }
     screen.fillGradient(0, 306, 240, 320, 0x420A, 0xC61C);
