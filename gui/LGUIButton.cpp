@@ -42,19 +42,21 @@ void LGUIButton::drawContent(int X, int Y, int s) const
     // The content moves one pixel right and down while pressed.
     int cx = X + w / 2 + s;
     int cy = Y + h / 2 + s + 1;
-    int tw = LFont::font(LFont::Interface)->textWidth(caption);
-    std::uint16_t textColour = enabled ? 0xFFFF : 0xC618;
-    std::uint16_t shadow = enabled ? 0x0000 : (style != 0 ? 0x630C : 0xFFFF);
-    RowOp iconOp = enabled ? copyRowKeyed : copyRowKeyedGrey;
     if (icon == nullptr) {
         if (caption != nullptr)
             screen.drawTextCentred(caption, cx, cy, 0xFFFF, 0x0000, LFont::Interface);
         return;
     }
-    int iconWidth = icon->width();
+    RowOp iconOp = enabled ? copyRowKeyed : copyRowKeyedGrey;
     if (caption == nullptr) {
         icon->blitCentred(screen, cx, cy, iconOp, -1);
-    } else if (style == 0) {
+        return;
+    }
+    int iconWidth = icon->width();
+    int tw = LFont::font(LFont::Interface)->textWidth(caption);
+    std::uint16_t textColour = enabled ? 0xFFFF : 0xC618;
+    std::uint16_t shadow = enabled ? 0x0000 : (style != 0 ? 0x630C : 0xFFFF);
+    if (style == 0) {
         screen.drawTextCentred(caption, cx + iconWidth / 2 + 2, cy, textColour, shadow, LFont::Interface);
         icon->blitCentred(screen, cx - tw / 2, cy, iconOp, -1);
     } else {
@@ -81,11 +83,7 @@ void LGUIButton::mouseMove(int px, int py, bool buttonDown)
 {
     if (!enabled || isToggle() || !buttonDown || !armed)
         return;
-    bool inside = contains(px, py);
-    down = inside;
-    if (inside != hover)
-        invalidate();
-    hover = inside;
+    down = trackDrag(px, py, hover);
 }
 
 void LGUIButton::mouseUp(int px, int py)

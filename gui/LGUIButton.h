@@ -26,7 +26,7 @@ public:
     void setEnabled(bool on) { enabled = on; }
 
     bool down = false;
-    bool hover = false;
+    bool hover = false; // the pointer was inside at the last drag
     bool armed = false; // push: the press began here; toggle: the toggle state
     bool enabled = true;
     int style;

@@ -45,11 +45,7 @@ void LGUICheckBox::mouseMove(int px, int py, bool buttonDown)
 {
     if (!buttonDown || !armed)
         return;
-    bool inside = contains(px, py);
-    hot = inside;
-    if (inside != wasInside)
-        invalidate();
-    wasInside = inside;
+    hot = trackDrag(px, py, wasInside);
 }
 
 void LGUICheckBox::mouseUp(int px, int py)

@@ -13,66 +13,42 @@ LGUIContainer::~LGUIContainer()
 
 void LGUIContainer::draw(int ox, int oy)
 {
-    for (LGUIWidget* child = firstChild_; child != nullptr; child = child->next) {
-        if (child->visible)
-            child->draw(ox + x, oy + y);
-    }
+    forEachVisibleChild([&](LGUIWidget& child) { child.draw(ox + x, oy + y); });
 }
 
 void LGUIContainer::mouseDown(int px, int py)
 {
-    for (LGUIWidget* child = firstChild_; child != nullptr; child = child->next) {
-        if (child->visible)
-            child->mouseDown(px - x, py - y);
-    }
+    forEachVisibleChild([&](LGUIWidget& child) { child.mouseDown(px - x, py - y); });
 }
 
 void LGUIContainer::mouseMove(int px, int py, bool buttonDown)
 {
-    for (LGUIWidget* child = firstChild_; child != nullptr; child = child->next) {
-        if (child->visible)
-            child->mouseMove(px - x, py - y, buttonDown);
-    }
+    forEachVisibleChild([&](LGUIWidget& child) { child.mouseMove(px - x, py - y, buttonDown); });
 }
 
 void LGUIContainer::mouseUp(int px, int py)
 {
-    for (LGUIWidget* child = firstChild_; child != nullptr; child = child->next) {
-        if (child->visible)
-            child->mouseUp(px - x, py - y);
-    }
+    forEachVisibleChild([&](LGUIWidget& child) { child.mouseUp(px - x, py - y); });
 }
 
 void LGUIContainer::keyDown(int key)
 {
-    for (LGUIWidget* child = firstChild_; child != nullptr; child = child->next) {
-        if (child->visible)
-            child->keyDown(key);
-    }
+    forEachVisibleChild([&](LGUIWidget& child) { child.keyDown(key); });
 }
 
 void LGUIContainer::character(int ch)
 {
-    for (LGUIWidget* child = firstChild_; child != nullptr; child = child->next) {
-        if (child->visible)
-            child->character(ch);
-    }
+    forEachVisibleChild([&](LGUIWidget& child) { child.character(ch); });
 }
 
 void LGUIContainer::keyUp(int key)
 {
-    for (LGUIWidget* child = firstChild_; child != nullptr; child = child->next) {
-        if (child->visible)
-            child->keyUp(key);
-    }
+    forEachVisibleChild([&](LGUIWidget& child) { child.keyUp(key); });
 }
 
 void LGUIContainer::invalidate()
 {
-    for (LGUIWidget* child = firstChild_; child != nullptr; child = child->next) {
-        if (child->visible)
-            child->invalidate();
-    }
+    forEachVisibleChild([](LGUIWidget& child) { child.invalidate(); });
     dirty = true;
 }
 

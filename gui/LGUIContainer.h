@@ -35,6 +35,16 @@ public:
     LGUIWidget* lastChild() const { return firstChild_ != nullptr ? lastChild_ : nullptr; }
 
 private:
+    // Calls `f` with every visible child, in insertion order.
+    template <typename F>
+    void forEachVisibleChild(F f)
+    {
+        for (LGUIWidget* child = firstChild_; child != nullptr; child = child->next) {
+            if (child->visible)
+                f(*child);
+        }
+    }
+
     LGUIWidget* firstChild_ = nullptr;
     LGUIWidget* lastChild_ = nullptr;
 };

@@ -6,7 +6,6 @@
 LGUIGroupBox::LGUIGroupBox(const char16_t* title, int x, int y, int w, int h)
     : LGUIContainer(x, y, w, h), title(title)
 {
-    visible = true;
 }
 
 LGUIGroupBox::~LGUIGroupBox() = default;

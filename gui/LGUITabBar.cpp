@@ -7,9 +7,17 @@
 namespace {
 
 constexpr std::uint16_t BarColour = 0xB61A;
-constexpr std::uint16_t SelectedColour = 0xB596;
 constexpr std::uint16_t PlainColour = 0x738E;
 constexpr int FirstTabX = 5;
+
+// A tab takes the colour of the panel it shows, the selected one at half brightness; a tab for any
+// other page is plain.
+std::uint16_t tabColour(const LGUIWidget* page, bool selected)
+{
+    if (const LGUIPanel* panel = dynamic_cast<const LGUIPanel*>(page))
+        return selected ? half565(panel->colour) : panel->colour;
+    return PlainColour;
+}
 
 } // namespace
 
@@ -35,30 +43,21 @@ void LGUITabBar::setSelectedTab(int index)
         selectedTab_ = index;
 }
 
-std::uint16_t LGUITabBar::tabColour(const Tab& tab, bool selected) const
-{
-    // A tab takes the colour of the panel it shows.
-    if (const LGUIPanel* panel = dynamic_cast<const LGUIPanel*>(tab.page))
-        return panel->colour;
-    return selected ? SelectedColour : PlainColour;
-}
-
 void LGUITabBar::drawTab(int tx, int Y, const Tab& tab, bool selected) const
 {
     LScreenBitmap& screen = LScreenBitmap::instance();
-    std::uint16_t colour = tabColour(tab, selected);
     int d = selected ? 2 : 0; // the selected tab stands out two pixels on each side
     int left = tx - d + 1;
     int right = tx + d + tab.width - 1;
     int bottom = Y + h - 1;
-    screen.fillRect(left, Y, right, bottom, colour);
+    // The selected tab's face and caption are painted over the shading, in draw.
+    if (!selected)
+        screen.fillRect(left, Y, right, bottom, tabColour(tab.page, false));
     screen.drawRect(left, Y, right, bottom, 0x0000);
-    if (selected)
-        screen.drawHLine(tx, Y, tx + tab.width, colour);
     screen.setPixel(left, bottom, BarColour);
     screen.setPixel(right, bottom, BarColour);
-    screen.drawText(tab.label.c_str(), tx + 3, selected ? Y + 1 : Y + 2, 0xFFFF, LFont::Interface, fillRowMasked,
-                    65535);
+    if (!selected)
+        screen.drawText(tab.label.c_str(), tx + 3, Y + 2, 0xFFFF, LFont::Interface, fillRowMasked, LFont::NoLimit);
 }
 
 void LGUITabBar::draw(int ox, int oy)
@@ -79,11 +78,9 @@ void LGUITabBar::draw(int ox, int oy)
         tx += tabs_[i].width;
     }
     screen.darkenRect(X, Y + 1, X + w, Y + 4);
-    // The selected tab again over the shading, in the half colour of its page.
+    // The selected tab's face over the shading.
     const Tab& selected = tabs_[selectedTab_];
-    const LGUIPanel* panel = dynamic_cast<const LGUIPanel*>(selected.page);
-    std::uint16_t halfColour = panel != nullptr ? half565(panel->colour) : PlainColour;
-    screen.fillRect(selectedX, Y, selectedX + selected.width + 1, Y + h - 1, halfColour);
+    screen.fillRect(selectedX, Y, selectedX + selected.width + 1, Y + h - 1, tabColour(selected.page, true));
     screen.drawTextShadow(selected.label.c_str(), selectedX + 3, Y + 1, 0xFFC0, 0x0000, LFont::Interface);
     screen.invalidate({X, Y, w, h});
     dirty = false;

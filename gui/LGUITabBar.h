@@ -30,7 +30,7 @@ private:
         int width = 0;
     };
 
-    std::uint16_t tabColour(const Tab& tab, bool selected) const;
+    // A tab's outline; for tabs other than the selected one also its face and caption.
     void drawTab(int tx, int Y, const Tab& tab, bool selected) const;
 
     Tab tabs_[MaxTabs];

@@ -40,6 +40,15 @@ void LGUIWidget::hide(bool invalidateParent)
         parent->invalidate();
 }
 
+bool LGUIWidget::trackDrag(int px, int py, bool& wasInside)
+{
+    bool inside = contains(px, py);
+    if (inside != wasInside)
+        invalidate();
+    wasInside = inside;
+    return inside;
+}
+
 int LGUIWidget::getId() const
 {
     return id;

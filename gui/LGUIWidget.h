@@ -39,4 +39,9 @@ public:
     // Kept by the container the widget belongs to.
     LGUIContainer* parent = nullptr;
     LGUIWidget* next = nullptr;
+
+protected:
+    // Follows a drag that began on the widget: whether the point is inside now. Crossing the edge
+    // since the last call (`wasInside`, updated here) asks for a redraw.
+    bool trackDrag(int px, int py, bool& wasInside);
 };
