@@ -11,9 +11,7 @@
 bool GlyphSheet::read(SkinSource& source)
 {
     std::string line;
-    while (source.nextLine(line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
+    while (source.nextStatement(line)) {
         if (line.rfind("height ", 0) == 0) {
             height_ = std::atoi(line.c_str() + 7);
             if (height_ < 1 || height_ > 64)
@@ -65,7 +63,7 @@ bool GlyphSheet::readGlyph(SkinSource& source, const std::string& header)
     Glyph rows(static_cast<size_t>(height_));
     int width = -1;
     std::string line;
-    for (int row = firstRow; source.nextLine(line) && !line.empty(); ++row) {
+    for (int row = firstRow; source.nextRow(line); ++row) {
         if (line.find_first_not_of("#.") != std::string::npos)
             return source.fail("glyph rows hold only '#' and '.'");
         if (width >= 0 && static_cast<int>(line.size()) != width)

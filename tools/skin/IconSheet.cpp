@@ -10,9 +10,7 @@ bool IconSheet::read(SkinSource& source)
 {
     palette_['.'] = TransparentColour;
     std::string line;
-    while (source.nextLine(line)) {
-        if (line.empty() || line[0] == '#')
-            continue;
+    while (source.nextStatement(line)) {
         if (line.rfind("colour ", 0) == 0) {
             if (!readColour(source, line))
                 return false;
@@ -41,7 +39,7 @@ bool IconSheet::readIcon(SkinSource& source, const std::string& name)
 {
     std::vector<std::string> rows;
     std::string line;
-    while (source.nextLine(line) && !line.empty()) {
+    while (source.nextRow(line)) {
         if (!rows.empty() && line.size() != rows[0].size())
             return source.fail("every row of an icon has the same width");
         for (char c : line) {

@@ -26,6 +26,20 @@ bool SkinSource::nextLine(std::string& line)
     return true;
 }
 
+bool SkinSource::nextStatement(std::string& line)
+{
+    while (nextLine(line)) {
+        if (!line.empty() && line[0] != '#')
+            return true;
+    }
+    return false;
+}
+
+bool SkinSource::nextRow(std::string& line)
+{
+    return nextLine(line) && !line.empty();
+}
+
 bool SkinSource::fail(const std::string& message)
 {
     error_ = path_ + ":" + std::to_string(lineNumber_) + ": " + message;
