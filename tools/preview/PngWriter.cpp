@@ -15,7 +15,7 @@ void put32(std::vector<unsigned char>& out, std::uint32_t v)
 
 } // namespace
 
-std::uint32_t PngWriter::crc32(const unsigned char* data, size_t size, std::uint32_t crc)
+std::uint32_t PngWriter::crc32(const unsigned char* data, size_t size)
 {
     static const std::array<std::uint32_t, 256> table = [] {
         std::array<std::uint32_t, 256> t{};
@@ -27,7 +27,7 @@ std::uint32_t PngWriter::crc32(const unsigned char* data, size_t size, std::uint
         }
         return t;
     }();
-    crc = ~crc;
+    std::uint32_t crc = 0xFFFFFFFFu;
     for (size_t i = 0; i < size; ++i)
         crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     return ~crc;

@@ -14,7 +14,7 @@ public:
 
 private:
     static std::vector<unsigned char> zlibStored(const std::vector<unsigned char>& data);
-    static std::uint32_t crc32(const unsigned char* data, size_t size, std::uint32_t crc = 0);
+    static std::uint32_t crc32(const unsigned char* data, size_t size);
     static std::uint32_t adler32(const std::vector<unsigned char>& data);
     static void appendChunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& data);
 };
