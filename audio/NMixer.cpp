@@ -81,7 +81,7 @@ void NMixer::render(std::int16_t* out, int frames, int, int, int)
     delay.feedback = p[DelayFeedback];
     const std::int32_t dp = panPosition(p[DelayPan]);
     delay.setLength(wrap32::mul(p[DelaySteps], sequencer.samplesPerStep) / BlockFrames);
-    sequencer.swing = p[Swing];
+    sequencer.setSwing(p[Swing]);
     sequencer.setTempo(p[Tempo]);
     if (frames < BlockFrames)
         return;

@@ -1,6 +1,6 @@
 #include "bench/BusySong.h"
 
-#include "cli/NRenderSession.h"
+#include "engine/NProgramSession.h"
 #include "engine/NSequencer.h"
 #include "tools/drumkit/NDrumSynth.h"
 #include "tools/songbuilder/NSongBuilder.h"
@@ -106,7 +106,7 @@ std::string BusySong::write(const std::string& folder, int bars)
 bool BusySong::load(const std::string& folder, const std::string& song)
 {
     // Started as the program starts; the bundled song need not be found, the busy one replaces it.
-    NRenderSession session;
+    NProgramSession session;
     session.startUp();
     setAppDirectory(String::fromUtf8(folder)); // where the busy song's kit lies
     return session.loadSong(String::fromUtf8(song)) == NSequencer::LoadResult::Loaded;

@@ -2,8 +2,9 @@
 // WAV..." does, or prints a summary of the song.
 #include "cli/NProgressBar.h"
 #include "cli/NRenderOptions.h"
-#include "cli/NRenderSession.h"
 #include "cli/NSongSummary.h"
+#include "engine/NProgramSession.h"
+#include "engine/NSongCommands.h"
 #include "engine/NVandrelCore.h"
 #include "foundation/KESOMessageBox.h"
 #include "foundation/KESOServices.h"
@@ -60,18 +61,17 @@ int loadFailure(NSequencer::LoadResult result, const String& path)
     return NotASong;
 }
 
-int render(NRenderSession& session, const NRenderOptions& options)
+int render(NProgramSession& session, const NRenderOptions& options)
 {
-    NSequencer& sequencer = NSequencer::instance();
-    if (options.startBar)
-        sequencer.loopStart = *options.startBar;
-    if (options.endBar)
-        sequencer.loopEnd = *options.endBar;
-    if (sequencer.loopEnd <= sequencer.loopStart) {
+    const NSongCommands::Transport song = NSongCommands::transport();
+    const int loopStart = options.startBar.value_or(song.loopStart);
+    const int loopEnd = options.endBar.value_or(song.loopEnd);
+    if (loopEnd <= loopStart) {
         std::fprintf(stderr, "ruzi-render: the loop is empty: it ends at bar %d, which is not after its start at bar %d\n",
-                     sequencer.loopEnd, sequencer.loopStart);
+                     loopEnd, loopStart);
         return BadUsage;
     }
+    NSongCommands::setLoopBars(loopStart, loopEnd);
     String output = commandLinePath(options.output.empty() ? defaultOutputName(options.song) : options.output);
     NProgressBar progress(!options.quiet && Terminal::errorIsTerminal());
     NMixer::ExportOptions exportOptions;
@@ -112,14 +112,14 @@ int main(int argc, char** argv)
     services.messageBox = &messages;
     services.keyState = &keys;
 
-    NRenderSession session;
+    NProgramSession session;
     if (!session.startUp()) {
         std::fprintf(stderr, "ruzi-render: the bundled song %s is missing: %s\n",
-                     NRenderSession::defaultSongPath().toUtf8().c_str(),
+                     NProgramSession::bundledSongPath().toUtf8().c_str(),
                      NSequencer::instance().loadError.toUtf8().c_str());
         return CannotOpen;
     }
-    String path = options.song.empty() ? NRenderSession::defaultSongPath() : commandLinePath(options.song);
+    String path = options.song.empty() ? NProgramSession::bundledSongPath() : commandLinePath(options.song);
     NSequencer::LoadResult loaded = session.loadSong(path);
     if (loaded != NSequencer::LoadResult::Loaded)
         return loadFailure(loaded, path);

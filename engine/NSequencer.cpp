@@ -77,6 +77,11 @@ void NSequencer::setTempo(int bpm)
     blocksPerStep = samplesPerStep / 32;
 }
 
+void NSequencer::setSwing(int amount)
+{
+    swing = amount;
+}
+
 void NSequencer::setPosition(int ticks)
 {
     position = ticks;

@@ -35,6 +35,7 @@ public:
     LoadResult loadSong(const String& path);
 
     void setTempo(int bpm);
+    void setSwing(int amount);
     void setPosition(int ticks);
     void locate(int ticks);
     void setMode(int m);

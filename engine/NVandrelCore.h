@@ -25,13 +25,12 @@ public:
     // Once, after audio output has stopped; nothing may drive the sequencer afterwards.
     void shutDown();
 
-    // Serialises the playback thread's segment renders with the GUI thread's commands on the song.
-    std::mutex& engineLock() { return lock; }
-
     NBassSynth* synths[SynthCount] = {};
     NDrumMachine* drums = nullptr;
     NMixer mixer;
 
 private:
+    friend class NEngineGuard; // the only way to the lock: a scoped guard
+    // Serialises the playback thread's segment renders with the GUI thread's commands on the song.
     std::mutex lock;
 };

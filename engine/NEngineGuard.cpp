@@ -1,0 +1,7 @@
+#include "engine/NEngineGuard.h"
+
+#include "engine/NVandrelCore.h"
+
+NEngineGuard::NEngineGuard() : hold(NVandrelCore::instance().lock)
+{
+}
