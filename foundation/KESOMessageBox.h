@@ -3,6 +3,8 @@
 #include "foundation/KESOString.h"
 
 // Seam: tells the user something they must know, with an OK button, owned by the main window.
+//
+// Threads: the GUI thread only; it returns when the user has closed the box.
 class KESOMessageBox {
 public:
     virtual ~KESOMessageBox() = default;

@@ -3,6 +3,9 @@
 #include <cstdint>
 
 // Seam: a MIDI output port that takes three-byte short messages.
+//
+// Threads: the GUI thread opens and closes; the playback thread sends, so shortMessage never
+// blocks for long and never allocates.
 class KESOMidiPort {
 public:
     virtual ~KESOMidiPort() = default;

@@ -1,6 +1,7 @@
 // Fuzz target: any bytes as the skin packfile, loaded into a fresh cache and asked for its images.
 #include "gui/NBitmapCache.h"
 #include "foundation/KESOString.h"
+#include "fuzz/FuzzScratch.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -9,8 +10,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const std::filesystem::path folder = std::filesystem::temp_directory_path() / "ruzi-fuzz-skin";
-    std::filesystem::create_directories(folder);
+    static const std::filesystem::path folder = std::filesystem::path(fuzzScratchFile("skin.dat")).parent_path();
     const std::string path = (folder / "skin.dat").string();
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)

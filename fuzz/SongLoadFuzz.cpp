@@ -1,16 +1,16 @@
 // Fuzz target: any bytes as a song file, loaded into the sequencer with parameter-only machines.
 #include "engine/NAutomatable.h"
 #include "engine/NSequencer.h"
+#include "fuzz/FuzzScratch.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const std::string path = (std::filesystem::temp_directory_path() / "ruzi-fuzz-song.vdl").string();
+    static const std::string path = fuzzScratchFile("song.vdl");
     static std::unique_ptr<NAutomatable> machines[NSequencer::MachineCount];
     NSequencer& sequencer = NSequencer::instance();
     if (!machines[0]) {

@@ -1,11 +1,11 @@
 // Fuzz target: any bytes as a drum sample file, loaded and played through.
 #include "audio/NSample.h"
+#include "fuzz/FuzzScratch.h"
 #include "tests/support/WavBytes.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,7 +21,7 @@ extern "C" void ruziFuzzSeeds(std::vector<std::vector<std::uint8_t>>& seeds)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const std::string path = (std::filesystem::temp_directory_path() / "ruzi-fuzz-sample.wav").string();
+    static const std::string path = fuzzScratchFile("sample.wav");
     static NSample sample;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)

@@ -8,6 +8,9 @@ FakeServices::FakeServices()
     services.messageBox = &messageBox;
     services.keyState = &keyState;
     services.programPath = &programPath;
+    services.audioDevice = &audioDevice;
+    services.display = &display;
+    services.fileChooser = &fileChooser;
     setAppDirectory(String());
 }
 
@@ -17,5 +20,8 @@ FakeServices::~FakeServices()
     services.messageBox = nullptr;
     services.keyState = nullptr;
     services.programPath = nullptr;
+    services.audioDevice = nullptr;
+    services.display = nullptr;
+    services.fileChooser = nullptr;
     setAppDirectory(String());
 }

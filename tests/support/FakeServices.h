@@ -4,6 +4,9 @@
 #include "foundation/KESOMessageBox.h"
 #include "foundation/KESOProgramPath.h"
 #include "foundation/KESOString.h"
+#include "tests/support/FakeAudioDevice.h"
+#include "tests/support/FakeDisplay.h"
+#include "tests/support/FakeFileChooser.h"
 
 #include <set>
 #include <string>
@@ -43,4 +46,7 @@ public:
     FakeMessageBox messageBox;
     FakeKeyState keyState;
     FakeProgramPath programPath;
+    FakeAudioDevice audioDevice;
+    FakeDisplay display;
+    FakeFileChooser fileChooser;
 };

@@ -5,12 +5,8 @@ set_target_properties(ruzi-preview PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RUZI_TO
 target_link_libraries(ruzi-preview PRIVATE gui)
 add_dependencies(ruzi-preview skin)
 
-# Tests are switched on after the tools are configured, so the test is added at the end of the
-# top-level configuration.
-function(ruzi_add_preview_test)
-  if(BUILD_TESTING)
-    add_test(NAME preview_renders_the_skin
-      COMMAND ruzi-preview ${RUZI_BIN_DIR}/skin/skin.dat ${CMAKE_BINARY_DIR}/preview)
-  endif()
-endfunction()
-cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL ruzi_add_preview_test)
+if(BUILD_TESTING)
+  add_test(NAME preview_renders_the_skin
+    COMMAND ruzi-preview ${RUZI_BIN_DIR}/skin/skin.dat ${CMAKE_BINARY_DIR}/preview)
+  set_tests_properties(preview_renders_the_skin PROPERTIES LABELS end-to-end)
+endif()
