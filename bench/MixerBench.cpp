@@ -1,7 +1,7 @@
 // Nanoseconds per 32-frame block of the whole engine: four machines sounding, distortion, delay
 // and reverb on, the sequencer ticking.
 #include "bench/BusySong.h"
-#include "engine/NSequencer.h"
+#include "engine/NSongCommands.h"
 #include "engine/NVandrelCore.h"
 
 #include <benchmark/benchmark.h>
@@ -16,14 +16,13 @@ static void MixerRenderBlock(benchmark::State& state)
         std::string folder = (std::filesystem::temp_directory_path() / "ruzi-mixer-bench").string();
         ready = BusySong::load(folder, BusySong::write(folder, 8));
     }
-    NSequencer& sequencer = NSequencer::instance();
-    sequencer.loopOn = true;
-    sequencer.start();
+    NSongCommands::setLoopOn(true);
+    NSongCommands::start();
     std::int16_t out[64];
     for (auto _ : state) {
         NVandrelCore::instance().mixer.render(out, 32);
         benchmark::DoNotOptimize(out);
     }
-    sequencer.stop();
+    NSongCommands::stop();
 }
 BENCHMARK(MixerRenderBlock);
