@@ -2,7 +2,11 @@
 # Installs the Debian 12 packages the build and the tests need, if any are missing.
 # Safe to run again: it installs nothing when everything is there.
 set -e
-packages="cmake g++ make libgtest-dev libbenchmark-dev sox"
+# Build: the compiler and CMake, GoogleTest and Google Benchmark; the window program's SDL2, RtMidi
+# and GTK 3 (found with pkg-config). Tests: sox reads WAVs; Xvfb, xdotool and the X11 utilities
+# run and drive the window headless.
+packages="cmake g++ make pkg-config libgtest-dev libbenchmark-dev libsdl2-dev librtmidi-dev libgtk-3-dev
+sox xvfb xdotool x11-utils x11-apps"
 
 missing=""
 for p in $packages; do
