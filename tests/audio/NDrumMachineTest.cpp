@@ -25,7 +25,8 @@ using Messages = std::vector<FakeMidiPort::Message>;
 constexpr int Step = NSequencer::StepEvent;
 constexpr int Half = NSequencer::HalfStepEvent;
 
-// The program folder in a temp folder, the MIDI output open with Control held, song mode.
+// How hits sound together (the hi-hat's choke, the filter) is pinned by the golden renders. The
+// program folder in a temp folder, the MIDI output open with Control held, song mode.
 class NDrumMachineTest : public ::testing::Test {
 protected:
     NDrumMachineTest()
@@ -143,22 +144,6 @@ TEST_F(NDrumMachineTest, HostileLengthsAndPatternNumbersStayInsideTheBank)
     EXPECT_TRUE(takeMidi().empty());
 }
 
-TEST_F(NDrumMachineTest, ClosedHiHatChokesTheOpenOne)
-{
-    giveSound(2, 1000, 320);
-    giveSound(3, 1000, 320);
-    for (auto [step, slot] : {std::pair{0, 2}, {1, 3}, {2, 2}, {3, 2}, {3, 3}})
-        drum.setStepByte(0, step, slot, 2);
-    drum.setPattern(0);
-    std::vector<std::pair<bool, bool>> playing; // open, closed after each step
-    for (int step = 0; step < 4; ++step) {
-        playSteps(1);
-        playing.emplace_back(drum.sample(2).playing(), drum.sample(3).playing());
-    }
-    // The open hat does not cut the closed one; both at once, the open one is cut at once.
-    EXPECT_EQ(playing, (std::vector<std::pair<bool, bool>>{{true, false}, {false, true}, {true, true}, {false, true}}));
-}
-
 TEST_F(NDrumMachineTest, RenderSumsTheSlotsAtTheirVolumes)
 {
     giveSound(0, 1000);
@@ -179,13 +164,7 @@ TEST_F(NDrumMachineTest, RenderSumsTheSlotsAtTheirVolumes)
     EXPECT_EQ(render()[0], 777 + ((-1000 * ((100 * 200) >> 8)) >> 8));
     EXPECT_EQ(render()[0], 0); // both sounds are two blocks long
 
-    drum.setCurrentSetParameter(0, 0);
-    drum.setPattern(0);
-    drum.onEvent(Step);
-    EXPECT_TRUE(drum.sample(0).playing()); // a silent slot still triggers
-    EXPECT_EQ(render()[0], (-1000 * 78) >> 8);
-
-    drum.active = false;
+    drum.active = false; // muted
     drum.onEvent(Step);
     EXPECT_EQ(render(), Block{});
 }
