@@ -168,31 +168,6 @@ TEST_F(NBassSynthTest, TransposesAndAccentShapeTheNoteButTheMidiNoteLeavesTheOct
     EXPECT_EQ(synth().ampEnvelope.attackFrames, 16);
 }
 
-TEST_F(NBassSynthTest, AfterASlideARestGlidesOnInsteadOfReleasing)
-{
-    load(song({note(0), Step{}, note(2, 0, true), Step{}, note(7)}));
-    EXPECT_EQ(synth().ampEnvelope.decayStep, 220);
-    takeMidi();
-
-    runSteps(1); // a rest after a plain note
-    EXPECT_EQ(synth().ampEnvelope.rate, -220);
-    EXPECT_TRUE(takeMidi().empty());
-
-    runSteps(1); // a sliding note holds
-    EXPECT_EQ(synth().ampEnvelope.decayStep, 0);
-    EXPECT_EQ(takeMidi().at(2), (Message{144, 50, 100}));
-
-    runSteps(1); // the rest after it glides to the rest's pitch and keeps sounding
-    EXPECT_TRUE(synth().osc1.gliding);
-    EXPECT_EQ(synth().osc1.targetIncrement, NTables::pitch(48));
-    EXPECT_GT(synth().ampEnvelope.level, 1000000);
-    EXPECT_TRUE(takeMidi().empty());
-
-    runSteps(1); // then a plain note jumps
-    EXPECT_FALSE(synth().osc1.gliding);
-    EXPECT_EQ(synth().osc1.increment, NTables::pitch(55));
-}
-
 TEST_F(NBassSynthTest, PatternModeLoopsAndTakesTheNextPatternAtItsEnd)
 {
     NSongDescription d = song({note(0), note(1), note(2), note(3)}, 4);
