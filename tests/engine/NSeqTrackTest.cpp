@@ -24,13 +24,12 @@ class NSeqTrackTest : public ::testing::Test {
 protected:
     NSeqTrackTest() { track.machine = &machine; }
 
-    // Loads a SEQd chunk of `bars` stated bars given as bytes, and `events` stated events given as
-    // position and packed column/value pairs.
-    void loadSeqd(int bars, const std::vector<unsigned char>& barBytes, int events, const std::vector<std::int32_t>& eventInts)
+    // Loads a track's chunks: `bars` bars stated and these bytes, `events` events stated and these
+    // ints (position, then column and value packed).
+    void load(int bars, const std::vector<unsigned char>& barBytes, int events, const std::vector<std::int32_t>& eventInts)
     {
         {
-            ChunkFile file(dir.file("seqd.bin"), false);
-            file.descend(chunkTag("SEQd"));
+            ChunkFile file(dir.file("track.bin"), false);
             file.descend(chunkTag("BAR "));
             write(file, "BARi", {bars});
             file.descend(chunkTag("BARd"));
@@ -41,10 +40,8 @@ protected:
             write(file, "AUTi", {events});
             write(file, "AUTd", eventInts);
             file.ascend();
-            file.ascend();
         }
-        ChunkFile file(dir.file("seqd.bin"), true);
-        ASSERT_TRUE(file.descend(chunkTag("SEQd")));
+        ChunkFile file(dir.file("track.bin"), true);
         track.load(file);
     }
     static void write(ChunkFile& file, const char (&tag)[5], const std::vector<std::int32_t>& ints)
@@ -128,7 +125,7 @@ TEST_F(NSeqTrackTest, LoadReplacesEverythingWithTheArrangementAndSignedValues)
 {
     track.setPatternAt(5, 3);
     track.addEvent(64, 1, 1);
-    loadSeqd(3, {0, 1, 0xFF}, 1, {48, static_cast<std::int32_t>(0xFFFF0003u)});
+    load(3, {0, 1, 0xFF}, 1, {48, static_cast<std::int32_t>(0xFFFF0003u)});
     EXPECT_EQ(track.patternAt(0), 0);
     EXPECT_EQ(track.patternAt(1), 1);
     EXPECT_EQ(track.patternAt(2), -1);
@@ -139,7 +136,7 @@ TEST_F(NSeqTrackTest, LoadReplacesEverythingWithTheArrangementAndSignedValues)
 
 TEST_F(NSeqTrackTest, LoadSurvivesLyingCounts)
 {
-    loadSeqd(5000, std::vector<unsigned char>(1200, 2), 0x7FFFFFFF, {16, 0x00050002}); // more than stored
+    load(5000, std::vector<unsigned char>(1200, 2), 0x7FFFFFFF, {16, 0x00050002}); // more than stored
     EXPECT_EQ(track.patternAt(998), 2); // the last bar a song has
     EXPECT_EQ(track.patternAt(999), -1);
     EXPECT_EQ(events(track), (std::vector<Event>{{0, 2, 0}, {16, 2, 5}}));

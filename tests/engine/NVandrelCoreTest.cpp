@@ -18,7 +18,7 @@ void resetSequencer()
     }
 }
 
-// How the wired engine sounds is pinned by the golden renders; here the wiring's life.
+// Which machine goes where shows in every golden render; here the wiring's life.
 TEST(NVandrelCoreTest, InitWiresTheMachinesOnceAndShutDownReleasesThem)
 {
     resetSequencer();
@@ -31,15 +31,8 @@ TEST(NVandrelCoreTest, InitWiresTheMachinesOnceAndShutDownReleasesThem)
     NBassSynth* first = core.synths[0];
     core.init(); // a second init changes nothing
     EXPECT_EQ(core.synths[0], first);
-    ASSERT_EQ(sequencer.machineCount, 5);
-    ASSERT_EQ(core.mixer.getMachineCount(), 4);
-    NMachine* const machines[] = {core.synths[0], core.synths[1], core.synths[2], core.drums};
-    for (int i = 0; i < 4; ++i) {
-        ASSERT_NE(machines[i], nullptr);
-        EXPECT_EQ(sequencer.machine(i), machines[i]) << i;
-        EXPECT_EQ(core.mixer.machine(i), machines[i]) << i;
-    }
-    EXPECT_EQ(sequencer.machine(4), &core.mixer);
+    EXPECT_EQ(sequencer.machineCount, 5);
+    EXPECT_EQ(core.mixer.getMachineCount(), 4);
     EXPECT_EQ(sequencer.mode, 0); // init leaves the engine in pattern mode
 
     core.shutDown();
