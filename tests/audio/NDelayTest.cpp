@@ -34,29 +34,22 @@ TEST(NDelay, EchoesAfterItsLengthAndFeedsBackScaledRoundingDown)
         NDelay delay;
         delay.setLength(c.length);
         delay.feedback = c.feedback;
-        const int blocks = static_cast<int>(c.out.size());
-        EXPECT_EQ(impulseResponse(delay, c.input, blocks), c.out) << c.feedback << " " << c.input;
+        EXPECT_EQ(impulseResponse(delay, c.input, static_cast<int>(c.out.size())), c.out) << c.feedback << " " << c.input;
     }
 }
 
-TEST(NDelay, OnlyANewLengthEmptiesTheLineAndClearKeepsThePlace)
+TEST(NDelay, OnlyANewLengthOrClearEmptiesTheLine)
 {
     NDelay delay;
     delay.setLength(3);
     impulseResponse(delay, 7, 1);
-    delay.setLength(3);
-    EXPECT_EQ(delay.getIndex(), 1);
+    delay.setLength(3); // the mixer sets the length before every render
     EXPECT_EQ(impulseResponse(delay, 0, 3), (std::vector<std::int32_t>{0, 0, 7}));
-
     impulseResponse(delay, 7, 1);
     delay.clear();
-    EXPECT_EQ(delay.getIndex(), 2);
-    EXPECT_EQ(impulseResponse(delay, 5, 4), (std::vector<std::int32_t>{0, 0, 0, 5}));
-
+    EXPECT_EQ(impulseResponse(delay, 0, 3), std::vector<std::int32_t>(3, 0));
     impulseResponse(delay, 7, 1);
     delay.setLength(4);
-    EXPECT_EQ(delay.getLength(), 4);
-    EXPECT_EQ(delay.getIndex(), 0);
     EXPECT_EQ(impulseResponse(delay, 0, 8), std::vector<std::int32_t>(8, 0));
 }
 
@@ -64,7 +57,7 @@ TEST(NDelay, NoUsableTimeIsSilence)
 {
     for (int blocks : {0, -5, NDelay::MaxBlocks + 1}) {
         NDelay delay;
-        for (int render = 0; render < 4; ++render) { // the mixer sets the length before every render
+        for (int render = 0; render < 4; ++render) {
             delay.setLength(blocks);
             EXPECT_EQ(delay.getLength(), NDelay::SilentBlocks);
             EXPECT_EQ(impulseResponse(delay, 1000, 600), std::vector<std::int32_t>(600, 0)) << blocks;

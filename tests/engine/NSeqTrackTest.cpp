@@ -24,19 +24,32 @@ class NSeqTrackTest : public ::testing::Test {
 protected:
     NSeqTrackTest() { track.machine = &machine; }
 
-    // A SEQd chunk written with the given body, then loaded into the track.
-    template <typename Body>
-    void loadSeqd(Body body)
+    // Loads a track's chunks: `bars` bars stated and these bytes, `events` events stated and these
+    // ints (position, then column and value packed).
+    void load(int bars, const std::vector<unsigned char>& barBytes, int events, const std::vector<std::int32_t>& eventInts)
     {
         {
-            ChunkFile file(dir.file("seqd.bin"), false);
-            file.descend(chunkTag("SEQd"));
-            body(file);
+            ChunkFile file(dir.file("track.bin"), false);
+            file.descend(chunkTag("BAR "));
+            write(file, "BARi", {bars});
+            file.descend(chunkTag("BARd"));
+            file.writeBytes(barBytes.data(), static_cast<int>(barBytes.size()));
+            file.ascend();
+            file.ascend();
+            file.descend(chunkTag("AUTO"));
+            write(file, "AUTi", {events});
+            write(file, "AUTd", eventInts);
             file.ascend();
         }
-        ChunkFile file(dir.file("seqd.bin"), true);
-        ASSERT_TRUE(file.descend(chunkTag("SEQd")));
+        ChunkFile file(dir.file("track.bin"), true);
         track.load(file);
+    }
+    static void write(ChunkFile& file, const char (&tag)[5], const std::vector<std::int32_t>& ints)
+    {
+        file.descend(chunkTag(tag));
+        for (std::int32_t v : ints)
+            file.writeInt(v);
+        file.ascend();
     }
 
     TempDir dir;
@@ -47,33 +60,21 @@ protected:
 
 } // namespace
 
-TEST_F(NSeqTrackTest, FirstEventOfAColumnBringsItsBaseEvent)
+TEST_F(NSeqTrackTest, FirstEventOfAColumnBringsItsBaseEventAndEventsStayInOrder)
 {
     machine.setCurrentSetParameter(5, 42);
     track.addEventLast(64, 5, 100);
     EXPECT_EQ(events(track), (std::vector<Event>{{0, 5, 42}, {64, 5, 100}}));
-    track.addEventLast(128, 5, 7); // the column has its base now
-    EXPECT_EQ(events(track).size(), 3u);
-    EXPECT_EQ(track.lastEvent()->position, 128);
-    // The base carries the value of the set the sequencer plays from.
+    track.addEvent(32, 5, 3);
+    track.addEvent(32, 5, 7); // the same spot: the events there take the value, and one more follows
+    track.addEvent(0, 5, 1);
+    EXPECT_EQ(events(track), (std::vector<Event>{{0, 5, 1}, {0, 5, 1}, {32, 5, 7}, {32, 5, 7}, {64, 5, 100}}));
+    // The base carries the value of the set the sequencer plays from, after the events at 0.
     NSequencer::instance().mode = 1;
     machine.setCurrentSetParameter(2, 9);
-    track.addEvent(32, 2, 1);
-    EXPECT_EQ(events(track)[1], Event(0, 2, 9));
-}
-
-TEST_F(NSeqTrackTest, AddEventKeepsOrderAndOverwritesTheSameSpot)
-{
-    track.addEvent(0, 5, 1); // base event (0, 5, 0) first, then this one after it
-    track.addEvent(32, 5, 3);
-    track.addEvent(64, 5, 9);
-    track.addEvent(32, 5, 7);
-    EXPECT_EQ(events(track), (std::vector<Event>{{0, 5, 1}, {0, 5, 1}, {32, 5, 7}, {32, 5, 7}, {64, 5, 9}}));
-    track.addEvent(16, 6, 2); // a new column: its base at 0 goes after the events at 0
-    EXPECT_EQ(events(track)[2], Event(0, 6, 0));
-    EXPECT_EQ(events(track)[3], Event(16, 6, 2));
-    track.addEvent(500, 6, 3);
-    EXPECT_EQ(track.lastEvent()->position, 500);
+    track.addEvent(16, 2, 1);
+    EXPECT_EQ(events(track)[2], Event(0, 2, 9));
+    EXPECT_EQ(events(track)[3], Event(16, 2, 1));
     size_t count = events(track).size();
     track.addEvent(0, 64, 1); // only 64 columns exist
     track.addEventLast(0, 1000, 1);
@@ -81,33 +82,25 @@ TEST_F(NSeqTrackTest, AddEventKeepsOrderAndOverwritesTheSameSpot)
     EXPECT_EQ(events(track).size(), count);
 }
 
-TEST_F(NSeqTrackTest, RemoveEventsKeepsTheListWhole)
-{
-    track.addEventLast(0, 1, 10); // with its base: 0, 0
-    track.addEventLast(16, 1, 11);
-    track.addEventLast(256, 1, 12);
-    track.removeEvents(0, 256);
-    EXPECT_EQ(events(track), (std::vector<Event>{{256, 1, 12}}));
-    EXPECT_EQ(track.firstEvent(), track.lastEvent());
-    track.removeEvents(256, 512);
-    EXPECT_EQ(track.firstEvent(), nullptr);
-    EXPECT_EQ(track.lastEvent(), nullptr);
-    track.addEventLast(300, 1, 1); // the list still works after emptying
-    EXPECT_EQ(events(track).size(), 1u);
-}
-
-TEST_F(NSeqTrackTest, RemovingTheEventUnderTheCursorMovesItOn)
+TEST_F(NSeqTrackTest, RemovingEventsKeepsTheListWholeAndMovesTheCursorOn)
 {
     for (int p = 0; p < 4; ++p)
-        track.addEventLast(256 * p + 16, 3, p);
+        track.addEventLast(256 * p + 16, 3, p); // with its base: 0, 0
     track.seek(100); // base at 0 and the event at 16 applied; cursor on the event at 272
     ASSERT_EQ(track.cursor()->position, 272);
     track.removeEvents(256, 512);
     ASSERT_NE(track.cursor(), nullptr);
     EXPECT_EQ(track.cursor()->position, 528);
+    track.removeEvents(0, 528);
+    EXPECT_EQ(events(track), (std::vector<Event>{{528, 3, 2}, {784, 3, 3}}));
     track.removeEvents(512, 1024);
     EXPECT_EQ(track.cursor(), nullptr);
+    EXPECT_EQ(track.firstEvent(), nullptr);
+    EXPECT_EQ(track.lastEvent(), nullptr);
     track.applyEvents(2000); // nothing left to apply, nothing breaks
+    track.addEventLast(300, 3, 1); // the list still works after emptying
+    EXPECT_EQ(events(track).size(), 1u);
+    EXPECT_EQ(track.firstEvent(), track.lastEvent());
 }
 
 TEST_F(NSeqTrackTest, ApplyEventsSetsParametersUpToThePosition)
@@ -128,60 +121,22 @@ TEST_F(NSeqTrackTest, ApplyEventsSetsParametersUpToThePosition)
     EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=3"}));
 }
 
-TEST_F(NSeqTrackTest, LoadReadsArrangementAndSignedValues)
+TEST_F(NSeqTrackTest, LoadReplacesEverythingWithTheArrangementAndSignedValues)
 {
-    loadSeqd([](ChunkFile& f) {
-        f.descend(chunkTag("BAR "));
-        f.descend(chunkTag("BARi"));
-        f.writeInt(3);
-        f.ascend();
-        f.descend(chunkTag("BARd"));
-        const unsigned char bars[3] = {0, 1, 0xFF};
-        f.writeBytes(bars, 3);
-        f.ascend();
-        f.ascend();
-        f.descend(chunkTag("AUTO"));
-        f.descend(chunkTag("AUTi"));
-        f.writeInt(1);
-        f.ascend();
-        f.descend(chunkTag("AUTd"));
-        f.writeInt(48);
-        f.writeInt(static_cast<std::int32_t>(0xFFFF0003u));
-        f.ascend();
-        f.ascend();
-    });
+    track.setPatternAt(5, 3);
+    track.addEvent(64, 1, 1);
+    load(3, {0, 1, 0xFF}, 1, {48, static_cast<std::int32_t>(0xFFFF0003u)});
     EXPECT_EQ(track.patternAt(0), 0);
     EXPECT_EQ(track.patternAt(1), 1);
     EXPECT_EQ(track.patternAt(2), -1);
-    EXPECT_EQ(track.patternAt(3), -1);
+    EXPECT_EQ(track.patternAt(5), -1);
     EXPECT_EQ(track.patternAt(-1), -1);
     EXPECT_EQ(events(track), (std::vector<Event>{{0, 3, 0}, {48, 3, -1}}));
 }
 
-TEST_F(NSeqTrackTest, LoadReplacesEverythingAndSurvivesLyingCounts)
+TEST_F(NSeqTrackTest, LoadSurvivesLyingCounts)
 {
-    track.setPatternAt(500, 3);
-    track.addEvent(64, 1, 1);
-    loadSeqd([](ChunkFile& f) {
-        f.descend(chunkTag("BAR "));
-        f.descend(chunkTag("BARi"));
-        f.writeInt(5000); // more bars than a song has
-        f.ascend();
-        f.descend(chunkTag("BARd"));
-        std::vector<unsigned char> bars(1200, 2);
-        f.writeBytes(bars.data(), 1200);
-        f.ascend();
-        f.ascend();
-        f.descend(chunkTag("AUTO"));
-        f.descend(chunkTag("AUTi"));
-        f.writeInt(0x7FFFFFFF); // far more events than stored
-        f.ascend();
-        f.descend(chunkTag("AUTd"));
-        f.writeInt(16);
-        f.writeInt(0x00050002);
-        f.ascend();
-        f.ascend();
-    });
+    load(5000, std::vector<unsigned char>(1200, 2), 0x7FFFFFFF, {16, 0x00050002}); // more than stored
     EXPECT_EQ(track.patternAt(998), 2); // the last bar a song has
     EXPECT_EQ(track.patternAt(999), -1);
     EXPECT_EQ(events(track), (std::vector<Event>{{0, 2, 0}, {16, 2, 5}}));

