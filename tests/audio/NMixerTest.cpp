@@ -17,20 +17,18 @@
 
 namespace {
 
-// Renders `value` into every frame, or only into the first frame it renders when it is an impulse.
+// Renders `value` into every frame.
 class TestMachine : public NMachine {
 public:
-    explicit TestMachine(std::int32_t v = 0, bool impulse = false) : NMachine(20), value(v), impulse(impulse) {}
+    TestMachine() : NMachine(20) {}
     void render(std::int32_t* block) override
     {
         ++renders;
-        std::fill(block, block + BlockFrames, impulse ? 0 : value);
-        block[0] = impulse ? std::exchange(value, 0) : value;
+        std::fill(block, block + BlockFrames, value);
     }
     void resetPlayback() override { ++resets; }
 
-    std::int32_t value;
-    bool impulse;
+    std::int32_t value = 0;
     int renders = 0, resets = 0;
 };
 
@@ -44,26 +42,17 @@ void resetSequencer()
     }
 }
 
+// How the effects sound in the mix (delay, stereo and mono reverb) is pinned by the golden renders.
 class NMixerTest : public ::testing::Test {
 protected:
     NMixerTest() { resetSequencer(); }
     ~NMixerTest() override { resetSequencer(); }
 
     // Writes both parameter sets (the sequencer is in pattern mode until an export switches it).
-    void set(int index, int value)
+    void setMachine(int m, int offset, int value)
     {
-        mixer.setParameter(index, value);
-        mixer.setCurrentSetParameter(index, value);
-    }
-    void setMachine(int m, int offset, int value) { set(8 * m + offset, value); }
-
-    // One machine at full volume (256: gains pass unchanged), centred, with these effect sends.
-    void useOne(NMachine& machine, int delaySend = 0, int reverbSend = 0)
-    {
-        mixer.addMachine(&machine);
-        for (auto [offset, value] : {std::pair{NMixer::Volume, 256}, {NMixer::Pan, 128}, {NMixer::DelaySend, delaySend},
-                                     {NMixer::ReverbSend, reverbSend}})
-            setMachine(0, offset, value);
+        mixer.setParameter(8 * m + offset, value);
+        mixer.setCurrentSetParameter(8 * m + offset, value);
     }
 
     // Frames the mixer does not write keep 0x5555.
@@ -72,11 +61,6 @@ protected:
         std::vector<std::int16_t> out(2 * static_cast<size_t>(frames) + 8, 0x5555);
         mixer.render(out.data(), frames);
         return out;
-    }
-    int nonZeroSamples(int frames)
-    {
-        std::vector<std::int16_t> out = render(frames);
-        return static_cast<int>(std::count_if(out.begin(), out.begin() + 2 * frames, [](std::int16_t v) { return v; }));
     }
 
     NSequencer& sequencer = NSequencer::instance();
@@ -101,7 +85,7 @@ TEST_F(NMixerTest, VolumePanDistortionAndSaturationGiveTheseSamplesInWholeBlocks
         {131586, 256, 128, 0, 32639, 32639}, // just inside: 131071 converts to 32639
     };
     TestMachine machine;
-    useOne(machine);
+    mixer.addMachine(&machine);
     for (const Case& c : cases) {
         machine.value = c.value;
         setMachine(0, NMixer::Volume, c.volume);
@@ -131,43 +115,6 @@ TEST(NMixerDistortion, ClipsOrFoldsTheExcessOfBothSigns)
         NMixer::distort(block, c.drive, c.fold);
         EXPECT_EQ(block[0], c.out) << c.drive << " " << c.fold << " " << c.in;
     }
-}
-
-TEST_F(NMixerTest, DelayEchoesAfterItsStepsAtTheTempoPannedByItsOwnPan)
-{
-    TestMachine machine(1000, true);
-    useOne(machine, 256);
-    set(NMixer::DelaySteps, 1); // 5504 frames at 120 bpm
-    set(NMixer::DelayPan, 255);
-    std::vector<std::int16_t> out = render(6016);
-    EXPECT_EQ(out[0], 248); // the dry impulse, centred
-    EXPECT_EQ(out[1], 248);
-    EXPECT_EQ(out[2 * 5504], 0); // the echo panned hard right: (1000 * 1) >> 8 is 3, too small
-    EXPECT_EQ(out[2 * 5504 + 1], 248);
-    EXPECT_EQ(std::count(out.begin(), out.begin() + 2 * 6016, 0), 2 * 6016 - 3);
-    machine.value = 1000;
-    render(2048);
-    set(NMixer::Tempo, 140); // a new line of 147 blocks, empty
-    EXPECT_EQ(nonZeroSamples(8192), 0);
-}
-
-TEST_F(NMixerTest, ReverbReturnsEachSideFromItsOwnCombsOrBothFromTheLeftInMono)
-{
-    TestMachine machine(0, true);
-    useOne(machine, 0, 256);
-    set(NMixer::ReverbLevel, 256);
-    const std::int16_t echo = (16384 * 255) >> 10; // the send returns unscaled at level 256
-    for (int mono : {0, 1}) {
-        mixer.clearReverb(); // and the combs start again from their first frame
-        machine.value = 16384;
-        set(NMixer::ReverbMono, mono);
-        std::vector<std::int16_t> out = render(1728);
-        EXPECT_EQ(out[2 * 1693], echo) << mono; // the first comb of the left table
-        EXPECT_EQ(out[2 * 1693 + 1], mono ? echo : 0) << mono;
-        EXPECT_EQ(out[2 * 1713 + 1], mono ? 0 : echo) << mono; // the first comb of the right table
-    }
-    mixer.clearReverb();
-    EXPECT_EQ(nonZeroSamples(4096), 0);
 }
 
 // Limits the size of every file this process writes, for the life of the object.

@@ -14,6 +14,7 @@ namespace {
 
 using Block = std::array<std::int32_t, NSample::BlockFrames>;
 using Bytes = WavBytes::Bytes;
+using Status = NSample::LoadStatus;
 
 std::vector<std::int16_t> ramp(int frames) // 1, 2, 3, ...
 {
@@ -21,14 +22,6 @@ std::vector<std::int16_t> ramp(int frames) // 1, 2, 3, ...
     for (int i = 0; i < frames; ++i)
         v[static_cast<size_t>(i)] = static_cast<std::int16_t>(i + 1);
     return v;
-}
-
-Block renderBlock(NSample& sample, int volume, std::int32_t start = 0)
-{
-    Block mix;
-    mix.fill(start);
-    sample.render(mix.data(), volume);
-    return mix;
 }
 
 // Samples live in <temp>/samples/, the program in <temp>/ruzi.
@@ -45,20 +38,27 @@ protected:
         dir.writeBytes("samples/" + name, bytes);
         return sample.load(String::fromUtf8(name));
     }
-
-    // A failed load must keep this sound.
-    void loadPrevious() { ASSERT_TRUE(load("previous.wav", WavBytes::mono16(ramp(40)))); }
-    void expectPrevious()
+    // The sound as loaded: each frame, and the padding to whole blocks as 0.
+    std::vector<std::int16_t> frames() const { return {sample.data(), sample.data() + sample.length()}; }
+    Block renderBlock(int volume, std::int32_t start)
     {
-        EXPECT_EQ(sample.getName().toUtf8(), "previous.wav");
-        ASSERT_EQ(sample.length(), 64);
-        EXPECT_EQ(sample.data()[39], 40);
+        Block mix;
+        mix.fill(start);
+        sample.render(mix.data(), volume);
+        return mix;
     }
 
     FakeServices services;
     TempDir dir;
     NSample sample;
 };
+
+std::vector<std::int16_t> padded(int frames, int length)
+{
+    std::vector<std::int16_t> v = ramp(frames);
+    v.resize(static_cast<size_t>(length), 0);
+    return v;
+}
 
 TEST_F(NSampleTest, LoadsMonoFramesPaddedToWholeBlocksWhateverTheRateAndOtherChunks)
 {
@@ -72,98 +72,71 @@ TEST_F(NSampleTest, LoadsMonoFramesPaddedToWholeBlocksWhateverTheRateAndOtherChu
         {WavBytes().chunk("LIST", list).format(1, 1, 44100, 2, 16).chunk("LIST", list).data(WavBytes::pcm16(ramp(50)))
              .chunk("cue ", Bytes(8, 0)).bytes(), 50, 64},
     };
-    for (const auto& [bytes, frames, length] : cases) {
-        ASSERT_TRUE(load("BD_std.wav", bytes)) << frames;
+    for (const auto& [bytes, count, length] : cases) {
+        ASSERT_TRUE(load("BD_std.wav", bytes)) << count;
         EXPECT_EQ(sample.getName().toUtf8(), "BD_std.wav"); // as asked, not the resolved path
-        EXPECT_EQ(sample.loadStatus(), NSample::LoadStatus::Loaded);
+        EXPECT_EQ(sample.loadStatus(), Status::Loaded);
         EXPECT_EQ(sample.loadError().length(), 0);
-        ASSERT_EQ(sample.length(), length);
-        for (int i = 0; i < length; ++i)
-            ASSERT_EQ(sample.data()[i], i < frames ? i + 1 : 0) << frames << " " << i;
+        EXPECT_EQ(frames(), padded(count, length)) << count;
     }
 }
 
-TEST_F(NSampleTest, FailedLoadsKeepTheSoundAndSayWhy)
+// A file that is no usable WAV keeps the previous sound; a WAV in another layout leaves silence of
+// its frame count. Either way the load says why, and silences the voice.
+TEST_F(NSampleTest, FailedLoadsSayWhyAndKeepTheSoundOrLeaveSilence)
 {
-    loadPrevious();
-    sample.trigger(NSample::UnitStep, 255);
-    EXPECT_FALSE(sample.load(u"nothing.wav"));
-    expectPrevious();
-    EXPECT_FALSE(sample.playing()); // a load always silences the voice
-    EXPECT_EQ(sample.loadStatus(), NSample::LoadStatus::CannotOpen);
-    EXPECT_EQ(sample.loadError().toUtf8(), "No such file or directory");
-    EXPECT_EQ(sample.requestedName().toUtf8(), "nothing.wav");
-
-    const std::pair<Bytes, NSample::LoadStatus> cases[] = {
-        {WavBytes().data(WavBytes::pcm16(ramp(8))).bytes(), NSample::LoadStatus::NotWave},
-        {WavBytes().format(1, 1, 44100, 2, 16).bytes(), NSample::LoadStatus::NotWave},
-        {{'R', 'I', 'F', 'X', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}, NSample::LoadStatus::NotWave},
-        {{}, NSample::LoadStatus::NotWave},
-        {WavBytes().format(3, 1, 44100, 4, 32).data(Bytes(400, 1)).bytes(), NSample::LoadStatus::Refused},
-        {WavBytes().format(1, 1, 44100, 0, 16).data(Bytes(400, 1)).bytes(), NSample::LoadStatus::Refused},
-    };
-    for (const auto& [bytes, status] : cases) {
-        loadPrevious();
-        EXPECT_FALSE(load("bad.wav", bytes));
-        expectPrevious();
-        EXPECT_EQ(sample.loadStatus(), status) << bytes.size();
-    }
-
     const Bytes whole =
         WavBytes().format(1, 1, 44100, 2, 16).chunk("LIST", Bytes(6, 'i')).data(WavBytes::pcm16(ramp(70))).bytes();
-    for (size_t cut = 0; cut < whole.size(); ++cut) {
-        loadPrevious();
-        EXPECT_FALSE(load("cut.wav", Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)))) << cut;
-        expectPrevious();
-    }
-}
-
-TEST_F(NSampleTest, OtherLayoutsBecomeSilenceOfTheirFrameCount)
-{
-    const std::array<int, 5> cases[] = {
-        // channels, block alignment, bits, data bytes, length
-        {2, 4, 16, 4000, 1024}, // stereo: 1000 frames
-        {1, 1, 8, 100, 128},
-        {1, 3, 24, 300, 128},
+    std::vector<std::tuple<Bytes, Status, int>> cases = { // the file, its status, the silence's length
+        {WavBytes().data(WavBytes::pcm16(ramp(8))).bytes(), Status::NotWave, 0},
+        {WavBytes().format(1, 1, 44100, 2, 16).bytes(), Status::NotWave, 0},
+        {{'R', 'I', 'F', 'X', 4, 0, 0, 0, 'W', 'A', 'V', 'E'}, Status::NotWave, 0},
+        {WavBytes().format(3, 1, 44100, 4, 32).data(Bytes(400, 1)).bytes(), Status::Refused, 0},
+        {WavBytes().format(1, 1, 44100, 0, 16).data(Bytes(400, 1)).bytes(), Status::Refused, 0},
+        {WavBytes().format(1, 2, 44100, 4, 16).data(Bytes(4000, 0x55)).bytes(), Status::Refused, 1024}, // 1000 frames
+        {WavBytes().format(1, 1, 44100, 1, 8).data(Bytes(100, 0x55)).bytes(), Status::Refused, 128},
+        {WavBytes().format(1, 1, 44100, 3, 24).data(Bytes(300, 0x55)).bytes(), Status::Refused, 128},
     };
-    for (const auto& [channels, blockAlign, bits, dataBytes, length] : cases) {
-        loadPrevious();
-        const Bytes data(static_cast<size_t>(dataBytes), 0x55);
-        EXPECT_FALSE(load("x.wav", WavBytes().format(1, channels, 44100, blockAlign, bits).data(data).bytes()));
-        EXPECT_EQ(sample.loadStatus(), NSample::LoadStatus::Refused);
+    for (size_t cut = 0; cut < whole.size(); ++cut) // every truncation, the empty file too
+        cases.emplace_back(Bytes(whole.begin(), whole.begin() + static_cast<long>(cut)), Status::NotWave, 0);
+    for (const auto& [bytes, status, silence] : cases) {
+        SCOPED_TRACE(bytes.size());
+        ASSERT_TRUE(load("previous.wav", WavBytes::mono16(ramp(40))));
+        sample.trigger(NSample::UnitStep, 255);
+        EXPECT_FALSE(load("bad.wav", bytes));
+        EXPECT_FALSE(sample.playing());
+        EXPECT_EQ(sample.requestedName().toUtf8(), "bad.wav");
+        EXPECT_EQ(sample.loadStatus(), status);
         EXPECT_GT(sample.loadError().length(), 0);
-        EXPECT_EQ(sample.getName().length(), 0);
-        ASSERT_EQ(sample.length(), length);
-        EXPECT_EQ(std::count(sample.data(), sample.data() + length, 0), length);
+        EXPECT_EQ(sample.getName().toUtf8(), silence ? "" : "previous.wav");
+        EXPECT_EQ(frames(), silence ? std::vector<std::int16_t>(size_t(silence), 0) : padded(40, 64));
     }
+    EXPECT_FALSE(sample.load(u"nothing.wav"));
+    EXPECT_EQ(sample.loadStatus(), Status::CannotOpen);
+    EXPECT_EQ(sample.loadError().toUtf8(), "No such file or directory");
 }
 
-// The drum machine's tests pin the gain of velocity and volume; here the rounding of the product.
-TEST_F(NSampleTest, GainedFramesRoundDown)
+// The golden renders pin the drums' gains; here the rounding of the product, and that a
+// voice never reads past its buffer: not of an empty sound, nor of one replaced under it.
+TEST_F(NSampleTest, GainedFramesRoundDownAndAVoiceStopsAtTheEndOfWhatItsSoundHasLeft)
 {
     ASSERT_TRUE(load("g.wav", WavBytes::mono16({1000, -1, -1000, 32767})));
     sample.trigger(NSample::UnitStep, 255);
-    Block mix = renderBlock(sample, 200, 10); // gain (255 * 200) >> 8 = 199
+    Block mix = renderBlock(200, 10); // gain (255 * 200) >> 8 = 199
     EXPECT_EQ(std::vector<std::int32_t>(mix.begin(), mix.begin() + 5), (std::vector<std::int32_t>{
                   10 + 777, 10 - 1 /* towards minus infinity */, 10 - 778, 10 + 25471, 10}));
     sample.trigger(NSample::UnitStep, 255);
-    EXPECT_EQ(renderBlock(sample, 0)[1], 0); // gain 0: even -1 adds nothing
-}
+    EXPECT_EQ(renderBlock(0, 0)[1], 0); // gain 0: even -1 adds nothing
 
-// A voice never reads past its buffer: not of an empty sound, nor of one replaced under it.
-TEST_F(NSampleTest, AVoiceStopsAtTheEndOfWhatItsSoundHasLeft)
-{
     ASSERT_TRUE(load("long.wav", WavBytes::mono16(ramp(64))));
     sample.trigger(NSample::UnitStep, 255);
-    EXPECT_EQ(renderBlock(sample, 255)[31], 31);
+    EXPECT_EQ(renderBlock(255, 0)[31], 31);
     sample.create(20); // 32 frames of silence, and the voice stood at 32
-    EXPECT_EQ(renderBlock(sample, 255, 7)[0], 7);
+    EXPECT_EQ(renderBlock(255, 7)[0], 7);
     EXPECT_FALSE(sample.playing());
-
     ASSERT_TRUE(load("empty.wav", WavBytes::mono16({})));
-    EXPECT_EQ(sample.length(), 0);
     sample.trigger(NSample::UnitStep, 255);
-    EXPECT_EQ(renderBlock(sample, 255, 7)[0], 7);
+    EXPECT_EQ(renderBlock(255, 7)[0], 7);
     EXPECT_FALSE(sample.playing());
     sample.create(-5);
     EXPECT_EQ(sample.length(), 0);

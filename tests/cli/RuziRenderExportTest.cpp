@@ -33,6 +33,7 @@ bool contains(const std::string& text, const std::string& part)
 
 } // namespace
 
+// The bytes of the bundled loop, and of seamless and tail exports, are pinned by the golden renders.
 TEST_F(RuziRenderExport, RendersTheBundledLoopIntoAWavThatOthersRead)
 {
     CommandRun run = render("");
@@ -46,18 +47,11 @@ TEST_F(RuziRenderExport, RendersTheBundledLoopIntoAWavThatOthersRead)
     EXPECT_EQ(sox("-s", "newsong.wav"), std::to_string(BundledLoopBytes / 4) + "\n");
 }
 
-TEST_F(RuziRenderExport, TheSameSongGivesTheSameBytes)
-{
-    ASSERT_EQ(render("-o first.wav --quiet").status, 0);
-    CommandRun second = render("-o second.wav --quiet");
-    ASSERT_EQ(second.status, 0);
-    EXPECT_TRUE(second.out.empty() && second.err.empty()) << second.out << second.err;
-    EXPECT_EQ(dir.readBytes("first.wav"), dir.readBytes("second.wav"));
-}
-
 TEST_F(RuziRenderExport, LoopBarsFromTheCommandLine)
 {
-    ASSERT_EQ(render("--start 1 --end 2 -o one.wav").status, 0);
+    CommandRun one = render("--start 1 --end 2 -o one.wav --quiet");
+    ASSERT_EQ(one.status, 0);
+    EXPECT_TRUE(one.out.empty() && one.err.empty()) << one.out << one.err;
     EXPECT_EQ(dir.readBytes("one.wav").size(), 44 + 16 * StepBytes); // one bar
 
     CommandRun empty = render("--start 3 --end 3");
@@ -103,28 +97,4 @@ TEST_F(RuziRenderExport, CtrlCAbortsAndLeavesAValidWav)
     ASSERT_GT(wav.size(), 44u);
     EXPECT_EQ((wav.size() - 44) % StepBytes, 0u); // whole steps, and the header says so
     EXPECT_EQ(sox("-s", "long.wav"), std::to_string((wav.size() - 44) / 4) + "\n");
-}
-
-TEST_F(RuziRenderExport, SeamlessKeepsTheLengthAndCarriesTheTailsIn)
-{
-    ASSERT_EQ(render("-o plain.wav --quiet").status, 0);
-    ASSERT_EQ(render("--seamless -o seamless.wav --quiet").status, 0);
-    std::vector<unsigned char> plain = dir.readBytes("plain.wav");
-    std::vector<unsigned char> seamless = dir.readBytes("seamless.wav");
-    ASSERT_EQ(seamless.size(), plain.size());
-    // The bundled song's delay and reverb still ring from the loop's end when it starts again.
-    std::vector<unsigned char> firstStepPlain(plain.begin() + 44, plain.begin() + 44 + StepBytes);
-    std::vector<unsigned char> firstStepSeamless(seamless.begin() + 44, seamless.begin() + 44 + StepBytes);
-    EXPECT_NE(firstStepPlain, firstStepSeamless);
-}
-
-TEST_F(RuziRenderExport, TailRendersOnAfterTheLoop)
-{
-    ASSERT_EQ(render("-o plain.wav --quiet").status, 0);
-    ASSERT_EQ(render("--tail 1.5 -o tail.wav --quiet").status, 0);
-    std::vector<unsigned char> plain = dir.readBytes("plain.wav");
-    std::vector<unsigned char> tail = dir.readBytes("tail.wav");
-    // 1.5 s is 66150 frames, rounded up to whole blocks of 32.
-    ASSERT_EQ(tail.size(), plain.size() + 66176 * 4);
-    EXPECT_TRUE(std::equal(plain.begin() + 44, plain.end(), tail.begin() + 44));
 }

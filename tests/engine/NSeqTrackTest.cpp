@@ -82,43 +82,33 @@ TEST_F(NSeqTrackTest, FirstEventOfAColumnBringsItsBaseEventAndEventsStayInOrder)
     EXPECT_EQ(events(track).size(), count);
 }
 
-TEST_F(NSeqTrackTest, RemovingEventsKeepsTheListWholeAndMovesTheCursorOn)
+// Removing a bar's events shows through the song commands; here what playback is left holding.
+TEST_F(NSeqTrackTest, ApplyEventsSetsParametersUpToThePositionAndRemovingMovesTheCursorOn)
 {
     for (int p = 0; p < 4; ++p)
-        track.addEventLast(256 * p + 16, 3, p); // with its base: 0, 0
-    track.seek(100); // base at 0 and the event at 16 applied; cursor on the event at 272
+        track.addEventLast(256 * p + 16, 4, p + 1); // with its base: 0, 0
+    track.seek(0);
+    EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=0"}));
+    track.applyEvents(16);
+    track.applyEvents(16);
+    EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=1"}));
+    track.applyEvents(NSeqTrack::EndTicks); // past the end of any song
+    track.applyEvents(-1);
+    EXPECT_TRUE(machine.take().empty());
+
     ASSERT_EQ(track.cursor()->position, 272);
     track.removeEvents(256, 512);
     ASSERT_NE(track.cursor(), nullptr);
     EXPECT_EQ(track.cursor()->position, 528);
-    track.removeEvents(0, 528);
-    EXPECT_EQ(events(track), (std::vector<Event>{{528, 3, 2}, {784, 3, 3}}));
-    track.removeEvents(512, 1024);
-    EXPECT_EQ(track.cursor(), nullptr);
-    EXPECT_EQ(track.firstEvent(), nullptr);
-    EXPECT_EQ(track.lastEvent(), nullptr);
+    track.applyEvents(NSeqTrack::EndTicks - 1);
+    EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=3", "P4=4"}));
+    track.seek(600);
+    track.removeEvents(0, 1024);
+    EXPECT_TRUE(track.cursor() == nullptr && track.firstEvent() == nullptr && track.lastEvent() == nullptr);
     track.applyEvents(2000); // nothing left to apply, nothing breaks
     track.addEventLast(300, 3, 1); // the list still works after emptying
-    EXPECT_EQ(events(track).size(), 1u);
-    EXPECT_EQ(track.firstEvent(), track.lastEvent());
-}
-
-TEST_F(NSeqTrackTest, ApplyEventsSetsParametersUpToThePosition)
-{
-    track.addEventLast(0, 4, 1);
-    track.addEventLast(16, 4, 2);
-    track.addEventLast(32, 4, 3);
-    track.seek(0);
-    EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=0", "P4=1"}));
-    track.applyEvents(16);
-    EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=2"}));
-    track.applyEvents(16);
-    EXPECT_TRUE(machine.take().empty());
-    track.applyEvents(NSeqTrack::EndTicks); // past the end of any song
-    track.applyEvents(-1);
-    EXPECT_TRUE(machine.take().empty());
-    track.applyEvents(NSeqTrack::EndTicks - 1);
-    EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=3"}));
+    EXPECT_EQ(events(track).size(), 2u);
+    EXPECT_EQ(track.lastEvent()->position, 300);
 }
 
 TEST_F(NSeqTrackTest, LoadReplacesEverythingWithTheArrangementAndSignedValues)

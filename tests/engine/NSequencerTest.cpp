@@ -7,6 +7,7 @@
 
 namespace {
 
+// The loop markers and the transport keys are tested through the song commands.
 class NSequencerTest : public ::testing::Test {
 protected:
     NSequencer& seq = NSequencer::instance();
@@ -30,50 +31,38 @@ std::vector<int> differences(const std::vector<int>& v)
 
 } // namespace
 
-TEST_F(NSequencerTest, TempoGivesWholeBlocksPerStep)
+TEST_F(NSequencerTest, TempoGivesWholeBlocksPerStepAndASixthMachineHasNoTrack)
 {
     RecordingMachine extra;
-    seq.addMachine(&extra); // a sixth machine has no track
+    seq.addMachine(&extra);
     EXPECT_EQ(seq.machineCount, 5);
-    seq.setTempo(0);
-    EXPECT_EQ(seq.tempo, 120);
-    EXPECT_EQ(seq.samplesPerStep, 5504);
-    EXPECT_EQ(seq.blocksPerStep, 172);
-    seq.setTempo(140);
-    EXPECT_EQ(seq.samplesPerStep, 4704);
-    EXPECT_EQ(seq.blocksPerStep, 147);
-    seq.setTempo(-5);
-    EXPECT_EQ(seq.tempo, 120);
-    seq.setTempo(1000000); // a step never shrinks below one block
-    EXPECT_EQ(seq.samplesPerStep, 32);
-    EXPECT_EQ(seq.blocksPerStep, 1);
+    // Tempo, and the tempo, frames and blocks a step it gives: 0 and below are 120, a step is never below a block.
+    for (auto [tempo, kept, frames, blocks] : {std::array{0, 120, 5504, 172}, {140, 140, 4704, 147}, {-5, 120, 5504, 172},
+                                               {1000000, 1000000, 32, 1}}) {
+        seq.setTempo(tempo);
+        EXPECT_EQ((std::array{seq.tempo, seq.samplesPerStep, seq.blocksPerStep}), (std::array{kept, frames, blocks})) << tempo;
+    }
 }
 
-TEST_F(NSequencerTest, FirstTickStartsAStepAndHalfStepsFallMidway)
+TEST_F(NSequencerTest, AStepBeginsOnTheFirstTickHalfStepsFallMidwayAndSwingMovesBlocksWithinEachPair)
 {
     fixture.run(1000); // stopped: nothing happens
     EXPECT_TRUE(machines[0].stepBlocks.empty());
-    fixture.block = 0;
-    seq.start();
-    fixture.run(172 * 3);
-    EXPECT_EQ(machines[0].stepBlocks, (std::vector<int>{0, 172, 344}));
-    EXPECT_EQ(machines[0].halfBlocks, (std::vector<int>{86, 258, 430}));
-    EXPECT_EQ(machines[4].stepBlocks.size(), 3u);
-}
-
-TEST_F(NSequencerTest, SwingMovesBlocksBetweenTheStepsOfEachPair)
-{
     // 171 * swing / 512 blocks, truncated toward zero, move between the steps of each pair: a step's
     // length is decided with the phase that flips as it begins, so the first step of a pair is the
-    // one that gains.
-    for (auto [swing, first, second] : {std::array{255, 257, 87}, {-100, 172 - 33, 172 + 33}}) {
+    // one that gains. The half step keeps the unswung place, 86 blocks into the step. The first tick
+    // begins a step unless a negative swing lengthens that first, unplayed step.
+    for (auto [swing, start, first, second] :
+         {std::array{0, 0, 172, 172}, {255, 0, 257, 87}, {-100, 33, 172 - 33, 172 + 33}}) {
         SequencerFixture each;
         seq.swing = swing;
         seq.start();
         each.run(2 * 172 + 40);
         EXPECT_EQ(differences(each.machines[0].stepBlocks), (std::vector<int>{first, second})) << swing;
-        // The half step keeps the unswung place: 86 blocks into the step, if the step lasts that long.
         EXPECT_EQ(each.machines[0].halfBlocks.front() - each.machines[0].stepBlocks.front(), 86);
+        EXPECT_EQ(each.machines[0].stepBlocks.front(), start);
+        EXPECT_EQ(each.machines[4].stepBlocks.size(), 3u);
+        seq.stop();
     }
 }
 
@@ -128,55 +117,29 @@ TEST_F(NSequencerTest, LoopJumpsBackAtItsEndAndChasesItsPatternsAndAutomation)
     EXPECT_EQ(seq.position, 272);
 }
 
-TEST_F(NSequencerTest, StopSilencesAndStartResumesAtTheBar)
-{
-    seq.mode = 1;
-    seq.start();
-    fixture.run(172 * 20);
-    seq.stop();
-    EXPECT_FALSE(seq.playing);
-    EXPECT_EQ(machines[4].take().back(), "reset");
-    seq.start();
-    EXPECT_EQ(seq.position, 256);
-    seq.start(); // a second start changes nothing
-    EXPECT_EQ(seq.position, 256);
-}
-
-TEST_F(NSequencerTest, RelocatingGoesToTheBarStartAndChasesAutomation)
+TEST_F(NSequencerTest, RelocatingGoesToTheBarStartAndChasesAutomationAndStartResumesAtTheBar)
 {
     seq.position = 300;
     seq.tracks[1].addEvent(0, 2, 5);
     seq.setMode(1);
-    EXPECT_EQ(seq.mode, 1);
     EXPECT_EQ(seq.position, 256);
     EXPECT_EQ(machines[1].parameter(1, 2), 5);
     seq.blockCounter = 50;
     seq.swingPhase = 1;
     seq.locate(600);
-    EXPECT_EQ(seq.position, 512);
-    EXPECT_EQ(seq.blockCounter, 0);
-    EXPECT_EQ(seq.swingPhase, 0);
+    EXPECT_EQ((std::array{seq.position, seq.blockCounter, seq.swingPhase}), (std::array{512, 0, 0}));
     EXPECT_EQ(machines[0].take().back(), "pattern 0");
     seq.setMode(0);
     EXPECT_EQ(machines[0].take().back(), "nextpattern 0");
     seq.setMode(7); // only two modes exist
     EXPECT_EQ(seq.mode, 1);
-}
 
-TEST_F(NSequencerTest, LoopSettersRoundToTheNearestBar)
-{
-    seq.setLoopStartAt(200);
-    EXPECT_EQ(seq.loopStart, 1);
-    EXPECT_EQ(seq.loopEnd, 4);
-    seq.setLoopStartAt(1300); // past the end: the end follows
-    EXPECT_EQ(seq.loopStart, 5);
-    EXPECT_EQ(seq.loopEnd, 6);
-    seq.loopStart = 0;
-    seq.setLoopEndAt(100);
-    EXPECT_EQ(seq.loopStart, 0);
-    EXPECT_EQ(seq.loopEnd, 1);
-    seq.loopStart = 3;
-    seq.setLoopEndAt(256);
-    EXPECT_EQ(seq.loopStart, 0);
-    EXPECT_EQ(seq.loopEnd, 1);
+    seq.position = 0;
+    seq.start();
+    fixture.run(172 * 20);
+    seq.stop();
+    EXPECT_EQ(machines[4].take().back(), "reset");
+    seq.start();
+    seq.start(); // a second start changes nothing
+    EXPECT_EQ(seq.position, 256);
 }

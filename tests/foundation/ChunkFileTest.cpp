@@ -84,35 +84,27 @@ TEST_F(ChunkFileTest, FindsChunksByTagInAnyOrder)
     file.ascend();
 }
 
-TEST_F(ChunkFileTest, MissingFileFailsWithTheSystemsReason)
+TEST_F(ChunkFileTest, FilesThatCannotBeOpenedOrWrittenFailWithTheSystemsReason)
 {
     ChunkFile file(dir.file("absent.vdl"), true);
     EXPECT_TRUE(file.failed());
     EXPECT_EQ(file.errorText().toUtf8(), "No such file or directory");
     EXPECT_FALSE(file.descend(chunkTag("VSF1")));
     EXPECT_EQ(file.readInt(), 0);
-
-    ChunkFile folder(String::fromUtf8(dir.path("")), true);
-    EXPECT_TRUE(folder.failed());
-
+    EXPECT_TRUE(ChunkFile(String::fromUtf8(dir.path("")), true).failed()); // a folder
+    EXPECT_TRUE(ChunkFile(dir.file("no/such/folder/out.bin"), false).failed());
     ASSERT_EQ(::mkfifo(dir.path("pipe").c_str(), 0600), 0);
     ChunkFile pipe(dir.file("pipe"), true); // would wait forever for a writer
     EXPECT_TRUE(pipe.failed());
     EXPECT_EQ(pipe.errorText().toUtf8(), "Not a regular file");
 
-    ChunkFile unwritable(dir.file("no/such/folder/out.bin"), false);
-    EXPECT_TRUE(unwritable.failed());
-}
-
-TEST_F(ChunkFileTest, WriteFailureIsReported)
-{
-    ChunkFile file(u"/dev/full", false);
-    ASSERT_FALSE(file.failed());
-    file.descend(chunkTag("DATA"));
-    file.writeInt(1);
-    file.ascend();
-    EXPECT_TRUE(file.writeFailed());
-    EXPECT_FALSE(file.finish());
+    ChunkFile full(u"/dev/full", false);
+    ASSERT_FALSE(full.failed());
+    full.descend(chunkTag("DATA"));
+    full.writeInt(1);
+    full.ascend();
+    EXPECT_TRUE(full.writeFailed());
+    EXPECT_FALSE(full.finish());
 }
 
 // Hostile files: every case must neither read outside the loaded data nor loop.

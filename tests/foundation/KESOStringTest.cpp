@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 std::string utf8(const String& s)
@@ -30,35 +32,23 @@ TEST(KESOString, CapacityFollowsTheTextNotTheSource)
     EXPECT_EQ(utf8(String(u"x") + String(u"y") + copy), "xyabcdefabcdef");
 }
 
-TEST(KESOString, FindAndMid)
+TEST(KESOString, FindMidPathPartsAndNumbersKeepToTheText)
 {
     String s(u"abcb");
     EXPECT_EQ(s.find(u"b", 2), 3);
     EXPECT_EQ(s.find(u"abcbx", 0), -1);
     EXPECT_EQ(s.find(u"", 4), 4);
     String hello(u"hello");
-    EXPECT_EQ(utf8(hello.mid(-5, 2)), "he");
-    EXPECT_EQ(utf8(hello.mid(3, 100)), "lo");
-    EXPECT_EQ(utf8(hello.mid(5, 1)), "");
-    EXPECT_EQ(utf8(hello.mid(1, 0)), "");
-    EXPECT_EQ(utf8(hello.mid(2, 0x7FFFFFFF)), "llo");
-}
-
-TEST(KESOString, PathPartsAcceptBothSeparators)
-{
-    EXPECT_EQ(utf8(String(u"C:\\a\\b.vdl").directoryPart()), "C:\\a");
-    EXPECT_EQ(utf8(String(u"C:\\a\\b.vdl").fileNamePart()), "b.vdl");
-    EXPECT_EQ(utf8(String(u"/home/me/song.vdl").directoryPart()), "/home/me");
-    EXPECT_EQ(utf8(String(u"/home/me/song.vdl").fileNamePart()), "song.vdl");
-    EXPECT_EQ(utf8(String(u"b.vdl").directoryPart()), "");
-    EXPECT_EQ(utf8(String(u"b.vdl").fileNamePart()), "");
-}
-
-TEST(KESOString, IntToString)
-{
-    EXPECT_EQ(utf8(intToString(-120)), "-120");
-    EXPECT_EQ(utf8(intToString(0)), "0");
-    EXPECT_EQ(utf8(intToString(-2147483647 - 1)), "-2147483648");
+    for (auto [from, count, part] : {std::tuple{-5, 2, "he"}, {3, 100, "lo"}, {5, 1, ""}, {1, 0, ""}, {2, 0x7FFFFFFF, "llo"}})
+        EXPECT_EQ(utf8(hello.mid(from, count)), part) << from << " " << count;
+    // Either separator splits a path; a bare name has no parts.
+    for (auto [path, folder, name] : {std::tuple{u"C:\\a\\b.vdl", "C:\\a", "b.vdl"},
+                                      {u"/home/me/song.vdl", "/home/me", "song.vdl"}, {u"b.vdl", "", ""}}) {
+        EXPECT_EQ(utf8(String(path).directoryPart()), folder);
+        EXPECT_EQ(utf8(String(path).fileNamePart()), name);
+    }
+    for (int n : {-120, 0, -2147483647 - 1})
+        EXPECT_EQ(utf8(intToString(n)), std::to_string(n));
 }
 
 TEST(KESOString, Utf8RoundTripAndBadBytes)

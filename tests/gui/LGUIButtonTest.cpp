@@ -5,13 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+#include <string>
+
 namespace {
 
 const int Play = commandCode("PLAY");
 const int Loop = commandCode("LOOP");
 
 using LGUIButtonTest = GuiTestScreen;
-using LGUICheckBoxTest = GuiTestScreen;
 
 // A 40 x 20 button at (10, y) in the sink.
 LGUIButton* add(GuiEventSink& sink, const char16_t* caption, int style, KESOBitmap* icon = nullptr, int y = 10)
@@ -21,132 +24,121 @@ LGUIButton* add(GuiEventSink& sink, const char16_t* caption, int style, KESOBitm
     return button;
 }
 
-// A 9-pixel check box at (20, 30) captioned "AB", with id 7, in the sink.
-LGUICheckBox* addBox(GuiEventSink& sink)
+enum Kind { Push, Toggle, Disabled, CheckBox };
+
+// Plays a script of pointer actions ("d" down, "m" move with the button held, "u" up, each with
+// "x,y") on a new widget of this kind; answers its look after each action: 'D' or 'U' pressed-looking
+// or not, in capitals when the action asked for a redraw.
+std::string play(GuiEventSink& sink, Kind kind, const std::string& script)
 {
-    LGUICheckBox* box = new LGUICheckBox(u"AB", Loop, 20, 30, 45, 9, false, 7);
-    sink.addChild(box);
-    return box;
+    LGUIWidget* w = kind == CheckBox ? static_cast<LGUIWidget*>(new LGUICheckBox(u"AB", Loop, 20, 30, 45, 9, false, 7))
+                                     : add(sink, nullptr, kind == Toggle ? LGUIButton::Toggle : 0);
+    if (kind != CheckBox)
+        static_cast<LGUIButton*>(w)->setEnabled(kind != Disabled);
+    sink.addChild(w);
+    std::string looks;
+    char action;
+    int x, y, used;
+    for (const char* s = script.c_str(); std::sscanf(s, " %c%d,%d%n", &action, &x, &y, &used) == 3; s += used) {
+        w->dirty = false;
+        action == 'd' ? w->mouseDown(x, y) : action == 'm' ? w->mouseMove(x, y, true) : w->mouseUp(x, y);
+        const bool pressed = kind == CheckBox ? static_cast<LGUICheckBox*>(w)->hot : static_cast<LGUIButton*>(w)->down;
+        looks += w->dirty ? (pressed ? 'D' : 'U') : (pressed ? 'd' : 'u');
+    }
+    return looks;
 }
 
 } // namespace
 
-TEST_F(LGUIButtonTest, PushButtonFiresOnceOnReleaseInsideAfterAPressInside)
+TEST_F(LGUIButtonTest, PressesReleasesAndDragsGiveTheseLooksAndEvents)
 {
-    LGUIButton* button = add(sink, u"AB", 0);
-    button->mouseDown(20, 20);
-    button->dirty = false;
-    button->mouseMove(60, 20, true);
-    EXPECT_TRUE(!button->down && button->dirty);
-    button->mouseMove(49, 29, true);
-    EXPECT_TRUE(button->down && sink.events.empty());
-    button->mouseUp(49, 29);
-    button->mouseDown(20, 20);
-    button->mouseUp(60, 20);
-    EXPECT_FALSE(button->down || button->armed);
-    button->mouseDown(50, 30); // the right and bottom edges are outside
-    button->mouseMove(20, 20, true);
-    EXPECT_FALSE(button->down);
-    button->mouseUp(20, 20);
-    EXPECT_EQ(sink.events, (std::vector<LGUIEvent>{{LGUIEvent::Clicked, Play, 0, 0, 0}}));
+    struct Case {
+        Kind kind;
+        const char* script;
+        const char* looks;
+        std::vector<int> values; // of the events sent
+    };
+    const Case cases[] = {
+        // A push button fires once, on a release inside after a press inside; the right and bottom
+        // edges are outside.
+        {Push, "d20,20 u49,29", "DU", {0}},
+        {Push, "d20,20 m60,20 m49,29 u49,29", "DUDU", {0}},
+        {Push, "d20,20 m60,20 u60,20", "DUu", {}},
+        {Push, "d50,30 m20,20 u20,20", "uuU", {}}, // a release inside always redraws
+        {Disabled, "d20,20 m21,20 u20,20", "uuu", {}},
+        // A toggle flips and fires on the press, and ignores drags and releases.
+        {Toggle, "d20,20 u20,20 m60,20 d20,20", "DddU", {1, 0}},
+        // A check box toggles on a release over the box or its caption; a release outside cancels
+        // for good, so a later press elsewhere cannot toggle it by being released over it.
+        {CheckBox, "d35,33 u36,34 d20,30 u20,30", "DUDU", {1, 0}},
+        {CheckBox, "d25,33 m90,33 u90,33 d100,100 u25,33", "DuUuu", {}}, // the release redraws
+    };
+    for (const Case& c : cases) {
+        GuiEventSink sink;
+        EXPECT_EQ(play(sink, c.kind, c.script), c.looks) << c.script;
+        std::vector<LGUIEvent> events;
+        for (int v : c.values)
+            events.push_back(c.kind == CheckBox ? LGUIEvent{0x103, Loop, v, 7, 0} : LGUIEvent{1, Play, v, 0, 0});
+        EXPECT_EQ(sink.events, events) << c.script;
+    }
 }
 
-TEST_F(LGUIButtonTest, ToggleButtonFlipsAndFiresOnPressAndShowsTheStateItIsGiven)
+TEST_F(LGUIButtonTest, SetValueShowsAToggleAtOnceButNeverReports)
 {
-    LGUIButton* button = add(sink, nullptr, LGUIButton::Toggle);
-    button->mouseDown(20, 20);
-    button->mouseUp(20, 20);
-    button->mouseMove(60, 20, true);
-    EXPECT_TRUE(button->down);
-    button->mouseDown(20, 20);
-    EXPECT_FALSE(button->down);
-    EXPECT_EQ(sink.events, (std::vector<LGUIEvent>{{1, Play, 1, 0, 0}, {1, Play, 0, 0, 0}}));
-    button->dirty = false;
-    button->setValue(1);
-    EXPECT_TRUE(button->armed && button->down && button->dirty);
-    button->mouseDown(20, 20);
-    EXPECT_EQ(sink.events.back().value, 0);
+    LGUIButton* toggle = add(sink, nullptr, LGUIButton::Toggle);
+    toggle->dirty = false;
+    toggle->setValue(1);
+    EXPECT_TRUE(toggle->armed && toggle->down && toggle->dirty);
+    toggle->mouseDown(20, 20);
+    LGUICheckBox* box = new LGUICheckBox(u"AB", Loop, 20, 30, 45, 9, false, 7);
+    sink.addChild(box);
+    EXPECT_EQ(box->w, 9 + 5 + 4); // as wide as the box, the caption and their gaps
+    box->dirty = false;
+    box->setValue(1);
+    EXPECT_TRUE(box->getValue() == 1 && !box->dirty);
+    EXPECT_EQ(sink.events, (std::vector<LGUIEvent>{{1, Play, 0, 0, 0}}));
 }
 
-TEST_F(LGUIButtonTest, UpButtonDarkensDownwardsUnderABevelAndAPressedOneLightensAndMovesIn)
-{
-    add(sink, u"AB", 0)->draw(0, 0);
-    add(sink, u"AB", 0, nullptr, 40)->mouseDown(20, 50);
-    sink.draw(0, 0);
-    const int up = 0x6416, pressed = 0x851C;
-    expectPixels({{10, 10, 0xFFFF}, {11, 10, light565(up)}, {10, 11, light565(up)}, // bevel over the outline
-                  {50, 15, 0x218A}, {20, 30, 0x218A}, {50, 30, 0x0000},
-                  {15, 12, blend565(up, half565(up), (2 * 3276) >> 11)},
-                  {28, 19, 0xFFFF}, {29, 24, 0x0000}, // caption centred on (30, 21), and its shadow
-                  {10, 40, 0x0000}, {20, 40, 0x0000}, {20, 41, 0x0000}, {11, 50, 0x0000}, {50, 45, 0x0000},
-                  {15, 42, blend565(pressed, light565(pressed), (2 * 3276) >> 11)}, {29, 50, 0xFFFF}});
-    ASSERT_EQ(LScreenBitmap::dirtyCount(), 2);
-    EXPECT_TRUE(LScreenBitmap::dirtyRect(0).w == 41 && LScreenBitmap::dirtyRect(0).h == 21);
-}
-
-TEST_F(LGUIButtonTest, IconsSitCentredAloneLeftOfTheCaptionOrBesideItAndTurnGreyWhenDisabled)
+TEST_F(LGUIButtonTest, ButtonsShadeUpOrPressedCentreTheirIconAndCaptionAndGreyOutWhenDisabled)
 {
     KESOBitmap icon; // red, with a transparent centre
     icon.create(3, 3);
     icon.clear(0xF800);
     icon.setPixel(1, 1, TransparentColour);
-    add(sink, nullptr, 0, &icon, 10);
-    add(sink, u"AB", LGUIButton::Toggle | LGUIButton::IconLeft, &icon, 40);
-    add(sink, u"AB", 0, &icon, 70);
+    add(sink, u"AB", 0)->draw(0, 0);
+    const int up = 0x6416, pressed = 0x851C;
+    expectPixels({{10, 10, 0xFFFF}, {11, 10, light565(up)}, {10, 11, light565(up)}, // bevel over the outline
+                  {50, 15, 0x218A}, {20, 30, 0x218A}, {50, 30, 0x0000},
+                  {15, 12, blend565(up, half565(up), (2 * 3276) >> 11)},
+                  {28, 19, 0xFFFF}, {29, 24, 0x0000}}); // caption centred on (30, 21), and its shadow
+    ASSERT_EQ(LScreenBitmap::dirtyCount(), 1);
+    EXPECT_TRUE(LScreenBitmap::dirtyRect(0).w == 41 && LScreenBitmap::dirtyRect(0).h == 21);
+    add(sink, u"AB", 0, nullptr, 40)->mouseDown(20, 50); // pressed: lighter downwards, moved in
+    add(sink, nullptr, 0, &icon, 70);
+    add(sink, u"AB", LGUIButton::Toggle | LGUIButton::IconLeft, &icon, 100);
+    add(sink, u"AB", 0, &icon, 130);
     sink.draw(0, 0);
-    expectPixels({{29, 20, 0xF800}, {31, 22, 0xF800},  // alone: centred on (30, 21)
-                  {15, 50, 0xF800}, {21, 49, 0xFFFF},  // left: icon on (16, 51), caption on (23, 51)
-                  {27, 80, 0xF800}, {31, 79, 0xFFFF}}); // beside: icon on (28, 81), caption on (33, 81)
-    EXPECT_NE(at(30, 21), TransparentColour);
+    expectPixels({{10, 40, 0x0000}, {20, 40, 0x0000}, {20, 41, 0x0000}, {11, 50, 0x0000}, {50, 45, 0x0000},
+                  {15, 42, blend565(pressed, light565(pressed), (2 * 3276) >> 11)}, {29, 50, 0xFFFF},
+                  {29, 80, 0xF800}, {31, 82, 0xF800},     // icon alone: centred on (30, 81)
+                  {15, 110, 0xF800}, {21, 109, 0xFFFF},   // left: icon on (16, 111), caption on (23, 111)
+                  {27, 140, 0xF800}, {31, 139, 0xFFFF}}); // beside: icon on (28, 141), caption on (33, 141)
+    EXPECT_NE(at(30, 81), TransparentColour);
+
     for (LGUIWidget* w = sink.firstChild(); w != nullptr; w = w->next)
         static_cast<LGUIButton*>(w)->setEnabled(false);
-    for (int y : {20, 50}) {
-        sink.mouseDown(20, y);
-        sink.mouseMove(21, y, true);
-        sink.mouseUp(20, y);
-    }
-    EXPECT_TRUE(sink.events.empty());
     sink.invalidate();
     sink.draw(0, 0);
     const int greyRed = blend565(0x0000, 0x8410, 16);
-    expectPixels({{29, 20, greyRed}, {15, 12, blend565(0x8410, half565(0x8410), (2 * 3276) >> 11)},
-                  {50, 15, 0x2104}, {21, 49, 0xC618}, {22, 54, 0x630C}, // styled: a dark shadow
-                  {27, 80, greyRed}, {31, 79, 0xC618}, {32, 84, 0xFFFF}});
+    expectPixels({{29, 80, greyRed}, {15, 72, blend565(0x8410, half565(0x8410), (2 * 3276) >> 11)},
+                  {50, 75, 0x2104}, {21, 109, 0xC618}, {22, 114, 0x630C}, // styled: a dark shadow
+                  {27, 140, greyRed}, {31, 139, 0xC618}, {32, 144, 0xFFFF}});
 }
 
-TEST_F(LGUICheckBoxTest, AClickOnTheBoxOrCaptionTogglesAndReportsWhileSetValueOnlySetsTheState)
+TEST_F(LGUIButtonTest, CheckedBoxColoursPlainAndWhilePressed)
 {
-    LGUICheckBox* box = addBox(sink);
-    EXPECT_EQ(box->w, 9 + 5 + 4);
-    box->mouseDown(35, 33);
-    EXPECT_TRUE(box->hot);
-    box->mouseUp(36, 34);
-    EXPECT_TRUE(box->checked && !box->hot);
-    box->mouseDown(20, 30);
-    box->mouseUp(20, 30);
-    EXPECT_EQ(sink.events, (std::vector<LGUIEvent>{{0x103, Loop, 1, 7, 0}, {0x103, Loop, 0, 7, 0}}));
-    box->dirty = false;
-    box->setValue(1);
-    EXPECT_TRUE(box->getValue() == 1 && !box->dirty && sink.events.size() == 2);
-}
-
-// The drag tracking is the buttons'; what is the box's own: a release outside cancels for good.
-TEST_F(LGUICheckBoxTest, AReleaseOutsideCancelsForGood)
-{
-    LGUICheckBox* box = addBox(sink);
-    box->mouseDown(25, 33);
-    box->mouseMove(90, 33, true);
-    EXPECT_FALSE(box->hot);
-    box->mouseUp(90, 33);
-    box->mouseDown(100, 100);
-    box->mouseUp(25, 33);
-    EXPECT_FALSE(box->checked);
-    EXPECT_TRUE(sink.events.empty());
-}
-
-TEST_F(LGUICheckBoxTest, CheckedBoxColoursPlainAndWhilePressed)
-{
-    LGUICheckBox* box = addBox(sink);
+    LGUICheckBox* box = new LGUICheckBox(u"AB", Loop, 20, 30, 45, 9, false, 7);
+    sink.addChild(box);
     box->setValue(1);
     box->draw(0, 0);
     auto odd = [](int row, int rows) { return 1 + ((row * (65536 / rows)) >> 11); }; // weight of an odd row

@@ -75,18 +75,6 @@ protected:
 
 } // namespace
 
-TEST(MemoryTrackerTexts, SizesInBothUnitsAndAnUnknownOwner)
-{
-    char size[MemoryTracker::SizeTextSize];
-    MemoryTracker::formatSize(size, 1536);
-    EXPECT_STREQ(size, "     1,536 (   1.50K)");
-    MemoryTracker::formatSize(size, 1024);
-    EXPECT_STREQ(size, "     1,024 bytes     ");
-    char owner[MemoryTracker::OwnerTextSize]; // a known owner shows in the leak report's test
-    MemoryTracker::formatOwner(owner, nullptr, 0, nullptr);
-    EXPECT_STREQ(owner, "?\?(00000)::??");
-}
-
 TEST_F(MemoryTrackerTest, GuardWordsCatchOverrunsAndUnderrunsAndBadRequestsAreLogged)
 {
     std::ofstream(logPath) << "the previous run's messages";
@@ -116,6 +104,15 @@ TEST_F(MemoryTrackerTest, GuardWordsCatchOverrunsAndUnderrunsAndBadRequestsAreLo
 
 TEST_F(MemoryTrackerTest, LeakReportListsEveryLiveBlockUntilNoneIsLeft)
 {
+    char size[MemoryTracker::SizeTextSize]; // in both units from a kilobyte on
+    MemoryTracker::formatSize(size, 1536);
+    EXPECT_STREQ(size, "     1,536 (   1.50K)");
+    MemoryTracker::formatSize(size, 1024);
+    EXPECT_STREQ(size, "     1,024 bytes     ");
+    char owner[MemoryTracker::OwnerTextSize];
+    MemoryTracker::formatOwner(owner, nullptr, 0, nullptr);
+    EXPECT_STREQ(owner, "?\?(00000)::??");
+
     unsigned char* p = allocate(10);
     ASSERT_TRUE(tracker.writeLeakReport());
     std::vector<std::string> lines = readLines(reportPath);
