@@ -111,21 +111,15 @@ TEST_F(NSeqTrackTest, ApplyEventsSetsParametersUpToThePositionAndRemovingMovesTh
     EXPECT_EQ(track.lastEvent()->position, 300);
 }
 
-TEST_F(NSeqTrackTest, LoadReplacesEverythingWithTheArrangementAndSignedValues)
+TEST_F(NSeqTrackTest, LoadReplacesEverythingWithTheArrangementAndSignedValuesAndSurvivesLyingCounts)
 {
     track.setPatternAt(5, 3);
     track.addEvent(64, 1, 1);
     load(3, {0, 1, 0xFF}, 1, {48, static_cast<std::int32_t>(0xFFFF0003u)});
-    EXPECT_EQ(track.patternAt(0), 0);
-    EXPECT_EQ(track.patternAt(1), 1);
-    EXPECT_EQ(track.patternAt(2), -1);
-    EXPECT_EQ(track.patternAt(5), -1);
-    EXPECT_EQ(track.patternAt(-1), -1);
+    EXPECT_EQ((std::vector<int>{track.patternAt(0), track.patternAt(1), track.patternAt(2), track.patternAt(5),
+                                track.patternAt(-1)}),
+              (std::vector<int>{0, 1, -1, -1, -1}));
     EXPECT_EQ(events(track), (std::vector<Event>{{0, 3, 0}, {48, 3, -1}}));
-}
-
-TEST_F(NSeqTrackTest, LoadSurvivesLyingCounts)
-{
     load(5000, std::vector<unsigned char>(1200, 2), 0x7FFFFFFF, {16, 0x00050002}); // more than stored
     EXPECT_EQ(track.patternAt(998), 2); // the last bar a song has
     EXPECT_EQ(track.patternAt(999), -1);

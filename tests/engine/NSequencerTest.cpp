@@ -7,18 +7,14 @@
 
 namespace {
 
-// The loop markers and the transport keys are tested through the song commands.
+// The loop markers and the transport keys are tested through the song commands; how song mode
+// plays an arrangement, loops and chases automation is pinned by the golden renders.
 class NSequencerTest : public ::testing::Test {
 protected:
     NSequencer& seq = NSequencer::instance();
     SequencerFixture fixture;
     RecordingMachine* machines = fixture.machines;
 
-    void clearLogs()
-    {
-        for (int n = 0; n < 5; ++n)
-            machines[n].take();
-    }
 };
 
 std::vector<int> differences(const std::vector<int>& v)
@@ -76,45 +72,6 @@ TEST_F(NSequencerTest, PatternModeStandsStillAndAppliesNextPatterns)
     EXPECT_EQ(seq.position, 0); // rounded down to its bar, then held there
     EXPECT_EQ(machines[2].count("step"), 4);
     EXPECT_EQ(machines[2].count("pattern 0"), 0);
-}
-
-// A bar's pattern reaching the machine before the bar's first step shows in the loop test below.
-TEST_F(NSequencerTest, SynthesizersHearOfAPatternOnlyWhenItChangesTheOthersEveryBar)
-{
-    seq.mode = 1;
-    for (int n = 0; n < 5; ++n) {
-        seq.tracks[n].setPatternAt(0, 0);
-        seq.tracks[n].setPatternAt(1, 2);
-    }
-    seq.start();
-    clearLogs();
-    fixture.run(172 * 17);
-    EXPECT_EQ(machines[0].count("pattern 0"), 0);
-    EXPECT_EQ(machines[0].count("pattern 2"), 1);
-    EXPECT_EQ(machines[3].count("pattern 0"), 1);
-    EXPECT_EQ(machines[3].count("pattern 2"), 1);
-    EXPECT_EQ(seq.position, 17 * 16);
-}
-
-TEST_F(NSequencerTest, LoopJumpsBackAtItsEndAndChasesItsPatternsAndAutomation)
-{
-    seq.mode = 1;
-    seq.loopOn = true;
-    seq.loopStart = 1;
-    seq.loopEnd = 3;
-    seq.position = 752; // the last step of bar 2
-    seq.tracks[0].setPatternAt(1, 7);
-    seq.tracks[2].addEvent(400, 9, 50); // base (0, 9, 0) comes first
-    seq.start(); // starts at its bar: 512
-    EXPECT_EQ(seq.position, 512);
-    EXPECT_EQ(machines[2].parameter(1, 9), 50);
-    fixture.run(172 * 15 + 1); // 16 steps: 512 ... 752
-    EXPECT_EQ(seq.position, 256);
-    EXPECT_EQ(machines[2].parameter(1, 9), 0); // back before the event, the base value rules again
-    clearLogs();
-    fixture.run(172);
-    EXPECT_EQ(machines[0].take(), (std::vector<std::string>{"half", "pattern 7", "step"}));
-    EXPECT_EQ(seq.position, 272);
 }
 
 TEST_F(NSequencerTest, RelocatingGoesToTheBarStartAndChasesAutomationAndStartResumesAtTheBar)

@@ -27,10 +27,11 @@ bool loads(KESOBitmap& b, const std::vector<unsigned char>& bytes)
 
 } // namespace
 
-TEST(KESOBitmap, HorizontalLinesExcludeTheEndAndSwapReversedEndsButVerticalOnesDoNot)
+TEST(KESOBitmap, LinesAndRectsClipToTheBitmapWithTheseEnds)
 {
     KESOBitmap b;
     b.create(6, 4);
+    // Horizontal lines exclude their end and swap reversed ends; vertical ones do neither.
     for (auto [x0, y, x1] : {std::array{4, 0, 1}, {-3, 1, 20}, {4, 2, 4}, {0, -1, 6}, {0, 4, 6}})
         b.drawHLine(x0, y, x1, 0xFFFF);
     EXPECT_EQ(picture(b), ".###../######/....../....../");
@@ -38,12 +39,7 @@ TEST(KESOBitmap, HorizontalLinesExcludeTheEndAndSwapReversedEndsButVerticalOnesD
     for (auto [x, y0, y1] : {std::array{0, 3, 1}, {1, -4, 100}, {2, 1, 3}, {6, 0, 4}, {-1, 0, 4}})
         b.drawVLine(x, y0, y1, 0xFFFF);
     EXPECT_EQ(picture(b), ".#..../.##.../.##.../.#..../");
-}
-
-TEST(KESOBitmap, RectOutlineIsClosedWhileFillExcludesEnds)
-{
-    KESOBitmap b;
-    b.create(7, 4);
+    b.create(7, 4); // an outline is closed, a fill excludes its ends
     b.drawRect(0, 0, 3, 2, 0xFFFF);
     b.fillRect(4, 1, 6, 3, 0x1234);
     EXPECT_EQ(picture(b), "####.../#..#.../####.../......./");

@@ -51,16 +51,13 @@ TEST_F(LFontTest, StripScanReadsRunsUntilTwoBlackPixelsOr256GlyphsAndNeedsAGlyph
     EXPECT_EQ(rows(0, 1), "............/");
 }
 
-TEST_F(LFontTest, MeasuringCountsFourPerSpaceAndOneAfterEachGlyphWithStrangersAsTheFirstGlyph)
+TEST_F(LFontTest, MeasuringCountsFourPerSpaceDrawingThreeAndStrangersCountAsTheFirstGlyph)
 {
-    EXPECT_EQ(font.textWidth(u"AB"), 1 + 2 + 2);
+    EXPECT_EQ(font.textWidth(u"AB"), 1 + 2 + 2); // one after each glyph
     EXPECT_EQ(font.textWidth(u"A B"), 1 + 2 + 2 + 4);
     EXPECT_EQ(font.textWidth(nullptr), 0);
     EXPECT_EQ(font.textWidth(u"\n&\u0162"), 6); // all measured as "A"; the last has the low byte of 'b'
-}
-
-TEST_F(LFontTest, DrawingAdvancesThreePerSpaceStartsNewLinesAtXAndStopsAfterReachingMaxX)
-{
+    // Drawing starts new lines at x and stops after reaching maxX; spaces never stop it.
     auto draw = [this](const char16_t* text, int x, int maxX = 65535) {
         screen().clear(0);
         font.drawText(screen(), text, x, 0, 0xF800, fillRowMasked, maxX);
@@ -72,5 +69,5 @@ TEST_F(LFontTest, DrawingAdvancesThreePerSpaceStartsNewLinesAtXAndStopsAfterReac
     EXPECT_EQ(rows(4, 7), "...#......../............/...##......./");
     EXPECT_EQ(draw(u"AB", 3, 5), "...#......../");
     EXPECT_EQ(draw(u"ABA", 3, 6), "...#.##...../");
-    EXPECT_EQ(draw(u"A  B", 1, 4), ".#.......##./"); // spaces never stop
+    EXPECT_EQ(draw(u"A  B", 1, 4), ".#.......##./");
 }
