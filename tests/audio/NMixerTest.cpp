@@ -42,10 +42,47 @@ void resetSequencer()
     }
 }
 
-// How the effects sound in the mix (delay, stereo and mono reverb) is pinned by the golden renders.
+// Limits the size of every file this process writes, for the life of the object.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : previous_(std::signal(SIGXFSZ, SIG_IGN)) // a write past it fails
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+private:
+    void (*previous_)(int);
+    rlimit saved_{};
+};
+
+// Wired as the core wires them: four sound machines, and the mixer as the fifth track. Machine 0
+// alone sounds, at 2470 on both sides; a step is 5504 frames. How the effects sound in the mix
+// (delay, stereo and mono reverb) is pinned by the golden renders.
 class NMixerTest : public ::testing::Test {
 protected:
-    NMixerTest() { resetSequencer(); }
+    NMixerTest()
+    {
+        resetSequencer();
+        for (TestMachine& m : machines) {
+            mixer.addMachine(&m);
+            sequencer.addMachine(&m);
+        }
+        sequencer.addMachine(&mixer);
+        mixer.resetDefaults();
+        machines[0].value = 10000;
+        setMachine(0, NMixer::Volume, 255);
+        setMachine(3, NMixer::Volume, 0);
+        sequencer.loopStart = 0;
+        sequencer.loopEnd = 1;
+    }
     ~NMixerTest() override { resetSequencer(); }
 
     // Writes both parameter sets (the sequencer is in pattern mode until an export switches it).
@@ -54,7 +91,6 @@ protected:
         mixer.setParameter(8 * m + offset, value);
         mixer.setCurrentSetParameter(8 * m + offset, value);
     }
-
     // Frames the mixer does not write keep 0x5555.
     std::vector<std::int16_t> render(int frames)
     {
@@ -62,10 +98,33 @@ protected:
         mixer.render(out.data(), frames);
         return out;
     }
+    // The file an export of `steps` steps must write: 44100 Hz 16-bit stereo, 2470 throughout. Of a
+    // failed export, what reached the disk of the failing step is no part of it.
+    void expectWav(int steps, bool failed = false)
+    {
+        WavBytes::Bytes wav = WavBytes().format(1, 2, 44100, 4, 16)
+                                  .data(WavBytes::pcm16(std::vector<std::int16_t>(2 * 5504 * size_t(steps), 2470)))
+                                  .bytes();
+        WavBytes::Bytes written = dir.readBytes("out.wav");
+        if (failed)
+            written.resize(std::min(written.size(), wav.size()));
+        EXPECT_EQ(written, wav);
+    }
+    // The one message box shown since the last look: its caption and whether it says all of `parts`.
+    void expectMessage(const std::string& caption, std::initializer_list<std::string> parts)
+    {
+        ASSERT_EQ(services.messageBox.shown.size(), 1u);
+        EXPECT_EQ(services.messageBox.shown[0].caption, caption);
+        for (const std::string& part : parts)
+            EXPECT_NE(services.messageBox.shown[0].text.find(part), std::string::npos) << services.messageBox.shown[0].text;
+        services.messageBox.shown.clear();
+    }
 
     NSequencer& sequencer = NSequencer::instance();
     FakeServices services;
     NMixer mixer;
+    TestMachine machines[4];
+    TempDir dir;
 };
 
 TEST_F(NMixerTest, VolumePanDistortionAndSaturationGiveTheseSamplesInWholeBlocks)
@@ -84,10 +143,8 @@ TEST_F(NMixerTest, VolumePanDistortionAndSaturationGiveTheseSamplesInWholeBlocks
         {-140550, 256, 128, 0, -32768, -32768},
         {131586, 256, 128, 0, 32639, 32639}, // just inside: 131071 converts to 32639
     };
-    TestMachine machine;
-    mixer.addMachine(&machine);
     for (const Case& c : cases) {
-        machine.value = c.value;
+        machines[0].value = c.value;
         setMachine(0, NMixer::Volume, c.volume);
         setMachine(0, NMixer::Pan, c.pan);
         setMachine(0, NMixer::DistortionOn, c.distortion);
@@ -117,74 +174,8 @@ TEST(NMixerDistortion, ClipsOrFoldsTheExcessOfBothSigns)
     }
 }
 
-// Limits the size of every file this process writes, for the life of the object.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : previous_(std::signal(SIGXFSZ, SIG_IGN)) // a write past it fails
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    void (*previous_)(int);
-    rlimit saved_{};
-};
-
-// Wired as the core wires them: four sound machines, and the mixer as the fifth track. Machine 0
-// alone sounds, at 2470 on both sides; a step is 5504 frames.
-class NMixerExportTest : public NMixerTest {
-protected:
-    NMixerExportTest()
-    {
-        for (TestMachine& m : machines) {
-            mixer.addMachine(&m);
-            sequencer.addMachine(&m);
-        }
-        sequencer.addMachine(&mixer);
-        mixer.resetDefaults();
-        machines[0].value = 10000;
-        setMachine(0, NMixer::Volume, 255);
-        setMachine(3, NMixer::Volume, 0);
-        sequencer.loopStart = 0;
-        sequencer.loopEnd = 1;
-    }
-
-    // The file an export of `steps` steps must write: 44100 Hz 16-bit stereo, 2470 throughout. Of a
-    // failed export, what reached the disk of the failing step is no part of it.
-    void expectWav(int steps, bool failed = false)
-    {
-        WavBytes::Bytes wav = WavBytes().format(1, 2, 44100, 4, 16)
-                                  .data(WavBytes::pcm16(std::vector<std::int16_t>(2 * 5504 * size_t(steps), 2470)))
-                                  .bytes();
-        WavBytes::Bytes written = dir.readBytes("out.wav");
-        if (failed)
-            written.resize(std::min(written.size(), wav.size()));
-        EXPECT_EQ(written, wav);
-    }
-    // The one message box shown since the last look: its caption and whether it says all of `parts`.
-    void expectMessage(const std::string& caption, std::initializer_list<std::string> parts)
-    {
-        ASSERT_EQ(services.messageBox.shown.size(), 1u);
-        EXPECT_EQ(services.messageBox.shown[0].caption, caption);
-        for (const std::string& part : parts)
-            EXPECT_NE(services.messageBox.shown[0].text.find(part), std::string::npos) << services.messageBox.shown[0].text;
-        services.messageBox.shown.clear();
-    }
-
-    TestMachine machines[4];
-    TempDir dir;
-};
-
 // How tempo changes and a seamless loop export is pinned by the golden renders.
-TEST_F(NMixerExportTest, WritesTheLoopStepByStepAndPutsTheSongBack)
+TEST_F(NMixerTest, WritesTheLoopStepByStepAndPutsTheSongBack)
 {
     for (auto [loopStart, loopEnd, steps] : {std::array{1, 2, 16}, {2, 2, 0}}) {
         sequencer.loopOn = true;
@@ -204,7 +195,7 @@ TEST_F(NMixerExportTest, WritesTheLoopStepByStepAndPutsTheSongBack)
     }
 }
 
-TEST_F(NMixerExportTest, AnExportStoppedByEscapeOrAFailingWriteKeepsTheStepsWrittenBefore)
+TEST_F(NMixerTest, AnExportStoppedByEscapeOrAFailingWriteKeepsTheStepsWrittenBefore)
 {
     services.keyState.down.insert(KESOKeyState::Escape); // aborts after the step in hand
     EXPECT_EQ(mixer.exportToWav(dir.file("out.wav")), NMixer::ExportResult::Aborted);
@@ -223,7 +214,7 @@ TEST_F(NMixerExportTest, AnExportStoppedByEscapeOrAFailingWriteKeepsTheStepsWrit
     EXPECT_FALSE(sequencer.playing);
 }
 
-TEST_F(NMixerExportTest, AFileThatCannotBeWrittenFailsAtOnceAndLeavesTheSongAlone)
+TEST_F(NMixerTest, AFileThatCannotBeWrittenFailsAtOnceAndLeavesTheSongAlone)
 {
     const std::pair<std::string, std::string> cases[] = {
         {dir.path("missing/out.wav"), "No such file or directory"},

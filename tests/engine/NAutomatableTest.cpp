@@ -26,7 +26,7 @@ TEST(NAutomatable, AutomationWritesTheSongSetAndEditingTheCurrentOne)
         EXPECT_EQ(m.parameter(0, i) | m.parameter(1, i), 0);
 }
 
-// That a saved machine loads back both sets whole shows in the synthesizer's and drum machine's tests.
+// That a song's machine loads both sets whole shows in the song loader's tests.
 TEST(NAutomatable, LoadTakesWhatIsThereAndZerosWhatIsShort)
 {
     TempDir dir;
