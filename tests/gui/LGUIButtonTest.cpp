@@ -31,11 +31,15 @@ enum Kind { Push, Toggle, Disabled, CheckBox };
 // or not, in capitals when the action asked for a redraw.
 std::string play(GuiEventSink& sink, Kind kind, const std::string& script)
 {
-    LGUIWidget* w = kind == CheckBox ? static_cast<LGUIWidget*>(new LGUICheckBox(u"AB", Loop, 20, 30, 45, 9, false, 7))
-                                     : add(sink, nullptr, kind == Toggle ? LGUIButton::Toggle : 0);
-    if (kind != CheckBox)
-        static_cast<LGUIButton*>(w)->setEnabled(kind != Disabled);
-    sink.addChild(w);
+    LGUIWidget* w;
+    if (kind == CheckBox) {
+        w = new LGUICheckBox(u"AB", Loop, 20, 30, 45, 9, false, 7);
+        sink.addChild(w);
+    } else {
+        LGUIButton* button = add(sink, nullptr, kind == Toggle ? LGUIButton::Toggle : 0);
+        button->setEnabled(kind != Disabled);
+        w = button;
+    }
     std::string looks;
     char action;
     int x, y, used;
