@@ -27,8 +27,8 @@ using namespace std::chrono_literals;
 
 constexpr auto Patience = 10s; // only reached when something is broken
 
-// Counts the playback thread's idle turns and close's waits, so that a test can wait for the
-// thread to have looked at the device again instead of sleeping.
+// Counts the playback thread's idle turns and close's waits, so that a test waits for the thread
+// to have looked at the device again instead of sleeping.
 class CountingTiming : public KESOWaveout::Timing {
 public:
     void idle() override
@@ -41,25 +41,10 @@ public:
         bump(waits);
         std::this_thread::yield();
     }
-
-    // Returns once the thread has idled twice more: its second look at the play position began
-    // after this call, so whatever the position asked for has been filled.
-    bool settle()
-    {
-        std::unique_lock<std::mutex> hold(mutex);
-        const int target = idles + 2;
-        return changed.wait_for(hold, Patience, [&] { return idles >= target; });
-    }
-    bool closeIsWaiting()
-    {
-        std::unique_lock<std::mutex> hold(mutex);
-        return changed.wait_for(hold, Patience, [&] { return waits > 0; });
-    }
-    int idleCount()
-    {
-        std::lock_guard<std::mutex> hold(mutex);
-        return idles;
-    }
+    // Once the thread has idled twice more, its last look at the play position began after this
+    // call, so whatever that position asked for has been filled.
+    bool settle() { return await(idles, 2); }
+    bool closeIsWaiting() { return await(waits, 1); }
 
 private:
     void bump(int& count)
@@ -70,6 +55,12 @@ private:
         }
         changed.notify_all();
     }
+    bool await(const int& count, int more)
+    {
+        std::unique_lock<std::mutex> hold(mutex);
+        const int target = count + more;
+        return changed.wait_for(hold, Patience, [&] { return count >= target; });
+    }
 
     std::mutex mutex;
     std::condition_variable changed;
@@ -77,8 +68,8 @@ private:
     int waits = 0;
 };
 
-// Numbers its renders (every sample of render n is n + 1) and remembers each one. With gated on,
-// renders off the thread that called play wait in the render until open() is called.
+// Fills every sample of its n-th render with n and remembers where each render went and on which
+// thread. Gated, it holds the playback thread's renders until opened.
 class RecordingSource : public KESOAudioSource {
 public:
     struct Render {
@@ -89,17 +80,13 @@ public:
 
     void render(std::int16_t* out, int frames, int bits, int rate, int channels) override
     {
-        if (commandRunning.load())
-            unlocked = true;
+        overlapped = overlapped || commandRunning;
         std::unique_lock<std::mutex> hold(mutex);
-        const auto number = static_cast<std::int16_t>(renders.size() + 1);
-        std::fill(out, out + frames * channels, number);
+        std::fill(out, out + frames * channels, static_cast<std::int16_t>(renders.size() + 1));
         renders.push_back({out, frames, bits, rate, channels, std::this_thread::get_id()});
         changed.notify_all();
-        if (gated && std::this_thread::get_id() != player)
-            changed.wait(hold, [&] { return !gated; });
-        if (commandRunning.load())
-            unlocked = true;
+        changed.wait(hold, [&] { return !gated || std::this_thread::get_id() == player; });
+        overlapped = overlapped || commandRunning;
     }
 
     std::vector<Render> taken()
@@ -115,18 +102,15 @@ public:
     }
     void open()
     {
-        {
-            std::lock_guard<std::mutex> hold(mutex);
-            gated = false;
-        }
+        std::lock_guard<std::mutex> hold(mutex);
+        gated = false;
         changed.notify_all();
     }
 
-    std::thread::id player = std::this_thread::get_id();
-    bool gated = false; // set before play
-    // A stand-in for a song command, set only while the engine lock is held elsewhere.
-    std::atomic<bool> commandRunning{false};
-    std::atomic<bool> unlocked{false}; // a render ran while such a command did
+    const std::thread::id player = std::this_thread::get_id();
+    bool gated = false;
+    std::atomic<bool> commandRunning{false}; // set only while the engine lock is held elsewhere
+    std::atomic<bool> overlapped{false};     // a render ran while it was set
 
 private:
     std::mutex mutex;
@@ -134,27 +118,30 @@ private:
     std::vector<Render> renders;
 };
 
+using Messages = std::vector<FakeMessageBox::Message>;
+
 class KESOWaveoutTest : public ::testing::Test {
 protected:
     static constexpr int SegmentFrames = 992;
 
-    // The ring segment each render went to, in render order.
+    // The ring segment of each render, in render order.
     std::vector<int> segments()
     {
         std::vector<int> result;
         for (const RecordingSource::Render& render : source.taken())
-            result.push_back(static_cast<int>((render.out - services.audioDevice.buffer) / (SegmentFrames * 2)));
+            result.push_back(static_cast<int>((render.out - device.buffer) / (SegmentFrames * 2)));
         return result;
     }
-    // Moves the device to a play position and waits until the thread has acted on it.
+    // Moves the device's play position and waits until the thread has acted on it.
     void playAt(std::uint32_t position)
     {
-        services.audioDevice.played = position;
+        device.played = position;
         ASSERT_TRUE(timing.settle());
     }
-    std::vector<FakeMessageBox::Message>& messages() { return services.messageBox.shown; }
 
     FakeServices services;
+    FakeAudioDevice& device = services.audioDevice;
+    Messages& messages = services.messageBox.shown;
     CountingTiming timing;
     RecordingSource source;
     KESOWaveout waveout{&timing}; // last: closed before the rest goes
@@ -165,25 +152,21 @@ TEST_F(KESOWaveoutTest, PlayRendersFiveSegmentsThenTheThreadFillsTheRestAtOnce)
     ASSERT_TRUE(waveout.play(&source, 1000));
     EXPECT_TRUE(waveout.isOpen());
     EXPECT_EQ(waveout.segmentFrames(), SegmentFrames);
-    const FakeAudioDevice& device = services.audioDevice;
     EXPECT_TRUE(device.playing);
-    EXPECT_EQ(device.frames, 8 * SegmentFrames);
     EXPECT_EQ(device.frames * 4, 31744); // bytes of the ring
-    EXPECT_GE(source.count(), 5u);
 
     ASSERT_TRUE(timing.settle());
     EXPECT_EQ(segments(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
     const std::vector<RecordingSource::Render> renders = source.taken();
     for (std::size_t n = 0; n < renders.size(); ++n) {
-        const RecordingSource::Render& render = renders[n];
-        EXPECT_EQ(render.thread == source.player, n < 5) << "render " << n;
-        EXPECT_EQ(render.frames, SegmentFrames);
-        EXPECT_EQ(render.bits, 16);
-        EXPECT_EQ(render.rate, 44100);
-        EXPECT_EQ(render.channels, 2);
+        EXPECT_EQ(renders[n].thread == source.player, n < 5) << "render " << n; // five inside play
+        EXPECT_EQ(renders[n].frames, SegmentFrames);
+        EXPECT_EQ(renders[n].bits, 16);
+        EXPECT_EQ(renders[n].rate, 44100);
+        EXPECT_EQ(renders[n].channels, 2);
     }
-    EXPECT_EQ(device.buffer[0], 1);                          // the first render's frames
-    EXPECT_EQ(device.buffer[8 * SegmentFrames * 2 - 1], 8); // the last's, at the ring's end
+    EXPECT_EQ(device.buffer[0], 1);
+    EXPECT_EQ(device.buffer[8 * SegmentFrames * 2 - 1], 8); // the last render reaches the ring's end
 
     playAt(0); // still on segment 0: the ring is full
     EXPECT_EQ(source.count(), 8u);
@@ -192,15 +175,12 @@ TEST_F(KESOWaveoutTest, PlayRendersFiveSegmentsThenTheThreadFillsTheRestAtOnce)
 TEST_F(KESOWaveoutTest, TheThreadRefillsTwoSegmentsBehindThePlayPosition)
 {
     ASSERT_TRUE(waveout.play(&source, 1000));
-    ASSERT_TRUE(timing.settle());
     playAt(1 * SegmentFrames);
     playAt(3 * SegmentFrames - 1);
     EXPECT_EQ(source.count(), 8u);
-    playAt(3 * SegmentFrames); // segment 0 is free now: filled, and writeSegment is 1
-    EXPECT_EQ(segments().size(), 9u);
-    EXPECT_EQ(segments().back(), 0);
-    playAt(3 * SegmentFrames + 500); // segment 3 playing, writeSegment 1: sleeps
-    EXPECT_EQ(source.count(), 9u);
+    playAt(3 * SegmentFrames); // segment 0 is free: filled, and writeSegment is 1
+    playAt(3 * SegmentFrames + 500);
+    EXPECT_EQ(segments(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 0}));
     playAt(4 * SegmentFrames);
     EXPECT_EQ(segments(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 0, 1}));
 
@@ -213,13 +193,12 @@ TEST_F(KESOWaveoutTest, TheThreadRefillsTwoSegmentsBehindThePlayPosition)
 TEST_F(KESOWaveoutTest, TheRingNeverRunsDryNorOverwritesWhatIsStillToPlay)
 {
     ASSERT_TRUE(waveout.play(&source, 1000));
-    // A step that is no divisor of a segment lands everywhere inside them over three rounds.
+    // A step that divides no segment lands everywhere inside them over three rounds.
     for (std::uint32_t position = 0; position < 3 * 8 * SegmentFrames; position += 331) {
         playAt(position);
-        const std::size_t rendered = source.count();
         const std::uint32_t playing = position / SegmentFrames; // counted from the start
-        EXPECT_GE(rendered, playing + 5) << "at frame " << position;
-        EXPECT_LE(rendered, playing + 8) << "at frame " << position;
+        EXPECT_GE(source.count(), playing + 5) << "at frame " << position;
+        EXPECT_LE(source.count(), playing + 8) << "at frame " << position;
     }
     const std::vector<int> order = segments();
     for (std::size_t n = 0; n < order.size(); ++n)
@@ -229,14 +208,12 @@ TEST_F(KESOWaveoutTest, TheRingNeverRunsDryNorOverwritesWhatIsStillToPlay)
 TEST_F(KESOWaveoutTest, RendersRunUnderTheEngineLock)
 {
     std::atomic<bool> stop{false};
-    // A busy stand-in for the GUI thread's song commands, each under the engine lock.
-    std::thread commands([&] {
-        while (!stop.load()) {
+    std::thread commands([&] { // a busy stand-in for the GUI thread's song commands
+        while (!stop) {
             {
                 NEngineGuard guard;
                 source.commandRunning = true;
-                const auto until = std::chrono::steady_clock::now() + 50us;
-                while (std::chrono::steady_clock::now() < until) {
+                for (auto until = std::chrono::steady_clock::now() + 50us; std::chrono::steady_clock::now() < until;) {
                 }
                 source.commandRunning = false;
             }
@@ -249,7 +226,7 @@ TEST_F(KESOWaveoutTest, RendersRunUnderTheEngineLock)
     stop = true;
     commands.join();
     EXPECT_GE(source.count(), 24u);
-    EXPECT_FALSE(source.unlocked.load());
+    EXPECT_FALSE(source.overlapped);
 }
 
 TEST_F(KESOWaveoutTest, CloseWaitsForTheRenderInProgressAndStopsTheThread)
@@ -263,74 +240,54 @@ TEST_F(KESOWaveoutTest, CloseWaitsForTheRenderInProgressAndStopsTheThread)
         closed = true;
     });
     ASSERT_TRUE(timing.closeIsWaiting());
-    EXPECT_FALSE(closed.load());
+    EXPECT_FALSE(closed);
     source.open();
     closer.join();
-    EXPECT_FALSE(waveout.isOpen());
     EXPECT_EQ(source.count(), 6u); // segments 6 and 7 were no longer wanted
-    EXPECT_FALSE(services.audioDevice.isOpen);
-    EXPECT_FALSE(services.audioDevice.playing);
+    EXPECT_FALSE(waveout.isOpen());
+    EXPECT_FALSE(device.isOpen);
 }
 
 TEST_F(KESOWaveoutTest, PlayWhileOpenIsRefusedAndCloseWhileClosedIsHarmless)
 {
-    FakeAudioDevice& device = services.audioDevice;
     ASSERT_TRUE(waveout.play(&source, 1000));
-    ASSERT_TRUE(timing.settle());
     RecordingSource other;
     EXPECT_FALSE(waveout.play(&other, 2000));
     EXPECT_EQ(device.opens, 1);
-    EXPECT_EQ(device.frames, 8 * SegmentFrames);
     EXPECT_EQ(waveout.segmentFrames(), SegmentFrames);
     playAt(3 * SegmentFrames); // the thread still fills from the first source
     EXPECT_EQ(source.count(), 9u);
     EXPECT_EQ(other.count(), 0u);
 
     waveout.close();
+    waveout.close();
     EXPECT_FALSE(waveout.isOpen());
-    EXPECT_FALSE(device.isOpen);
-    EXPECT_EQ(device.closes, 1);
-    waveout.close();
     EXPECT_EQ(device.closes, 1);
 
-    // Open again: a fresh ring, filled from its first segment.
-    device.played = 0;
-    ASSERT_TRUE(waveout.play(&source, 1000));
-    ASSERT_TRUE(timing.settle());
-    const std::vector<int> order = segments();
-    EXPECT_EQ(std::vector<int>(order.begin() + 9, order.end()), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_TRUE(messages().empty());
-}
-
-TEST_F(KESOWaveoutTest, WithoutASourceTheRingStaysSilent)
-{
-    ASSERT_TRUE(waveout.play(nullptr, 1000));
-    playAt(3 * SegmentFrames);
-    const std::int16_t* ring = services.audioDevice.buffer;
-    EXPECT_TRUE(std::all_of(ring, ring + 8 * SegmentFrames * 2, [](std::int16_t s) { return s == 0; }));
-    waveout.close();
-    EXPECT_EQ(services.audioDevice.closes, 1);
+    device.played = 0; // opened again: a fresh ring, filled from its first segment
+    ASSERT_TRUE(waveout.play(nullptr, 1000)); // without a source the ring stays silent
+    playAt(0);
+    EXPECT_TRUE(std::all_of(device.buffer, device.buffer + device.frames * 2, [](std::int16_t s) { return s == 0; }));
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(KESOWaveoutTest, ADeviceThatCannotBeOpenedIsToldOnceAndStartsNothing)
 {
     const FakeMessageBox::Message openError{"Error opening waveout device", "Waveout"};
-    FakeAudioDevice& device = services.audioDevice;
     device.canOpen = false;
     EXPECT_FALSE(waveout.play(&source, 1000));
     EXPECT_FALSE(waveout.isOpen());
-    EXPECT_EQ(messages(), (std::vector<FakeMessageBox::Message>{openError}));
+    EXPECT_EQ(messages, Messages{openError});
     EXPECT_EQ(source.count(), 0u);
-    EXPECT_EQ(timing.idleCount(), 0);
     waveout.close();
     EXPECT_EQ(device.closes, 0);
 
-    // A machine without sound: every later load and export would try again, silently.
+    // A machine without sound: every later load and export tries again, silently.
     EXPECT_FALSE(waveout.play(&source, 1000));
     EXPECT_EQ(device.opens, 2);
     KESOServices::instance().audioDevice = nullptr; // no device at all counts the same
     EXPECT_FALSE(waveout.play(&source, 1000));
-    EXPECT_EQ(messages().size(), 1u);
+    EXPECT_EQ(messages.size(), 1u);
 
     // Once sound has worked, losing it is news again.
     KESOServices::instance().audioDevice = &device;
@@ -339,27 +296,24 @@ TEST_F(KESOWaveoutTest, ADeviceThatCannotBeOpenedIsToldOnceAndStartsNothing)
     waveout.close();
     device.canOpen = false;
     EXPECT_FALSE(waveout.play(&source, 1000));
-    EXPECT_EQ(messages(), (std::vector<FakeMessageBox::Message>{openError, openError}));
+    EXPECT_EQ(messages, (Messages{openError, openError}));
 }
 
 TEST_F(KESOWaveoutTest, AFailedStartTellsWhyAndReleasesTheDevice)
 {
-    FakeAudioDevice& device = services.audioDevice;
     device.canPlay = false;
     EXPECT_FALSE(waveout.play(&source, 1000));
     EXPECT_FALSE(waveout.isOpen());
-    EXPECT_EQ(messages(), (std::vector<FakeMessageBox::Message>{{"Error writing initial data to waveout", "Waveout"}}));
-    EXPECT_EQ(source.count(), 5u); // the five segments written before the device refused
+    EXPECT_EQ(messages, (Messages{{"Error writing initial data to waveout", "Waveout"}}));
+    EXPECT_EQ(source.count(), 5u); // the segments written before the device refused
     EXPECT_FALSE(device.isOpen);
-    EXPECT_EQ(device.closes, 1);
-    EXPECT_EQ(timing.idleCount(), 0);
 
-    // Segments shorter than a block leave no ring to play (and nothing to count segments by).
+    // Segments shorter than a block leave no ring to play, and nothing to count segments by.
     device.canPlay = true;
-    messages().clear();
+    messages.clear();
     EXPECT_FALSE(waveout.play(&source, 31));
     EXPECT_FALSE(waveout.play(&source, -1000));
-    EXPECT_EQ(messages(), (std::vector<FakeMessageBox::Message>(2, {"Error preparing header", "Waveout"})));
+    EXPECT_EQ(messages, Messages(2, {"Error preparing header", "Waveout"}));
     EXPECT_EQ(source.count(), 5u);
     EXPECT_EQ(device.closes, 3);
 

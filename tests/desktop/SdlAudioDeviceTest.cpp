@@ -164,21 +164,13 @@ TEST_F(SdlAudioDeviceTest, ARingShorterThanACallbackLoopsWhole)
     for (std::uint32_t i = 0; i < frames.size(); ++i)
         ASSERT_EQ(frames[i].number(), i % 300) << "frame " << i;
 
-    // Closed and opened again: SDL's audio is started anew.
+    // Closed, SDL's audio starts anew on the next open; without a driver nothing opens.
     ASSERT_TRUE(device.open());
     device.close();
-}
-
-TEST_F(SdlAudioDeviceTest, WithoutADriverNothingOpens)
-{
     ::setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
-    SdlAudioDevice device;
     EXPECT_FALSE(device.open());
-    std::int16_t ring[64] = {};
-    EXPECT_FALSE(device.play(ring, 32));
-    device.reset();
+    EXPECT_FALSE(device.play(ring.data(), 300));
     device.close();
-    EXPECT_EQ(device.position(), 0u);
 }
 
 } // namespace
