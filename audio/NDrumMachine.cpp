@@ -164,7 +164,7 @@ void NDrumMachine::resetDefaults()
 
 void NDrumMachine::render(std::int32_t* out)
 {
-    for (int k = 0; k < BlockFrames; ++k)
+    for (int k = 0; k < ntime::BlockFrames; ++k)
         out[k] = 0;
     if (!active)
         return;

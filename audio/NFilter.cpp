@@ -26,7 +26,7 @@ void NFilter::process(std::int32_t* io, bool highpass)
     const std::int32_t keep = resonance >> 8;
     std::int32_t b = band;
     std::int32_t l = level;
-    for (int i = 0; i < BlockFrames; ++i) {
+    for (int i = 0; i < ntime::BlockFrames; ++i) {
         std::int32_t x = io[i];
         b = wrap32::add(b, wrap32::mul(wrap32::sub(x, l), f) >> 12);
         l = wrap32::add(l, b);

@@ -19,7 +19,6 @@ namespace {
 
 constexpr int Channels = 2;
 constexpr int BytesPerFrame = 4;
-constexpr int SampleRate = 44100;
 // Chunk offsets are 32-bit signed: the data must end before 2 GiB.
 constexpr std::int64_t MaxDataBytes = (INT_MAX - 64) & ~3;
 
@@ -39,7 +38,7 @@ void panGains(std::int32_t p, std::int32_t& left, std::int32_t& right)
 // dst[k] += (src[k] * gain) >> 8
 void addScaled(std::int32_t* dst, const std::int32_t* src, std::int32_t gain)
 {
-    for (int k = 0; k < NMixer::BlockFrames; ++k)
+    for (int k = 0; k < ntime::BlockFrames; ++k)
         dst[k] = wrap32::add(dst[k], wrap32::mul(src[k], gain) >> 8);
 }
 
@@ -80,29 +79,29 @@ void NMixer::render(std::int16_t* out, int frames, int, int, int)
     const std::int32_t* p = parameterSets[sequencer.mode];
     delay.feedback = p[DelayFeedback];
     const std::int32_t dp = panPosition(p[DelayPan]);
-    delay.setLength(wrap32::mul(p[DelaySteps], sequencer.samplesPerStep) / BlockFrames);
+    delay.setLength(wrap32::mul(p[DelaySteps], sequencer.samplesPerStep) / ntime::BlockFrames);
     sequencer.swing = p[Swing];
     sequencer.setTempo(p[Tempo]);
-    if (frames < BlockFrames)
+    if (frames < ntime::BlockFrames)
         return;
-    const int blocks = frames >> 5;
+    const int blocks = frames / ntime::BlockFrames;
     for (int b = 0; b < blocks; ++b) {
-        renderBlock(p, dp, out + b * BlockFrames * Channels);
+        renderBlock(p, dp, out + b * ntime::BlockFrames * Channels);
         sequencer.tick(); // events of this tick sound from the next block on
     }
 }
 
 void NMixer::renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* out)
 {
-    std::int32_t left[BlockFrames] = {};
-    std::int32_t right[BlockFrames] = {};
-    std::int32_t delaySend[BlockFrames] = {};
-    std::int32_t reverbSend[BlockFrames] = {};
+    std::int32_t left[ntime::BlockFrames] = {};
+    std::int32_t right[ntime::BlockFrames] = {};
+    std::int32_t delaySend[ntime::BlockFrames] = {};
+    std::int32_t reverbSend[ntime::BlockFrames] = {};
     for (int m = 0; m < machineCount; ++m)
         mixMachine(p, m, left, right, delaySend, reverbSend);
     addEffectReturns(p, dp, left, right, delaySend, reverbSend);
     // Master gain 255/1024, then 16-bit saturation.
-    for (int k = 0; k < BlockFrames; ++k) {
+    for (int k = 0; k < ntime::BlockFrames; ++k) {
         out[2 * k] = saturate(wrap32::mul(left[k], 255) >> 10);
         out[2 * k + 1] = saturate(wrap32::mul(right[k], 255) >> 10);
     }
@@ -115,7 +114,7 @@ void NMixer::mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::i
     const std::int32_t volume = mp[Volume];
     if (volume == 0)
         return; // a silent machine is not rendered at all: its voices wait
-    std::int32_t x[BlockFrames];
+    std::int32_t x[ntime::BlockFrames];
     machines[m]->render(x);
     if (mp[DistortionOn] != 0)
         distort(x, mp[Drive], mp[Fold]);
@@ -143,7 +142,7 @@ void NMixer::addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32
     const std::int32_t level = p[ReverbLevel];
     if (level == 0)
         return; // both reverbs rest, keeping their tails
-    std::int32_t x[BlockFrames];
+    std::int32_t x[ntime::BlockFrames];
     std::memcpy(x, reverbSend, sizeof(x));
     reverbLeft.process(reverbSend);
     if (p[ReverbMono] != 0) {
@@ -158,7 +157,7 @@ void NMixer::addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32
 void NMixer::distort(std::int32_t* block, std::int32_t drive, std::int32_t fold)
 {
     const std::int32_t gain = wrap32::add(drive, 127);
-    for (int k = 0; k < BlockFrames; ++k) {
+    for (int k = 0; k < ntime::BlockFrames; ++k) {
         std::int32_t y = wrap32::mul(block[k], gain) >> 6;
         if (y >= 32768)
             y = wrap32::sub(32768, wrap32::mul(wrap32::sub(y, 32768), fold) >> 8);
@@ -287,7 +286,7 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
     sequencer.start();
 
     // One step of audio per write.
-    const int blockFrames = std::max(sequencer.samplesPerStep & ~31, BlockFrames);
+    const int blockFrames = std::max(ntime::roundDownToBlocks(sequencer.samplesPerStep), ntime::BlockFrames);
     KESO_OWNER("NMixer::exportToWav");
     std::int16_t* buffer = new std::int16_t[static_cast<size_t>(blockFrames) * 8];
 
@@ -375,7 +374,7 @@ NMixer::ExportResult NMixer::renderTail(ExportRun& run, int frames)
 {
     // Stopped, the machines fall silent and only what rings in the effects goes on.
     NSequencer::instance().stop();
-    std::int64_t left = (static_cast<std::int64_t>(frames) + BlockFrames - 1) & ~std::int64_t{BlockFrames - 1};
+    std::int64_t left = ntime::roundUpToBlocks(static_cast<std::int64_t>(frames));
     while (left > 0) {
         const int part = static_cast<int>(std::min<std::int64_t>(left, run.blockFrames));
         ExportResult result = writeStep(run, part, true);

@@ -3,6 +3,7 @@
 #include "audio/NDelay.h"
 #include "audio/NReverb.h"
 #include "engine/NAutomatable.h"
+#include "engine/NTime.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,14 +12,13 @@ class ChunkFile;
 class NMachine;
 class String;
 
-// Turns the engine's machines into one stereo stream: per block of 32 frames it renders each audible
+// Turns the engine's machines into one stereo stream: per block of frames it renders each audible
 // machine, applies its distortion, delay and reverb sends and pan, adds the effect returns, saturates
 // to 16-bit stereo and then ticks the sequencer. The same render feeds the sound card and the export.
 class NMixer : public NAutomatable {
 public:
     static constexpr int ParameterCount = 41;
     static constexpr int MaxMachines = 4;
-    static constexpr int BlockFrames = 32;
 
     // Per machine m, parameter 8m + offset.
     static constexpr int Volume = 0;
@@ -51,9 +51,9 @@ public:
     int getMachineCount() const { return machineCount; }
     NMachine* machine(int m) const { return machines[m]; }
 
-    // Renders frames / 32 whole blocks of interleaved 16-bit stereo into out. The format arguments
-    // are always 16 bits, 44100 Hz, 2 channels, and are not read.
-    void render(std::int16_t* out, int frames, int bits = 16, int rate = 44100, int channels = 2);
+    // Renders frames / ntime::BlockFrames whole blocks of interleaved 16-bit stereo into out. The
+    // format arguments are always 16 bits, ntime::SampleRate, 2 channels, and are not read.
+    void render(std::int16_t* out, int frames, int bits = 16, int rate = ntime::SampleRate, int channels = 2);
 
     // Two ways of rendering beyond the program's own export, for loops that go into a sampler.
     struct ExportOptions {

@@ -310,12 +310,12 @@ int NBassSynth::midiNote(const std::uint8_t* s, int transpose) const
 void NBassSynth::render(std::int32_t* block)
 {
     if (!active) {
-        std::memset(block, 0, sizeof(std::int32_t) * BlockFrames);
+        std::memset(block, 0, sizeof(std::int32_t) * ntime::BlockFrames);
         filterEnvelope.advance();
         ampEnvelope.advance();
         return;
     }
-    std::int32_t scratch[BlockFrames];
+    std::int32_t scratch[ntime::BlockFrames];
     osc2.render(scratch);
     osc1.render(block);
     mix(block, scratch);
@@ -328,13 +328,13 @@ void NBassSynth::render(std::int32_t* block)
 void NBassSynth::mix(std::int32_t* out, const std::int32_t* x) const
 {
     if (currentParameter(RingModulation) != 0) {
-        for (int i = 0; i < BlockFrames; ++i)
+        for (int i = 0; i < ntime::BlockFrames; ++i)
             out[i] = wrap32::mul(out[i] >> 2, x[i] >> 2) >> 12;
         return;
     }
     const std::int32_t share = currentParameter(Balance);
     const std::int32_t rest = wrap32::sub(255, share);
-    for (int i = 0; i < BlockFrames; ++i)
+    for (int i = 0; i < ntime::BlockFrames; ++i)
         out[i] = wrap32::add(wrap32::mul(share, out[i]) >> 8, wrap32::mul(x[i], rest) >> 8);
 }
 
@@ -352,11 +352,11 @@ void NBassSynth::filterVoice(std::int32_t* out)
     // Dual mode: the resonant lowpass plus a plain second filter over the unfiltered voice.
     filter2.cutoff = cutoff;
     filter2.resonance = 0;
-    std::int32_t copy[BlockFrames];
+    std::int32_t copy[ntime::BlockFrames];
     std::memcpy(copy, out, sizeof(copy));
     filter1.process(out, false);
     filter2.process(copy, highpass);
-    for (int i = 0; i < BlockFrames; ++i)
+    for (int i = 0; i < ntime::BlockFrames; ++i)
         out[i] = wrap32::add(out[i], copy[i]);
 }
 

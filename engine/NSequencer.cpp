@@ -1,6 +1,7 @@
 #include "engine/NSequencer.h"
 
 #include "engine/NAutomatable.h"
+#include "engine/NTime.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/KESOServices.h"
 
@@ -71,10 +72,8 @@ void NSequencer::setTempo(int bpm)
     if (bpm <= 0)
         bpm = 120;
     tempo = bpm;
-    long long frames = 2646000LL / (4LL * bpm);
-    // Below one block a step would take no audio at all and the clock would never move.
-    samplesPerStep = frames < 32 ? 32 : static_cast<int>(frames & ~31LL);
-    blocksPerStep = samplesPerStep / 32;
+    samplesPerStep = ntime::stepFrames(bpm);
+    blocksPerStep = samplesPerStep / ntime::BlockFrames;
 }
 
 void NSequencer::setPosition(int ticks)

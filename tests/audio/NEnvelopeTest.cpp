@@ -6,7 +6,7 @@
 
 namespace {
 
-using Block = std::array<std::int32_t, NEnvelope::BlockFrames>;
+using Block = std::array<std::int32_t, ntime::BlockFrames>;
 
 NEnvelope fresh()
 {
@@ -61,7 +61,7 @@ TEST(NEnvelopeTest, ApplyRampsASquaredCurveWithinTheBlock)
     e.level = 1 << 20;
     EXPECT_EQ(e.curve(), 65536);
     Block b;
-    for (int i = 0; i < NEnvelope::BlockFrames; ++i)
+    for (int i = 0; i < ntime::BlockFrames; ++i)
         b[i] = i * 1000 - 16000;
     Block unchanged = b;
     e.apply(b.data());

@@ -8,7 +8,7 @@
 
 namespace {
 
-using Block = std::array<std::int32_t, NFilter::BlockFrames>;
+using Block = std::array<std::int32_t, ntime::BlockFrames>;
 
 Block constant(std::int32_t v)
 {

@@ -25,7 +25,7 @@ public:
     void render(std::int32_t* block) override
     {
         ++renders;
-        std::fill(block, block + BlockFrames, impulse ? 0 : value);
+        std::fill(block, block + ntime::BlockFrames, impulse ? 0 : value);
         block[0] = impulse ? std::exchange(value, 0) : value;
     }
     void onEvent(int kind) override { steps += kind == NSequencer::StepEvent; }
@@ -150,7 +150,7 @@ TEST(NMixerDistortion, ClipsOrFoldsTheExcessOfBothSigns)
                           {0, 0, -20000, -16384}, {0, 0, 100, 99}, {0, 0, 0, 0},
                           {0, 255, 20000, 12938}, // 32768 - ((6919 * 255) >> 8) = 25877, halved
                           {0, 255, -20000, -12938}, {128, 0, 1000, (1000 * 255 >> 6) >> 1}}) {
-        std::int32_t block[NMixer::BlockFrames] = {c.in};
+        std::int32_t block[ntime::BlockFrames] = {c.in};
         NMixer::distort(block, c.drive, c.fold);
         EXPECT_EQ(block[0], c.out) << c.drive << " " << c.fold << " " << c.in;
     }

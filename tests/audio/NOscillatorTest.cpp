@@ -10,7 +10,7 @@
 
 namespace {
 
-using Block = std::array<std::int32_t, NOscillator::BlockFrames>;
+using Block = std::array<std::int32_t, ntime::BlockFrames>;
 
 Block render(NOscillator& osc)
 {
@@ -80,7 +80,7 @@ TEST(NOscillatorTest, NoiseIsTheProgramGeneratorAndHoldsThePhase)
     osc.setIncrement(1000);
     std::uint32_t state = NRandom::state();
     Block b = render(osc);
-    for (int i = 0; i < NOscillator::BlockFrames; ++i) {
+    for (int i = 0; i < ntime::BlockFrames; ++i) {
         state = state * 214013u + 2531011u;
         EXPECT_EQ(b[i], static_cast<std::int32_t>((state >> 16) & 0x7FFF)) << i;
     }

@@ -19,7 +19,7 @@ namespace {
 
 using Message = FakeMidiPort::Message;
 using Messages = std::vector<Message>;
-using Block = std::array<std::int32_t, NMachine::BlockFrames>;
+using Block = std::array<std::int32_t, ntime::BlockFrames>;
 using Step = NSynthBank::Step;
 
 constexpr int Defaults[20] = {0, 64, 64, 90, 0, 190, 100, 1, 0, 0, 0, 0, -12, 0, 0, 128, 0, 0, 0, 0};

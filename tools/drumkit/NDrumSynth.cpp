@@ -1,6 +1,7 @@
 #include "tools/drumkit/NDrumSynth.h"
 
 #include "audio/NWavHeader.h"
+#include "engine/NTime.h"
 #include "foundation/ChunkFile.h"
 
 #include <algorithm>
@@ -9,17 +10,17 @@
 
 namespace {
 
-constexpr double Rate = NDrumSynth::SampleRate;
+constexpr double Rate = ntime::SampleRate;
 constexpr double Pi = 3.14159265358979323846;
 constexpr double TwoPi = 2.0 * Pi;
 
 using Signal = std::vector<double>;
 
-// Lengths are whole 32-frame blocks, as the drum machine plays them, rounded down so that a sound
+// Lengths are whole blocks, as the drum machine plays them, rounded down so that a sound
 // never runs past its nominal length.
 int framesFor(double seconds)
 {
-    return static_cast<int>(seconds * Rate) / 32 * 32;
+    return ntime::roundDownToBlocks(static_cast<int>(seconds * Rate));
 }
 
 double timeOf(std::size_t frame)
