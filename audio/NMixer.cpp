@@ -8,10 +8,10 @@
 #include "foundation/KESOKeyState.h"
 #include "foundation/KESOServices.h"
 #include "foundation/KESOString.h"
+#include "foundation/LittleEndian.h"
 #include "foundation/MemoryTracker.h"
 
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <cstring>
 
@@ -214,14 +214,12 @@ void NMixer::clearReverb()
 
 namespace {
 
+// In place, into the order the file keeps them.
 void toLittleEndian(std::int16_t* samples, int count)
 {
-    if constexpr (std::endian::native == std::endian::big) {
-        for (int i = 0; i < count; ++i) {
-            auto u = static_cast<std::uint16_t>(samples[i]);
-            samples[i] = static_cast<std::int16_t>((u >> 8) | (u << 8));
-        }
-    }
+    auto* bytes = reinterpret_cast<std::uint8_t*>(samples);
+    for (int i = 0; i < count; ++i)
+        littleendian::write16(bytes + 2 * i, static_cast<std::uint16_t>(samples[i]));
 }
 
 void showWriteFailure(const String& path, const ChunkFile& file)

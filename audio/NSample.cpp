@@ -2,6 +2,7 @@
 
 #include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
+#include "foundation/LittleEndian.h"
 #include "foundation/MemoryTracker.h"
 
 #include <climits>
@@ -122,7 +123,7 @@ bool NSample::readWave(ChunkFile& file)
     unsigned char* bytes = reinterpret_cast<unsigned char*>(data_);
     file.readBytes(bytes, frames * 2);
     for (int i = 0; i < frames; ++i)
-        data_[i] = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        data_[i] = static_cast<std::int16_t>(littleendian::read16(bytes + 2 * i));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "audio/NWavHeader.h"
 #include "engine/NTime.h"
 #include "foundation/ChunkFile.h"
+#include "foundation/LittleEndian.h"
 
 #include <algorithm>
 #include <cmath>
@@ -418,12 +419,9 @@ bool NDrumSynth::writeWav(const String& path, const Sound& frames)
     if (file.failed())
         return false;
     NWavHeader::begin(file, 1);
-    std::vector<unsigned char> bytes(frames.size() * 2);
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-        auto u = static_cast<std::uint16_t>(frames[i]);
-        bytes[2 * i] = static_cast<unsigned char>(u);
-        bytes[2 * i + 1] = static_cast<unsigned char>(u >> 8);
-    }
+    std::vector<std::uint8_t> bytes(frames.size() * 2);
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        littleendian::write16(bytes.data() + 2 * i, static_cast<std::uint16_t>(frames[i]));
     file.writeBytes(bytes.data(), static_cast<int>(bytes.size()));
     file.ascend();
     file.ascend();

@@ -1,17 +1,11 @@
 #include "tools/songbuilder/NSongBuilder.h"
 
 #include "foundation/ChunkFile.h"
+#include "foundation/LittleEndian.h"
 
 #include <cstring>
 
 namespace {
-
-void putInt32(std::uint8_t* at, std::int32_t v)
-{
-    std::uint32_t u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<std::uint8_t>(u >> (8 * i));
-}
 
 std::uint32_t padTag(int pad)
 {
@@ -33,7 +27,7 @@ void NSynthBank::setStep(int pattern, int step, const Step& s)
 
 void NSynthBank::setLength(int pattern, int steps)
 {
-    putInt32(bytes.data() + pattern * PatternBytes + 96, steps);
+    littleendian::write32(bytes.data() + pattern * PatternBytes + 96, static_cast<std::uint32_t>(steps));
 }
 
 void NDrumBank::setHit(int pattern, int step, int pad, int velocity)
@@ -43,7 +37,7 @@ void NDrumBank::setHit(int pattern, int step, int pad, int velocity)
 
 void NDrumBank::setLength(int pattern, int steps)
 {
-    putInt32(bytes.data() + pattern * PatternBytes + 192, steps);
+    littleendian::write32(bytes.data() + pattern * PatternBytes + 192, static_cast<std::uint32_t>(steps));
 }
 
 bool NSongBuilder::write(const NSongDescription& song, const String& path)
