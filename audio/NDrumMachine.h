@@ -19,6 +19,7 @@ public:
     static constexpr int Patterns = 32;
     static constexpr int PatternBytes = 200;
     static constexpr int MaxSteps = 16;
+    static constexpr int LengthOffset = MaxSteps * Slots; // a pattern's length follows its steps
 
     // Parameters: 0 to 11 are the slots' volumes.
     static constexpr int FilterOn = 24;

@@ -33,7 +33,7 @@ std::vector<std::int32_t> synthParameters(int waveform1, int waveform2, bool rin
 
 std::vector<std::int32_t> mixerParameters()
 {
-    std::vector<std::int32_t> p(41, 0);
+    std::vector<std::int32_t> p(NMixer::ParameterCount, 0);
     for (int m = 0; m < 4; ++m) {
         p[8 * m + 0] = 200;
         p[8 * m + 1] = 64 + 40 * m;

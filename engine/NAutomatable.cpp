@@ -1,6 +1,7 @@
 #include "engine/NAutomatable.h"
 
 #include "engine/NSequencer.h"
+#include "engine/NSongLayout.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/MemoryTracker.h"
 
@@ -49,11 +50,11 @@ void NAutomatable::resetDefaults()
 
 void NAutomatable::save(ChunkFile& file)
 {
-    file.descend(chunkTag("PAR "));
-    file.descend(chunkTag("PARi"));
+    file.descend(songlayout::tag::Parameters);
+    file.descend(songlayout::tag::ParameterCount);
     file.writeInt(parameterCount);
     file.ascend();
-    const std::uint32_t tags[2] = {chunkTag("PARp"), chunkTag("PARs")};
+    const std::uint32_t tags[2] = {songlayout::tag::PatternModeSet, songlayout::tag::SongModeSet};
     for (int set = 0; set < 2; ++set) {
         file.descend(tags[set]);
         for (int i = 0; i < parameterCount; ++i)
@@ -65,13 +66,13 @@ void NAutomatable::save(ChunkFile& file)
 
 void NAutomatable::load(ChunkFile& file)
 {
-    if (!file.descend(chunkTag("PAR ")))
+    if (!file.descend(songlayout::tag::Parameters))
         return;
-    if (file.descend(chunkTag("PARi"))) {
+    if (file.descend(songlayout::tag::ParameterCount)) {
         file.readInt(); // the machine's own count decides how many values are read
         file.ascend();
     }
-    const std::uint32_t tags[2] = {chunkTag("PARp"), chunkTag("PARs")};
+    const std::uint32_t tags[2] = {songlayout::tag::PatternModeSet, songlayout::tag::SongModeSet};
     for (int set = 0; set < 2; ++set) {
         if (!file.descend(tags[set]))
             continue;

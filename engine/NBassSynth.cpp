@@ -2,6 +2,7 @@
 
 #include "audio/NMidiOut.h"
 #include "engine/NSequencer.h"
+#include "engine/NSongLayout.h"
 #include "engine/NTables.h"
 #include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
@@ -92,10 +93,10 @@ void NBassSynth::resetDefaults()
 
 void NBassSynth::save(ChunkFile& file)
 {
-    file.descend(chunkTag("303i"));
+    file.descend(songlayout::tag::SynthPattern);
     file.writeInt(currentPattern[0]);
     file.ascend();
-    file.descend(chunkTag("303p"));
+    file.descend(songlayout::tag::SynthBank);
     file.writeBytes(patterns, BankBytes);
     file.ascend();
     NAutomatable::save(file);
@@ -103,11 +104,11 @@ void NBassSynth::save(ChunkFile& file)
 
 void NBassSynth::load(ChunkFile& file)
 {
-    if (file.descend(chunkTag("303i"))) {
+    if (file.descend(songlayout::tag::SynthPattern)) {
         currentPattern[0] = validPattern(file.readInt());
         file.ascend();
     }
-    if (file.descend(chunkTag("303p"))) {
+    if (file.descend(songlayout::tag::SynthBank)) {
         file.readBytes(patterns, BankBytes);
         file.ascend();
     }

@@ -18,7 +18,7 @@ public:
     static constexpr int StepsPerPattern = 16;
     static constexpr int StepBytes = 6;
     static constexpr int PatternBytes = 104;
-    static constexpr int LengthOffset = 96;
+    static constexpr int LengthOffset = StepsPerPattern * StepBytes; // a pattern's length follows its steps
     static constexpr int BankBytes = PatternCount * PatternBytes;
 
     // Parameters (both sets; played from the set of the sequencer's mode).

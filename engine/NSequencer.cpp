@@ -168,7 +168,7 @@ void NSequencer::startStep()
         if (mode == 1 && atBar) {
             int p = track.patternAt(position / barTicks());
             // The drum machine and the mixer are told at every bar, the synthesizers only on change.
-            if (p != machine->getCurrentPattern() || n >= 3)
+            if (p != machine->getCurrentPattern() || n >= songlayout::DrumMachine)
                 machine->setPattern(p);
         }
         machine->onEvent(StepEvent);
@@ -226,7 +226,7 @@ NSequencer::LoadResult NSequencer::loadSong(const String& path)
     loadError = String();
     loaded = true;
     LoadResult result = LoadResult::Loaded;
-    if (file.descend(chunkTag("VSF1"))) {
+    if (file.descend(songlayout::tag::Song)) {
         readSongBody(file);
         file.ascend();
     } else {
@@ -249,7 +249,7 @@ void NSequencer::readSongBody(ChunkFile& file)
 
 void NSequencer::readVersion(ChunkFile& file)
 {
-    if (!file.descend(chunkTag("FILi")))
+    if (!file.descend(songlayout::tag::Creator))
         return;
     String creator = file.readString();
     int major = file.readInt();
@@ -266,16 +266,16 @@ void NSequencer::readVersion(ChunkFile& file)
 
 void NSequencer::readSettings(ChunkFile& file)
 {
-    if (!file.descend(chunkTag("SEQ ")))
+    if (!file.descend(songlayout::tag::Sequencer))
         return;
-    if (file.descend(chunkTag("SEQi"))) {
+    if (file.descend(songlayout::tag::Settings)) {
         stepsPerBar = file.readInt();
         mode = file.readInt() != 0 ? 1 : 0; // the mode picks a parameter set: only 0 and 1 exist
         position = file.readInt();
         tempo = file.readInt();
         file.ascend();
     }
-    if (file.descend(chunkTag("LOOP"))) {
+    if (file.descend(songlayout::tag::Loop)) {
         loopStart = file.readInt();
         loopEnd = file.readInt();
         loopOn = file.readInt() != 0;
@@ -286,27 +286,25 @@ void NSequencer::readSettings(ChunkFile& file)
 
 void NSequencer::readMachines(ChunkFile& file)
 {
-    if (!file.descend(chunkTag("MAC ")))
+    if (!file.descend(songlayout::tag::Machines))
         return;
-    static const std::uint32_t tags[MachineCount] = {chunkTag("SYN1"), chunkTag("SYN2"), chunkTag("SYN3"),
-                                                     chunkTag("DRM "), chunkTag("MIX ")};
     for (int n = 0; n < MachineCount; ++n) {
         NAutomatable* machine = tracks[n].machine;
-        if (machine == nullptr || !file.descend(tags[n]))
+        if (machine == nullptr || !file.descend(songlayout::tag::Machine[n]))
             continue;
-        if (file.descend(chunkTag("DATA"))) {
+        if (file.descend(songlayout::tag::MachineData)) {
             machine->load(file);
             file.ascend();
         } else {
             machine->resetDefaults();
         }
-        if (file.descend(chunkTag("SEQd"))) {
+        if (file.descend(songlayout::tag::Track)) {
             tracks[n].load(file);
             file.ascend();
         } else {
             tracks[n].clear();
         }
-        if (n == 4)
+        if (n == songlayout::Mixer)
             machine->load(file); // mixer parameters may also sit directly under MIX
         file.ascend();
     }

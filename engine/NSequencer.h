@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/NSeqTrack.h"
+#include "engine/NSongLayout.h"
 #include "foundation/KESOString.h"
 
 #include <cstdint>
@@ -12,7 +13,7 @@ class ChunkFile;
 // after every rendered block, so musical time is counted in rendered audio.
 class NSequencer {
 public:
-    static constexpr int MachineCount = 5;
+    static constexpr int MachineCount = songlayout::MachineCount; // a track for each
     static constexpr int StepEvent = 16;
     static constexpr int HalfStepEvent = 32;
     static constexpr int TicksPerStep = 16;
