@@ -191,7 +191,7 @@ void NMixer::resetDefaults()
         p[8 * 3 + Volume] = 200; // the drum machine
         p[DelayPan] = 128;
         p[DelaySteps] = 3;
-        p[Tempo] = 120;
+        p[Tempo] = NSequencer::DefaultTempo;
     }
 }
 

@@ -9,7 +9,6 @@ namespace {
 
 constexpr int ProgramMajor = 1;
 constexpr int ProgramMinor = 1;
-constexpr int DefaultStepsPerBar = 16;
 constexpr int MaxStepsPerBar = 4096; // far beyond any real bar; keeps tick arithmetic in range
 
 int addTicks(int position, int ticks)
@@ -26,32 +25,13 @@ NSequencer& NSequencer::instance()
     return sequencer;
 }
 
-NSequencer::NSequencer()
-{
-    resetDefaults();
-}
+NSequencer::NSequencer() = default;
 
 NSequencer::~NSequencer() = default;
 
 void NSequencer::resetDefaults()
 {
-    machineCount = 0;
-    stepsPerBar = DefaultStepsPerBar;
-    position = 0;
-    blockCounter = 0;
-    tempo = 120;
-    samplesPerStep = 5504;
-    blocksPerStep = 172;
-    mode = 0;
-    loopStart = 0;
-    loopEnd = 4;
-    swing = 0;
-    loopOn = false;
-    playing = false;
-    recording = false;
-    swingPhase = 0;
-    stepsPlayed = 0;
-    loaded = false;
+    static_cast<NSequencerState&>(*this) = NSequencerState();
 }
 
 void NSequencer::addMachine(NAutomatable* m)
@@ -70,7 +50,7 @@ int NSequencer::barStart(int ticks) const
 void NSequencer::setTempo(int bpm)
 {
     if (bpm <= 0)
-        bpm = 120;
+        bpm = DefaultTempo;
     tempo = bpm;
     samplesPerStep = ntime::stepFrames(bpm);
     blocksPerStep = samplesPerStep / ntime::BlockFrames;
@@ -235,7 +215,7 @@ NSequencer::LoadResult NSequencer::loadSong(const String& path)
         result = LoadResult::NotASong;
     }
     if (stepsPerBar <= 0 || stepsPerBar > MaxStepsPerBar)
-        stepsPerBar = DefaultStepsPerBar; // it divides every position
+        stepsPerBar = ntime::DefaultStepsPerBar; // it divides every position
     setTempo(tempo);
     return result;
 }

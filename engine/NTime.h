@@ -1,7 +1,7 @@
 #pragma once
 
 // The engine's units of time: sound is counted in frames at one fixed rate and rendered a block at a
-// time.
+// time; the song's position is counted in ticks.
 namespace ntime {
 
 // Frames per second of everything the engine plays and writes. Samples play at this rate whatever
@@ -36,5 +36,10 @@ constexpr int stepFrames(int bpm)
     const long long frames = static_cast<long long>(FramesPerMinute) / (static_cast<long long>(StepsPerBeat) * bpm);
     return frames < BlockFrames ? BlockFrames : static_cast<int>(roundDownToBlocks(frames));
 }
+
+// Song positions count ticks, TicksPerStep to a step. A song sets how many steps its bars have; a
+// new one has DefaultStepsPerBar.
+constexpr int TicksPerStep = 16;
+constexpr int DefaultStepsPerBar = 16;
 
 } // namespace ntime
