@@ -95,7 +95,7 @@ void NDrumMachine::playStep(int pattern, bool halfStep)
             continue;
         int velocity = (b & VelocityBits) == SoftHit ? SoftVelocity : AccentVelocity;
         samples_[slot].trigger(NSample::UnitStep, velocity);
-        NMidiOut::instance().send(PercussionNoteOn, MidiNotes[slot], velocity / 2);
+        NMidiOut::instance().send(PercussionNoteOn, MidiNotes[slot], velocity / 2); // MIDI's run to 127
         if (slot == ClosedHat)
             samples_[OpenHat].stop();
     }
@@ -147,7 +147,7 @@ void NDrumMachine::resetDefaults()
         std::memset(patterns_ + p * PatternBytes, 0, LengthOffset);
         setPatternLength(p, MaxSteps);
     }
-    for (int set = 0; set < 2; ++set) {
+    for (int set = 0; set < SetCount; ++set) {
         for (int slot = 0; slot < Slots; ++slot)
             parameterSets[set][slot] = DefaultVolume;
     }

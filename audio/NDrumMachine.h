@@ -68,7 +68,7 @@ private:
     void saveKit(ChunkFile& file);
     void loadKit(ChunkFile& file);
 
-    std::int32_t currentPattern_[2] = {0, 0}; // per sequencer mode; -1 none
+    std::int32_t currentPattern_[SetCount] = {0, 0}; // per sequencer mode; -1 none
     NSample samples_[Slots];
     std::int32_t step_ = 0;
     std::int32_t nextPattern_ = 0;

@@ -4,12 +4,7 @@
 
 void NEnvelope::reset()
 {
-    decayStep = 0;
-    attackFrames = 100;
-    stage = Attack;
-    rate = 0;
-    level = 0;
-    peak = FullScale;
+    *this = NEnvelope();
 }
 
 void NEnvelope::trigger(std::int32_t newPeak, std::int32_t decayFrames)

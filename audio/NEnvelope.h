@@ -11,6 +11,7 @@ public:
     static constexpr std::int32_t FullScale = 1 << 20;
     enum Stage { Attack = 0, Decay = 1 };
 
+    // Back to the state of a new envelope, as the initialisers below give it.
     void reset();
     // Starts a new contour from the current level; a decayFrames of 0 keeps the decay step.
     void trigger(std::int32_t newPeak, std::int32_t decayFrames);

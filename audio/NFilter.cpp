@@ -5,10 +5,7 @@
 
 void NFilter::clear()
 {
-    band = 0;
-    level = 0;
-    cutoff = 0;
-    resonance = 0;
+    *this = NFilter();
 }
 
 std::int32_t NFilter::frequencyCoefficient(std::int32_t c)

@@ -12,6 +12,7 @@ public:
     static constexpr std::int32_t MinCutoff = 2559;
     static constexpr std::int32_t MaxCutoff = 65535;
 
+    // Back to the state of a new filter, as the initialisers below give it.
     void clear();
     void process(std::int32_t* io, bool highpass);
 

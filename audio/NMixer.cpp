@@ -3,6 +3,7 @@
 #include "audio/NWavHeader.h"
 #include "engine/NMachine.h"
 #include "engine/NSequencer.h"
+#include "engine/NSongLayout.h"
 #include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/KESOKeyState.h"
@@ -19,13 +20,15 @@ namespace {
 
 constexpr int Channels = 2;
 constexpr int BytesPerFrame = 4;
-// Chunk offsets are 32-bit signed: the data must end before 2 GiB.
-constexpr std::int64_t MaxDataBytes = (INT_MAX - 64) & ~3;
+// Chunk offsets are 32-bit signed: the data, whole frames after the header, must end before 2 GiB.
+constexpr std::int64_t HeaderRoom = 64;
+constexpr std::int64_t MaxDataBytes = (INT_MAX - HeaderRoom) / BytesPerFrame * BytesPerFrame;
+constexpr std::int32_t PanCentre = 128;
 
-// A pan parameter (0..255, 128 centre) as -256..+254.
+// A pan parameter (0..255, PanCentre in the middle) as -256..+254.
 std::int32_t panPosition(std::int32_t parameter)
 {
-    return wrap32::sub(wrap32::mul(parameter, 2), 256);
+    return wrap32::sub(wrap32::mul(parameter, 2), 2 * PanCentre);
 }
 
 // Gains in 256ths: the side away from the pan is turned down, the other stays at 255.
@@ -110,7 +113,7 @@ void NMixer::renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* o
 void NMixer::mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::int32_t* right,
                         std::int32_t* delaySend, std::int32_t* reverbSend)
 {
-    const std::int32_t* mp = p + 8 * m;
+    const std::int32_t* mp = p + ParametersPerMachine * m;
     const std::int32_t volume = mp[Volume];
     if (volume == 0)
         return; // a silent machine is not rendered at all: its voices wait
@@ -187,9 +190,9 @@ void NMixer::resetDefaults()
     NAutomatable::resetDefaults();
     for (std::int32_t* p : parameterSets) {
         for (int m = 0; m < MaxMachines; ++m)
-            p[8 * m + Pan] = 128;
-        p[8 * 3 + Volume] = 200; // the drum machine
-        p[DelayPan] = 128;
+            p[ParametersPerMachine * m + Pan] = PanCentre;
+        p[ParametersPerMachine * songlayout::DrumMachine + Volume] = 200;
+        p[DelayPan] = PanCentre;
         p[DelaySteps] = 3;
         p[Tempo] = NSequencer::DefaultTempo;
     }
@@ -286,7 +289,7 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
     // One step of audio per write.
     const int blockFrames = std::max(ntime::roundDownToBlocks(sequencer.samplesPerStep), ntime::BlockFrames);
     KESO_OWNER("NMixer::exportToWav");
-    std::int16_t* buffer = new std::int16_t[static_cast<size_t>(blockFrames) * 8];
+    std::int16_t* buffer = new std::int16_t[static_cast<size_t>(blockFrames) * Channels];
 
     ExportRun run{file, buffer, blockFrames, startTicks, endTicks, options.progress};
     ExportResult result = options.seamless ? renderSeamless(run) : renderLoop(run);

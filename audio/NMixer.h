@@ -20,7 +20,8 @@ public:
     static constexpr int ParameterCount = 41;
     static constexpr int MaxMachines = 4;
 
-    // Per machine m, parameter 8m + offset.
+    // Per machine m, parameter ParametersPerMachine * m + offset.
+    static constexpr int ParametersPerMachine = 8;
     static constexpr int Volume = 0;
     static constexpr int Pan = 1;
     static constexpr int DelaySend = 2;

@@ -9,7 +9,7 @@
 
 NAutomatable::NAutomatable(int count) : parameterCount(count)
 {
-    for (int set = 0; set < 2; ++set) {
+    for (int set = 0; set < SetCount; ++set) {
         KESO_OWNER("NAutomatable::NAutomatable");
         parameterSets[set] = new std::int32_t[count];
         std::memset(parameterSets[set], 0, sizeof(std::int32_t) * count);
@@ -18,7 +18,7 @@ NAutomatable::NAutomatable(int count) : parameterCount(count)
 
 NAutomatable::~NAutomatable()
 {
-    for (int set = 0; set < 2; ++set) {
+    for (int set = 0; set < SetCount; ++set) {
         KESO_OWNER("NAutomatable::~NAutomatable");
         delete[] parameterSets[set];
     }
@@ -44,7 +44,7 @@ void NAutomatable::applyNextPattern() {}
 
 void NAutomatable::resetDefaults()
 {
-    for (int set = 0; set < 2; ++set)
+    for (int set = 0; set < SetCount; ++set)
         std::memset(parameterSets[set], 0, sizeof(std::int32_t) * parameterCount);
 }
 
@@ -54,8 +54,8 @@ void NAutomatable::save(ChunkFile& file)
     file.descend(songlayout::tag::ParameterCount);
     file.writeInt(parameterCount);
     file.ascend();
-    const std::uint32_t tags[2] = {songlayout::tag::PatternModeSet, songlayout::tag::SongModeSet};
-    for (int set = 0; set < 2; ++set) {
+    const std::uint32_t tags[SetCount] = {songlayout::tag::PatternModeSet, songlayout::tag::SongModeSet};
+    for (int set = 0; set < SetCount; ++set) {
         file.descend(tags[set]);
         for (int i = 0; i < parameterCount; ++i)
             file.writeInt(parameterSets[set][i]);
@@ -72,8 +72,8 @@ void NAutomatable::load(ChunkFile& file)
         file.readInt(); // the machine's own count decides how many values are read
         file.ascend();
     }
-    const std::uint32_t tags[2] = {songlayout::tag::PatternModeSet, songlayout::tag::SongModeSet};
-    for (int set = 0; set < 2; ++set) {
+    const std::uint32_t tags[SetCount] = {songlayout::tag::PatternModeSet, songlayout::tag::SongModeSet};
+    for (int set = 0; set < SetCount; ++set) {
         if (!file.descend(tags[set]))
             continue;
         for (int i = 0; i < parameterCount; ++i)

@@ -19,6 +19,9 @@ constexpr int MiddleOctave = 48; // note 0, octave 0 of a step is MIDI note 48
 constexpr std::int32_t ReleaseStep = 220; // full scale to silence in about 0.11 s
 constexpr std::int32_t AccentPeak = 1212416; // about +1.3 dB over full scale
 constexpr std::int32_t CutoffBase = 3200;
+constexpr std::int32_t AttackFramesPerUnit = 30; // the attack parameter's scale
+constexpr std::int32_t ShortestAttack = 16;      // frames, at attack 0
+constexpr long long OctaveSemitones = 12;
 
 int clampInt(long long v, int lo, int hi)
 {
@@ -74,7 +77,7 @@ void NBassSynth::resetDefaults()
         int value;
     } defaults[] = {{Cutoff, 64},     {Resonance, 64}, {EnvelopeAmount, 90}, {FilterDecay, 190},
                     {AccentAmount, 100}, {Wave1, NOscillator::Saw}, {Transpose2, -12}, {Balance, 128}};
-    for (int set = 0; set < 2; ++set)
+    for (int set = 0; set < SetCount; ++set)
         for (const auto& d : defaults)
             parameterSets[set][d.index] = d.value;
     for (int p = 0; p < PatternCount; ++p) {
@@ -198,7 +201,7 @@ void NBassSynth::playStep(const std::uint8_t* s)
 {
     osc1.waveform = currentParameter(Wave1);
     osc2.waveform = currentParameter(Wave2);
-    std::int32_t attack = wrap32::add(wrap32::mul(currentParameter(Attack), 30), 16);
+    std::int32_t attack = wrap32::add(wrap32::mul(currentParameter(Attack), AttackFramesPerUnit), ShortestAttack);
     ampEnvelope.attackFrames = attack;
     filterEnvelope.attackFrames = attack;
     accent = s[Accent];
@@ -284,7 +287,7 @@ void NBassSynth::sendNoteOffs()
 std::uint32_t NBassSynth::stepIncrement(const std::uint8_t* s, int transpose, int fine) const
 {
     long long n = static_cast<long long>(static_cast<std::int8_t>(s[Note])) +
-                  12LL * static_cast<std::int8_t>(s[Octave]) + currentParameter(Transpose) +
+                  OctaveSemitones * static_cast<std::int8_t>(s[Octave]) + currentParameter(Transpose) +
                   currentParameter(transpose) + MiddleOctave;
     int note = clampInt(n, 0, NTables::PitchSize - 1);
     std::int32_t f = currentParameter(fine);

@@ -103,6 +103,6 @@ private:
     std::int32_t step = 0;
     std::int32_t index;
     std::int32_t nextPattern = 0;
-    std::int32_t currentPattern[2] = {0, 0}; // per mode: pattern, song; -1 none
+    std::int32_t currentPattern[SetCount] = {0, 0}; // per mode: pattern, song; -1 none
     const std::uint8_t* previousStep = nullptr;
 };

@@ -10,6 +10,8 @@ namespace {
 constexpr int ProgramMajor = 1;
 constexpr int ProgramMinor = 1;
 constexpr int MaxStepsPerBar = 4096; // far beyond any real bar; keeps tick arithmetic in range
+// Swing lengthens every other step and shortens the ones between by swing / SwingScale of a step.
+constexpr long long SwingScale = 512;
 
 int addTicks(int position, int ticks)
 {
@@ -45,6 +47,11 @@ void NSequencer::addMachine(NAutomatable* m)
 int NSequencer::barStart(int ticks) const
 {
     return ticks / barTicks() * barTicks();
+}
+
+int NSequencer::nearestBar(int ticks) const
+{
+    return (ticks + barTicks() / 2) / barTicks();
 }
 
 void NSequencer::setTempo(int bpm)
@@ -126,7 +133,7 @@ void NSequencer::tick()
         return;
     long long blocks = blocksPerStep;
     long long s = swingPhase == 1 ? -static_cast<long long>(swing) : swing;
-    long long stepBlocks = blocks - ((blocks - 1) * s) / 512;
+    long long stepBlocks = blocks - ((blocks - 1) * s) / SwingScale;
     if (blockCounter < stepBlocks) {
         if (blockCounter == blocksPerStep / 2) {
             for (int n = 0; n < machineCount; ++n)
@@ -167,14 +174,14 @@ void NSequencer::startStep()
 
 void NSequencer::setLoopStartAt(int ticks)
 {
-    loopStart = (ticks + stepsPerBar * 8) / barTicks();
+    loopStart = nearestBar(ticks);
     if (loopEnd - 1 < loopStart)
         loopEnd = loopStart + 1;
 }
 
 void NSequencer::setLoopEndAt(int ticks)
 {
-    loopEnd = (ticks + stepsPerBar * 8) / barTicks();
+    loopEnd = nearestBar(ticks);
     if (loopEnd < loopStart + 1)
         loopStart = loopEnd - 1;
     if (loopStart < 0) {
