@@ -60,7 +60,6 @@ public:
     void setPatternLength(int pattern, int steps);
 
     int currentPattern(int mode) const { return currentPattern_[mode]; }
-    int nextPattern() const { return nextPattern_; }
 
 private:
     void playStep(int pattern, bool halfStep);

@@ -256,13 +256,6 @@ NMixer::ExportResult NMixer::exportToWav(const String& path)
     return exportToWav(path, ExportOptions{});
 }
 
-NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportProgress& progress)
-{
-    ExportOptions options;
-    options.progress = progress;
-    return exportToWav(path, options);
-}
-
 NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions& options)
 {
     // The file comes first: when it cannot be written, the song is left exactly as it was.

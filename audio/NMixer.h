@@ -53,7 +53,8 @@ public:
     NMachine* machine(int m) const { return machines[m]; }
 
     // Renders frames / ntime::BlockFrames whole blocks of interleaved 16-bit stereo into out. The
-    // format arguments are always 16 bits, ntime::SampleRate, 2 channels, and are not read.
+    // format arguments are always 16 bits, ntime::SampleRate, 2 channels, and are not read; they are
+    // there for the audio-source interface the sound card's feed will call this through.
     void render(std::int16_t* out, int frames, int bits = 16, int rate = ntime::SampleRate, int channels = 2);
 
     // Two ways of rendering beyond the program's own export, for loops that go into a sampler.
@@ -68,7 +69,6 @@ public:
 
     // Renders the song's loop into a 44100 Hz 16-bit stereo WAV file; Escape aborts.
     ExportResult exportToWav(const String& path);
-    ExportResult exportToWav(const String& path, const ExportProgress& progress);
     ExportResult exportToWav(const String& path, const ExportOptions& options);
 
     void setParameter(int index, int value) override;

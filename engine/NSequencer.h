@@ -26,7 +26,6 @@ struct NSequencerState {
     int swing = 0;
     bool loopOn = false;
     bool playing = false;
-    bool recording = false;
     int swingPhase = 0;
     long long stepsPlayed = 0; // steps begun since start(), for renders that count passes of a loop
     bool loaded = false;

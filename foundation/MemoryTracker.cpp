@@ -122,11 +122,6 @@ void MemoryTracker::resetOwner()
     pendingOwner_ = {nullptr, 0, nullptr};
 }
 
-void* MemoryTracker::allocate(AllocationType type, std::size_t size)
-{
-    return allocate(currentOwner(), type, size);
-}
-
 void* MemoryTracker::allocate(const Owner& owner, AllocationType type, std::size_t size)
 {
     std::lock_guard<std::mutex> lock(mutex_);
