@@ -55,7 +55,7 @@ void NDelay::process(std::int32_t* io)
     if (buffer == nullptr)
         return;
     std::int32_t* line = buffer[index];
-    for (int k = 0; k < BlockFrames; ++k) {
+    for (int k = 0; k < ntime::BlockFrames; ++k) {
         std::int32_t delayed = line[k];
         line[k] = wrap32::add(wrap32::mul(delayed, feedback) >> 8, io[k]);
         io[k] = delayed;

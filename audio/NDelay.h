@@ -1,11 +1,12 @@
 #pragma once
 
+#include "engine/NTime.h"
+
 #include <cstdint>
 
-// The mixer's echo: a feedback delay line measured in whole 32-frame blocks.
+// The mixer's echo: a feedback delay line measured in whole blocks.
 class NDelay {
 public:
-    static constexpr int BlockFrames = 32;
     // Stand-in line for a time of zero or less: it is emptied on every setLength, so it stays silent.
     static constexpr int SilentBlocks = 1000;
     // Longest line we build (about 12 minutes); a longer time is treated like no time at all.
@@ -28,7 +29,7 @@ public:
     std::int32_t feedback = 0; // 256ths of the delayed block that stay in the line; set by the mixer
 
 private:
-    using Block = std::int32_t[BlockFrames];
+    using Block = std::int32_t[ntime::BlockFrames];
 
     // An empty line of `blocks` blocks, in the buffer already there when it is large enough.
     void create(int blocks);

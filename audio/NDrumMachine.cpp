@@ -2,6 +2,7 @@
 
 #include "audio/NMidiOut.h"
 #include "engine/NSequencer.h"
+#include "engine/NSongLayout.h"
 #include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
 
@@ -9,7 +10,6 @@
 
 namespace {
 
-constexpr int LengthOffset = 192; // after 16 steps of 12 pad bytes
 constexpr int OpenHat = 2;
 constexpr int ClosedHat = 3;
 constexpr int PercussionNoteOn = 0x99; // note-on, channel 10
@@ -37,12 +37,6 @@ int byteOffset(int pattern, int step, int slot)
         slot >= NDrumMachine::Slots)
         return -1;
     return pattern * NDrumMachine::PatternBytes + step * NDrumMachine::Slots + slot;
-}
-
-// "DR00" to "DR11".
-std::uint32_t slotTag(int slot)
-{
-    return chunkTag("DR00") + (static_cast<std::uint32_t>(slot / 10) << 8) + static_cast<std::uint32_t>(slot % 10);
 }
 
 } // namespace
@@ -101,7 +95,7 @@ void NDrumMachine::playStep(int pattern, bool halfStep)
             continue;
         int velocity = (b & VelocityBits) == SoftHit ? SoftVelocity : AccentVelocity;
         samples_[slot].trigger(NSample::UnitStep, velocity);
-        NMidiOut::instance().send(PercussionNoteOn, MidiNotes[slot], velocity / 2);
+        NMidiOut::instance().send(PercussionNoteOn, MidiNotes[slot], velocity / 2); // MIDI's run to 127
         if (slot == ClosedHat)
             samples_[OpenHat].stop();
     }
@@ -153,7 +147,7 @@ void NDrumMachine::resetDefaults()
         std::memset(patterns_ + p * PatternBytes, 0, LengthOffset);
         setPatternLength(p, MaxSteps);
     }
-    for (int set = 0; set < 2; ++set) {
+    for (int set = 0; set < SetCount; ++set) {
         for (int slot = 0; slot < Slots; ++slot)
             parameterSets[set][slot] = DefaultVolume;
     }
@@ -164,7 +158,7 @@ void NDrumMachine::resetDefaults()
 
 void NDrumMachine::render(std::int32_t* out)
 {
-    for (int k = 0; k < BlockFrames; ++k)
+    for (int k = 0; k < ntime::BlockFrames; ++k)
         out[k] = 0;
     if (!active)
         return;
@@ -204,7 +198,7 @@ void NDrumMachine::setPatternLength(int pattern, int steps)
 
 void NDrumMachine::save(ChunkFile& file)
 {
-    file.descend(chunkTag("DRMp"));
+    file.descend(songlayout::tag::DrumBank);
     file.writeBytes(patterns_, sizeof(patterns_));
     file.ascend();
     saveKit(file);
@@ -213,7 +207,7 @@ void NDrumMachine::save(ChunkFile& file)
 
 void NDrumMachine::load(ChunkFile& file)
 {
-    if (file.descend(chunkTag("DRMp"))) {
+    if (file.descend(songlayout::tag::DrumBank)) {
         file.readBytes(patterns_, sizeof(patterns_));
         file.ascend();
     }
@@ -225,14 +219,14 @@ void NDrumMachine::load(ChunkFile& file)
 
 void NDrumMachine::saveKit(ChunkFile& file)
 {
-    file.descend(chunkTag("DST "));
-    file.descend(chunkTag("DSTi"));
+    file.descend(songlayout::tag::Kit);
+    file.descend(songlayout::tag::KitSlots);
     file.writeInt(Slots);
     file.ascend();
     for (int slot = 0; slot < Slots; ++slot) {
         if (!samples_[slot].hasSound())
             continue;
-        file.descend(slotTag(slot));
+        file.descend(songlayout::tag::kitSlot(slot));
         file.writeString(samples_[slot].getName());
         file.ascend();
     }
@@ -243,12 +237,12 @@ void NDrumMachine::saveKit(ChunkFile& file)
 // sample leaves it (its previous sound for a missing file, silence for a refused format).
 void NDrumMachine::loadKit(ChunkFile& file)
 {
-    if (!file.descend(chunkTag("DST "))) {
+    if (!file.descend(songlayout::tag::Kit)) {
         loadDefaultKit();
         return;
     }
     for (int slot = 0; slot < Slots; ++slot) {
-        if (!file.descend(slotTag(slot)))
+        if (!file.descend(songlayout::tag::kitSlot(slot)))
             continue;
         samples_[slot].load(file.readString());
         file.ascend();

@@ -19,6 +19,7 @@ public:
     static constexpr int Patterns = 32;
     static constexpr int PatternBytes = 200;
     static constexpr int MaxSteps = 16;
+    static constexpr int LengthOffset = MaxSteps * Slots; // a pattern's length follows its steps
 
     // Parameters: 0 to 11 are the slots' volumes.
     static constexpr int FilterOn = 24;
@@ -59,7 +60,6 @@ public:
     void setPatternLength(int pattern, int steps);
 
     int currentPattern(int mode) const { return currentPattern_[mode]; }
-    int nextPattern() const { return nextPattern_; }
 
 private:
     void playStep(int pattern, bool halfStep);
@@ -67,7 +67,7 @@ private:
     void saveKit(ChunkFile& file);
     void loadKit(ChunkFile& file);
 
-    std::int32_t currentPattern_[2] = {0, 0}; // per sequencer mode; -1 none
+    std::int32_t currentPattern_[SetCount] = {0, 0}; // per sequencer mode; -1 none
     NSample samples_[Slots];
     std::int32_t step_ = 0;
     std::int32_t nextPattern_ = 0;

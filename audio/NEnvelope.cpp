@@ -4,12 +4,7 @@
 
 void NEnvelope::reset()
 {
-    decayStep = 0;
-    attackFrames = 100;
-    stage = Attack;
-    rate = 0;
-    level = 0;
-    peak = FullScale;
+    *this = NEnvelope();
 }
 
 void NEnvelope::trigger(std::int32_t newPeak, std::int32_t decayFrames)
@@ -35,7 +30,7 @@ void NEnvelope::trigger(std::int32_t newPeak, std::int32_t decayFrames)
 
 std::int32_t NEnvelope::advance()
 {
-    level = wrap32::add(level, wrap32::mul(rate, BlockFrames));
+    level = wrap32::add(level, wrap32::mul(rate, ntime::BlockFrames));
     if (stage == Attack && level >= peak) {
         stage = Decay;
         rate = wrap32::sub(0, decayStep);
@@ -50,7 +45,7 @@ std::int32_t NEnvelope::advance()
 void NEnvelope::apply(std::int32_t* io) const
 {
     std::int32_t l = level;
-    for (int i = 0; i < BlockFrames; ++i) {
+    for (int i = 0; i < ntime::BlockFrames; ++i) {
         io[i] = wrap32::mul(l >> 10, io[i]) >> 10;
         l = wrap32::add(l, rate);
         if (l > peak)

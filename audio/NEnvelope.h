@@ -1,15 +1,17 @@
 #pragma once
 
+#include "engine/NTime.h"
+
 #include <cstdint>
 
 // Linear attack-decay envelope: rises to a peak over attackFrames, then falls by decayStep per frame
 // to 0 and stays there. Level 2^20 is gain 1.0. Used as a volume contour and as a modulation source.
 class NEnvelope {
 public:
-    static constexpr int BlockFrames = 32;
     static constexpr std::int32_t FullScale = 1 << 20;
     enum Stage { Attack = 0, Decay = 1 };
 
+    // Back to the state of a new envelope, as the initialisers below give it.
     void reset();
     // Starts a new contour from the current level; a decayFrames of 0 keeps the decay step.
     void trigger(std::int32_t newPeak, std::int32_t decayFrames);

@@ -5,10 +5,7 @@
 
 void NFilter::clear()
 {
-    band = 0;
-    level = 0;
-    cutoff = 0;
-    resonance = 0;
+    *this = NFilter();
 }
 
 std::int32_t NFilter::frequencyCoefficient(std::int32_t c)
@@ -26,7 +23,7 @@ void NFilter::process(std::int32_t* io, bool highpass)
     const std::int32_t keep = resonance >> 8;
     std::int32_t b = band;
     std::int32_t l = level;
-    for (int i = 0; i < BlockFrames; ++i) {
+    for (int i = 0; i < ntime::BlockFrames; ++i) {
         std::int32_t x = io[i];
         b = wrap32::add(b, wrap32::mul(wrap32::sub(x, l), f) >> 12);
         l = wrap32::add(l, b);

@@ -1,16 +1,18 @@
 #pragma once
 
+#include "engine/NTime.h"
+
 #include <cstdint>
 
-// Two-pole resonant filter in integer arithmetic, run over one 32-frame block in place as a lowpass
+// Two-pole resonant filter in integer arithmetic, run over one block in place as a lowpass
 // or a highpass. The owner sets cutoff and resonance before every block; only band and level carry
 // over from block to block.
 class NFilter {
 public:
-    static constexpr int BlockFrames = 32;
     static constexpr std::int32_t MinCutoff = 2559;
     static constexpr std::int32_t MaxCutoff = 65535;
 
+    // Back to the state of a new filter, as the initialisers below give it.
     void clear();
     void process(std::int32_t* io, bool highpass);
 

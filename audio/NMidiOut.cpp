@@ -8,6 +8,7 @@
 
 namespace {
 
+constexpr int Channels = 16;
 constexpr int ControlChange = 0xB0;
 constexpr int AllSoundOff = 120;
 constexpr int AllNotesOff = 123;
@@ -35,7 +36,7 @@ bool NMidiOut::open()
 
 void NMidiOut::resetChannels()
 {
-    for (int channel = 0; channel < 16; ++channel) {
+    for (int channel = 0; channel < Channels; ++channel) {
         int status = ControlChange + channel;
         send(status, AllSoundOff, 0);
         send(status, AllNotesOff, 0);

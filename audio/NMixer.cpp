@@ -3,15 +3,16 @@
 #include "audio/NWavHeader.h"
 #include "engine/NMachine.h"
 #include "engine/NSequencer.h"
+#include "engine/NSongLayout.h"
 #include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/KESOKeyState.h"
 #include "foundation/KESOServices.h"
 #include "foundation/KESOString.h"
+#include "foundation/LittleEndian.h"
 #include "foundation/MemoryTracker.h"
 
 #include <algorithm>
-#include <bit>
 #include <climits>
 #include <cstring>
 
@@ -19,14 +20,15 @@ namespace {
 
 constexpr int Channels = 2;
 constexpr int BytesPerFrame = 4;
-constexpr int SampleRate = 44100;
-// Chunk offsets are 32-bit signed: the data must end before 2 GiB.
-constexpr std::int64_t MaxDataBytes = (INT_MAX - 64) & ~3;
+// Chunk offsets are 32-bit signed: the data, whole frames after the header, must end before 2 GiB.
+constexpr std::int64_t HeaderRoom = 64;
+constexpr std::int64_t MaxDataBytes = (INT_MAX - HeaderRoom) / BytesPerFrame * BytesPerFrame;
+constexpr std::int32_t PanCentre = 128;
 
-// A pan parameter (0..255, 128 centre) as -256..+254.
+// A pan parameter (0..255, PanCentre in the middle) as -256..+254.
 std::int32_t panPosition(std::int32_t parameter)
 {
-    return wrap32::sub(wrap32::mul(parameter, 2), 256);
+    return wrap32::sub(wrap32::mul(parameter, 2), 2 * PanCentre);
 }
 
 // Gains in 256ths: the side away from the pan is turned down, the other stays at 255.
@@ -39,7 +41,7 @@ void panGains(std::int32_t p, std::int32_t& left, std::int32_t& right)
 // dst[k] += (src[k] * gain) >> 8
 void addScaled(std::int32_t* dst, const std::int32_t* src, std::int32_t gain)
 {
-    for (int k = 0; k < NMixer::BlockFrames; ++k)
+    for (int k = 0; k < ntime::BlockFrames; ++k)
         dst[k] = wrap32::add(dst[k], wrap32::mul(src[k], gain) >> 8);
 }
 
@@ -80,29 +82,29 @@ void NMixer::render(std::int16_t* out, int frames, int, int, int)
     const std::int32_t* p = parameterSets[sequencer.mode];
     delay.feedback = p[DelayFeedback];
     const std::int32_t dp = panPosition(p[DelayPan]);
-    delay.setLength(wrap32::mul(p[DelaySteps], sequencer.samplesPerStep) / BlockFrames);
+    delay.setLength(wrap32::mul(p[DelaySteps], sequencer.samplesPerStep) / ntime::BlockFrames);
     sequencer.setSwing(p[Swing]);
     sequencer.setTempo(p[Tempo]);
-    if (frames < BlockFrames)
+    if (frames < ntime::BlockFrames)
         return;
-    const int blocks = frames >> 5;
+    const int blocks = frames / ntime::BlockFrames;
     for (int b = 0; b < blocks; ++b) {
-        renderBlock(p, dp, out + b * BlockFrames * Channels);
+        renderBlock(p, dp, out + b * ntime::BlockFrames * Channels);
         sequencer.tick(); // events of this tick sound from the next block on
     }
 }
 
 void NMixer::renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* out)
 {
-    std::int32_t left[BlockFrames] = {};
-    std::int32_t right[BlockFrames] = {};
-    std::int32_t delaySend[BlockFrames] = {};
-    std::int32_t reverbSend[BlockFrames] = {};
+    std::int32_t left[ntime::BlockFrames] = {};
+    std::int32_t right[ntime::BlockFrames] = {};
+    std::int32_t delaySend[ntime::BlockFrames] = {};
+    std::int32_t reverbSend[ntime::BlockFrames] = {};
     for (int m = 0; m < machineCount; ++m)
         mixMachine(p, m, left, right, delaySend, reverbSend);
     addEffectReturns(p, dp, left, right, delaySend, reverbSend);
     // Master gain 255/1024, then 16-bit saturation.
-    for (int k = 0; k < BlockFrames; ++k) {
+    for (int k = 0; k < ntime::BlockFrames; ++k) {
         out[2 * k] = saturate(wrap32::mul(left[k], 255) >> 10);
         out[2 * k + 1] = saturate(wrap32::mul(right[k], 255) >> 10);
     }
@@ -111,11 +113,11 @@ void NMixer::renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* o
 void NMixer::mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::int32_t* right,
                         std::int32_t* delaySend, std::int32_t* reverbSend)
 {
-    const std::int32_t* mp = p + 8 * m;
+    const std::int32_t* mp = p + ParametersPerMachine * m;
     const std::int32_t volume = mp[Volume];
     if (volume == 0)
         return; // a silent machine is not rendered at all: its voices wait
-    std::int32_t x[BlockFrames];
+    std::int32_t x[ntime::BlockFrames];
     machines[m]->render(x);
     if (mp[DistortionOn] != 0)
         distort(x, mp[Drive], mp[Fold]);
@@ -143,7 +145,7 @@ void NMixer::addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32
     const std::int32_t level = p[ReverbLevel];
     if (level == 0)
         return; // both reverbs rest, keeping their tails
-    std::int32_t x[BlockFrames];
+    std::int32_t x[ntime::BlockFrames];
     std::memcpy(x, reverbSend, sizeof(x));
     reverbLeft.process(reverbSend);
     if (p[ReverbMono] != 0) {
@@ -158,7 +160,7 @@ void NMixer::addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32
 void NMixer::distort(std::int32_t* block, std::int32_t drive, std::int32_t fold)
 {
     const std::int32_t gain = wrap32::add(drive, 127);
-    for (int k = 0; k < BlockFrames; ++k) {
+    for (int k = 0; k < ntime::BlockFrames; ++k) {
         std::int32_t y = wrap32::mul(block[k], gain) >> 6;
         if (y >= 32768)
             y = wrap32::sub(32768, wrap32::mul(wrap32::sub(y, 32768), fold) >> 8);
@@ -188,11 +190,11 @@ void NMixer::resetDefaults()
     NAutomatable::resetDefaults();
     for (std::int32_t* p : parameterSets) {
         for (int m = 0; m < MaxMachines; ++m)
-            p[8 * m + Pan] = 128;
-        p[8 * 3 + Volume] = 200; // the drum machine
-        p[DelayPan] = 128;
+            p[ParametersPerMachine * m + Pan] = PanCentre;
+        p[ParametersPerMachine * songlayout::DrumMachine + Volume] = 200;
+        p[DelayPan] = PanCentre;
         p[DelaySteps] = 3;
-        p[Tempo] = 120;
+        p[Tempo] = NSequencer::DefaultTempo;
     }
 }
 
@@ -215,14 +217,12 @@ void NMixer::clearReverb()
 
 namespace {
 
+// In place, into the order the file keeps them.
 void toLittleEndian(std::int16_t* samples, int count)
 {
-    if constexpr (std::endian::native == std::endian::big) {
-        for (int i = 0; i < count; ++i) {
-            auto u = static_cast<std::uint16_t>(samples[i]);
-            samples[i] = static_cast<std::int16_t>((u >> 8) | (u << 8));
-        }
-    }
+    auto* bytes = reinterpret_cast<std::uint8_t*>(samples);
+    for (int i = 0; i < count; ++i)
+        littleendian::write16(bytes + 2 * i, static_cast<std::uint16_t>(samples[i]));
 }
 
 void showWriteFailure(const String& path, const ChunkFile& file)
@@ -256,13 +256,6 @@ NMixer::ExportResult NMixer::exportToWav(const String& path)
     return exportToWav(path, ExportOptions{});
 }
 
-NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportProgress& progress)
-{
-    ExportOptions options;
-    options.progress = progress;
-    return exportToWav(path, options);
-}
-
 NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions& options)
 {
     // The file comes first: when it cannot be written, the song is left exactly as it was.
@@ -287,9 +280,9 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
     sequencer.start();
 
     // One step of audio per write.
-    const int blockFrames = std::max(sequencer.samplesPerStep & ~31, BlockFrames);
+    const int blockFrames = std::max(ntime::roundDownToBlocks(sequencer.samplesPerStep), ntime::BlockFrames);
     KESO_OWNER("NMixer::exportToWav");
-    std::int16_t* buffer = new std::int16_t[static_cast<size_t>(blockFrames) * 8];
+    std::int16_t* buffer = new std::int16_t[static_cast<size_t>(blockFrames) * Channels];
 
     ExportRun run{file, buffer, blockFrames, startTicks, endTicks, options.progress};
     ExportResult result = options.seamless ? renderSeamless(run) : renderLoop(run);
@@ -375,7 +368,7 @@ NMixer::ExportResult NMixer::renderTail(ExportRun& run, int frames)
 {
     // Stopped, the machines fall silent and only what rings in the effects goes on.
     NSequencer::instance().stop();
-    std::int64_t left = (static_cast<std::int64_t>(frames) + BlockFrames - 1) & ~std::int64_t{BlockFrames - 1};
+    std::int64_t left = ntime::roundUpToBlocks(static_cast<std::int64_t>(frames));
     while (left > 0) {
         const int part = static_cast<int>(std::min<std::int64_t>(left, run.blockFrames));
         ExportResult result = writeStep(run, part, true);

@@ -3,6 +3,7 @@
 #include "audio/NDelay.h"
 #include "audio/NReverb.h"
 #include "engine/NAutomatable.h"
+#include "engine/NTime.h"
 
 #include <cstdint>
 #include <functional>
@@ -11,16 +12,16 @@ class ChunkFile;
 class NMachine;
 class String;
 
-// Turns the engine's machines into one stereo stream: per block of 32 frames it renders each audible
+// Turns the engine's machines into one stereo stream: per block of frames it renders each audible
 // machine, applies its distortion, delay and reverb sends and pan, adds the effect returns, saturates
 // to 16-bit stereo and then ticks the sequencer. The same render feeds the sound card and the export.
 class NMixer : public NAutomatable {
 public:
     static constexpr int ParameterCount = 41;
     static constexpr int MaxMachines = 4;
-    static constexpr int BlockFrames = 32;
 
-    // Per machine m, parameter 8m + offset.
+    // Per machine m, parameter ParametersPerMachine * m + offset.
+    static constexpr int ParametersPerMachine = 8;
     static constexpr int Volume = 0;
     static constexpr int Pan = 1;
     static constexpr int DelaySend = 2;
@@ -51,9 +52,10 @@ public:
     int getMachineCount() const { return machineCount; }
     NMachine* machine(int m) const { return machines[m]; }
 
-    // Renders frames / 32 whole blocks of interleaved 16-bit stereo into out. The format arguments
-    // are always 16 bits, 44100 Hz, 2 channels, and are not read.
-    void render(std::int16_t* out, int frames, int bits = 16, int rate = 44100, int channels = 2);
+    // Renders frames / ntime::BlockFrames whole blocks of interleaved 16-bit stereo into out. The
+    // format arguments are always 16 bits, ntime::SampleRate, 2 channels, and are not read; they are
+    // there for the audio-source interface the sound card's feed will call this through.
+    void render(std::int16_t* out, int frames, int bits = 16, int rate = ntime::SampleRate, int channels = 2);
 
     // Two ways of rendering beyond the program's own export, for loops that go into a sampler.
     struct ExportOptions {
@@ -67,7 +69,6 @@ public:
 
     // Renders the song's loop into a 44100 Hz 16-bit stereo WAV file; Escape aborts.
     ExportResult exportToWav(const String& path);
-    ExportResult exportToWav(const String& path, const ExportProgress& progress);
     ExportResult exportToWav(const String& path, const ExportOptions& options);
 
     void setParameter(int index, int value) override;

@@ -41,15 +41,15 @@ void NOscillator::renderWave(std::int32_t* out)
     const std::uint32_t inc = increment;
     switch (waveform) {
     case Saw:
-        for (int i = 0; i < BlockFrames; ++i, p += inc)
+        for (int i = 0; i < ntime::BlockFrames; ++i, p += inc)
             out[i] = static_cast<std::int32_t>(p >> 16) - 32768;
         break;
     case Square:
-        for (int i = 0; i < BlockFrames; ++i, p += inc)
+        for (int i = 0; i < ntime::BlockFrames; ++i, p += inc)
             out[i] = p < 0x80000000u ? -32767 : 32767;
         break;
     case Triangle:
-        for (int i = 0; i < BlockFrames; ++i, p += inc) {
+        for (int i = 0; i < ntime::BlockFrames; ++i, p += inc) {
             std::int32_t t = static_cast<std::int32_t>(p >> 15);
             if (t > 65535)
                 t = 131072 - t;
@@ -58,24 +58,24 @@ void NOscillator::renderWave(std::int32_t* out)
         break;
     case Sine:
         // The cosine of the phase; >> 3 brings the table's 2^18 down to about 2^15.
-        for (int i = 0; i < BlockFrames; ++i, p += inc)
+        for (int i = 0; i < ntime::BlockFrames; ++i, p += inc)
             out[i] = NTables::sine(static_cast<int>(p >> 16) + NTables::SineSize / 4) >> 3;
         break;
     case Pulse: {
         // The width follows a slow sine: the threshold swings between about -2^30 and 2^30.
         const std::int32_t threshold = (NTables::sine(pulsePhase) & ~3) * 4096;
-        for (int i = 0; i < BlockFrames; ++i, p += inc)
+        for (int i = 0; i < ntime::BlockFrames; ++i, p += inc)
             out[i] = static_cast<std::int32_t>(p) >= threshold ? 32767 : -32767;
         pulsePhase = static_cast<std::int32_t>(static_cast<std::uint32_t>(pulsePhase) + 60u);
         break;
     }
     case Noise:
         // Noise has no period: the phase stands still.
-        for (int i = 0; i < BlockFrames; ++i)
+        for (int i = 0; i < ntime::BlockFrames; ++i)
             out[i] = NRandom::next();
         return;
     default:
-        for (int i = 0; i < BlockFrames; ++i, p += inc)
+        for (int i = 0; i < ntime::BlockFrames; ++i, p += inc)
             out[i] = 0;
         break;
     }

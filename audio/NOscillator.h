@@ -1,12 +1,13 @@
 #pragma once
 
+#include "engine/NTime.h"
+
 #include <cstdint>
 
-// Phase-accumulator oscillator with six waveforms and a pitch glide, rendering 32-frame blocks of
-// values in the 16-bit range. One full cycle of the phase is 2^32.
+// Phase-accumulator oscillator with six waveforms and a pitch glide, rendering blocks of values
+// in the 16-bit range. One full cycle of the phase is 2^32.
 class NOscillator {
 public:
-    static constexpr int BlockFrames = 32;
     enum Waveform { Saw = 1, Square = 2, Triangle = 3, Sine = 4, Pulse = 5, Noise = 6 };
 
     // Silent and still; phase and pulsePhase keep running from where they are.

@@ -49,8 +49,8 @@ void NReverb::clear()
 
 void NReverb::process(std::int32_t* io)
 {
-    std::int32_t out[BlockFrames];
-    for (int n = 0; n < BlockFrames; ++n) {
+    std::int32_t out[ntime::BlockFrames];
+    for (int n = 0; n < ntime::BlockFrames; ++n) {
         const std::int32_t x = io[n];
         std::int32_t acc = 0;
         for (int k = 0; k < Combs; ++k) {

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "engine/NTime.h"
+
 #include <cstdint>
 
 // Six parallel feedback comb filters, each with a one-pole lowpass in its loop. The mixer runs two
 // with different comb lengths, one per side, which makes the return stereo.
 class NReverb {
 public:
-    static constexpr int BlockFrames = 32;
     static constexpr int Combs = 6;
 
     // The mixer's two instances.

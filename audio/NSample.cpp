@@ -2,12 +2,15 @@
 
 #include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
+#include "foundation/LittleEndian.h"
 #include "foundation/MemoryTracker.h"
+
+#include <climits>
 
 namespace {
 
 constexpr int PcmFormat = 1;
-constexpr std::int64_t MaxFrames = 0x7FFFFFE0; // the largest whole number of blocks an int holds
+constexpr std::int64_t MaxFrames = ntime::roundDownToBlocks(INT_MAX); // the most whole blocks an int holds
 
 bool isSeparator(char16_t c)
 {
@@ -60,7 +63,7 @@ void NSample::create(int frames)
 {
     name_ = String();
     destroy();
-    std::int64_t rounded = (static_cast<std::int64_t>(frames < 0 ? 0 : frames) + 31) & ~std::int64_t{31};
+    std::int64_t rounded = ntime::roundUpToBlocks(static_cast<std::int64_t>(frames < 0 ? 0 : frames));
     length_ = static_cast<std::int32_t>(rounded < MaxFrames ? rounded : MaxFrames);
     KESO_OWNER("NSample::create");
     data_ = new std::int16_t[length_]();
@@ -103,7 +106,7 @@ bool NSample::readWave(ChunkFile& file)
     std::uint32_t tagAndChannels = static_cast<std::uint32_t>(file.readInt());
     int formatTag = static_cast<int>(tagAndChannels & 0xFFFF);
     int channels = static_cast<int>(tagAndChannels >> 16);
-    file.readInt(); // sample rate: every sample plays at the engine's 44100 frames per second
+    file.readInt(); // sample rate: every sample plays at ntime::SampleRate
     file.readInt(); // byte rate
     int blockAlign = file.readInt() & 0xFFFF;
     file.ascend();
@@ -120,7 +123,7 @@ bool NSample::readWave(ChunkFile& file)
     unsigned char* bytes = reinterpret_cast<unsigned char*>(data_);
     file.readBytes(bytes, frames * 2);
     for (int i = 0; i < frames; ++i)
-        data_[i] = static_cast<std::int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        data_[i] = static_cast<std::int16_t>(littleendian::read16(bytes + 2 * i));
     return true;
 }
 
@@ -142,7 +145,7 @@ void NSample::render(std::int32_t* mix, int volume)
         return;
     // Only a sound replaced or emptied under a sounding voice can put it here; it ends instead of
     // reading past the buffer.
-    if (position_ < 0 || position_ > length_ - BlockFrames) {
+    if (position_ < 0 || position_ > length_ - ntime::BlockFrames) {
         playing_ = false;
         return;
     }
@@ -150,9 +153,9 @@ void NSample::render(std::int32_t* mix, int volume)
     if (step_ == UnitStep) {
         std::int32_t gain = wrap32::mul(velocity_, volume) >> 8;
         const std::int16_t* in = data_ + position_;
-        for (int k = 0; k < BlockFrames; ++k)
+        for (int k = 0; k < ntime::BlockFrames; ++k)
             mix[k] = wrap32::add(mix[k], wrap32::mul(in[k], gain) >> 8);
-        position_ += BlockFrames;
+        position_ += ntime::BlockFrames;
     }
     if (position_ >= length_)
         playing_ = false;

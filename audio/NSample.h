@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/NTime.h"
 #include "foundation/KESOString.h"
 
 #include <cstdint>
@@ -7,11 +8,10 @@
 class ChunkFile;
 
 // One drum sound and the single voice that plays it: signed 16-bit mono frames from a WAV file,
-// held in a buffer rounded up to whole 32-frame blocks so that a voice only checks for its end
+// held in a buffer rounded up to whole blocks so that a voice only checks for its end
 // between blocks.
 class NSample {
 public:
-    static constexpr int BlockFrames = 32;
     static constexpr int UnitStep = 0x10000; // the recorded rate, 16.16 fixed point
     static constexpr int KitSlots = 12;
 

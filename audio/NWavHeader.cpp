@@ -1,5 +1,6 @@
 #include "audio/NWavHeader.h"
 
+#include "engine/NTime.h"
 #include "foundation/ChunkFile.h"
 
 void NWavHeader::begin(ChunkFile& file, int channels)
@@ -10,8 +11,8 @@ void NWavHeader::begin(ChunkFile& file, int channels)
     file.descend(chunkTag("fmt "));
     // Format tag and channels, rate, bytes per second, block alignment and bits: four 32-bit words.
     file.writeInt(1 | (channels << 16));
-    file.writeInt(SampleRate);
-    file.writeInt(SampleRate * bytesPerFrame);
+    file.writeInt(ntime::SampleRate);
+    file.writeInt(ntime::SampleRate * bytesPerFrame);
     file.writeInt(bytesPerFrame | (16 << 16));
     file.ascend();
     file.descend(chunkTag("data"));

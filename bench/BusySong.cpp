@@ -2,6 +2,7 @@
 
 #include "engine/NProgramSession.h"
 #include "engine/NSequencer.h"
+#include "engine/NTime.h"
 #include "tools/drumkit/NDrumSynth.h"
 #include "tools/songbuilder/NSongBuilder.h"
 
@@ -18,7 +19,8 @@ void writeTone(const std::string& path, double hertz, int frames)
 {
     std::vector<std::int16_t> samples(static_cast<size_t>(frames));
     for (int i = 0; i < frames; ++i)
-        samples[i] = static_cast<std::int16_t>(20000 * std::exp(-4.0 * i / frames) * std::sin(6.2831853 * hertz * i / 44100));
+        samples[i] = static_cast<std::int16_t>(20000 * std::exp(-4.0 * i / frames) *
+                                               std::sin(6.2831853 * hertz * i / ntime::SampleRate));
     NDrumSynth::writeWav(String::fromUtf8(path), samples);
 }
 
@@ -31,7 +33,7 @@ std::vector<std::int32_t> synthParameters(int waveform1, int waveform2, bool rin
 
 std::vector<std::int32_t> mixerParameters()
 {
-    std::vector<std::int32_t> p(41, 0);
+    std::vector<std::int32_t> p(NMixer::ParameterCount, 0);
     for (int m = 0; m < 4; ++m) {
         p[8 * m + 0] = 200;
         p[8 * m + 1] = 64 + 40 * m;

@@ -2,6 +2,7 @@
 // with the lowpass off (argument 0) and on (argument 1).
 
 #include "audio/NDrumMachine.h"
+#include "audio/NWavHeader.h"
 #include "engine/NSequencer.h"
 #include "engine/NTables.h"
 #include "foundation/ChunkFile.h"
@@ -26,15 +27,7 @@ bool writeSound(const std::string& path, int pad)
         frames[static_cast<size_t>(i)] = static_cast<std::int16_t>(((i / (8 + pad)) & 1) ? amplitude : -amplitude);
     }
     ChunkFile file(String::fromUtf8(path), false);
-    file.descend(chunkTag("RIFF"));
-    file.writeInt(0x45564157); // "WAVE"
-    file.descend(chunkTag("fmt "));
-    file.writeInt(1 | (1 << 16));  // PCM, one channel
-    file.writeInt(44100);
-    file.writeInt(44100 * 2);
-    file.writeInt(2 | (16 << 16)); // two bytes per frame, 16 bits
-    file.ascend();
-    file.descend(chunkTag("data"));
+    NWavHeader::begin(file, 1);
     file.writeBytes(frames.data(), SoundFrames * 2);
     file.ascend();
     file.ascend();
@@ -87,16 +80,16 @@ void DrumRenderTwelveVoices(benchmark::State& state)
     drum.setParameter(NDrumMachine::FilterCutoff, 120);
     drum.setParameter(NDrumMachine::FilterResonance, 200);
 
-    std::int32_t block[NMachine::BlockFrames];
+    std::int32_t block[ntime::BlockFrames];
     int blocks = 0;
     for (auto _ : state) {
-        if (blocks++ % (SoundFrames / NMachine::BlockFrames) == 0)
+        if (blocks++ % (SoundFrames / ntime::BlockFrames) == 0)
             triggerAll(drum);
         drum.render(block);
         benchmark::DoNotOptimize(block);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(state.iterations() * NMachine::BlockFrames); // frames
+    state.SetItemsProcessed(state.iterations() * ntime::BlockFrames); // frames
 }
 
 } // namespace

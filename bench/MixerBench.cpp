@@ -1,7 +1,8 @@
-// Nanoseconds per 32-frame block of the whole engine: four machines sounding, distortion, delay
+// Nanoseconds per block of the whole engine: four machines sounding, distortion, delay
 // and reverb on, the sequencer ticking.
 #include "bench/BusySong.h"
 #include "engine/NSongCommands.h"
+#include "engine/NTime.h"
 #include "engine/NVandrelCore.h"
 
 #include <benchmark/benchmark.h>
@@ -18,9 +19,9 @@ static void MixerRenderBlock(benchmark::State& state)
     }
     NSongCommands::setLoopOn(true);
     NSongCommands::start();
-    std::int16_t out[64];
+    std::int16_t out[2 * ntime::BlockFrames];
     for (auto _ : state) {
-        NVandrelCore::instance().mixer.render(out, 32);
+        NVandrelCore::instance().mixer.render(out, ntime::BlockFrames);
         benchmark::DoNotOptimize(out);
     }
     NSongCommands::stop();

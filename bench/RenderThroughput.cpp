@@ -1,6 +1,7 @@
 // Renders a long, busy song's loop to a WAV file and reports the speed as seconds of audio per
 // second of wall time: render_throughput [BARS] [OUT.wav].
 #include "bench/BusySong.h"
+#include "engine/NTime.h"
 #include "engine/NVandrelCore.h"
 #include "foundation/KESOString.h"
 
@@ -24,7 +25,7 @@ int main(int argc, char** argv)
     double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (result != NMixer::ExportResult::Written)
         return 1;
-    double audio = static_cast<double>((std::filesystem::file_size(out) - 44) / 4) / 44100;
+    double audio = static_cast<double>((std::filesystem::file_size(out) - 44) / 4) / ntime::SampleRate;
     std::printf("%d bars: %.1f s of audio in %.3f s: %.0f x real time\n", bars, audio, wall, audio / wall);
     return 0;
 }

@@ -28,13 +28,13 @@ void BassSynthBlock(benchmark::State& state)
     synth.ampEnvelope.decayStep = 0;
     synth.ampEnvelope.rate = 0;
 
-    std::int32_t block[NMachine::BlockFrames];
+    std::int32_t block[ntime::BlockFrames];
     for (auto _ : state) {
         synth.render(block);
         benchmark::DoNotOptimize(block);
         benchmark::ClobberMemory();
     }
-    state.SetItemsProcessed(state.iterations() * NMachine::BlockFrames);
+    state.SetItemsProcessed(state.iterations() * ntime::BlockFrames);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "engine/NAutomatable.h"
 
 #include "engine/NSequencer.h"
+#include "engine/NSongLayout.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/MemoryTracker.h"
 
@@ -8,7 +9,7 @@
 
 NAutomatable::NAutomatable(int count) : parameterCount(count)
 {
-    for (int set = 0; set < 2; ++set) {
+    for (int set = 0; set < SetCount; ++set) {
         KESO_OWNER("NAutomatable::NAutomatable");
         parameterSets[set] = new std::int32_t[count];
         std::memset(parameterSets[set], 0, sizeof(std::int32_t) * count);
@@ -17,7 +18,7 @@ NAutomatable::NAutomatable(int count) : parameterCount(count)
 
 NAutomatable::~NAutomatable()
 {
-    for (int set = 0; set < 2; ++set) {
+    for (int set = 0; set < SetCount; ++set) {
         KESO_OWNER("NAutomatable::~NAutomatable");
         delete[] parameterSets[set];
     }
@@ -43,18 +44,18 @@ void NAutomatable::applyNextPattern() {}
 
 void NAutomatable::resetDefaults()
 {
-    for (int set = 0; set < 2; ++set)
+    for (int set = 0; set < SetCount; ++set)
         std::memset(parameterSets[set], 0, sizeof(std::int32_t) * parameterCount);
 }
 
 void NAutomatable::save(ChunkFile& file)
 {
-    file.descend(chunkTag("PAR "));
-    file.descend(chunkTag("PARi"));
+    file.descend(songlayout::tag::Parameters);
+    file.descend(songlayout::tag::ParameterCount);
     file.writeInt(parameterCount);
     file.ascend();
-    const std::uint32_t tags[2] = {chunkTag("PARp"), chunkTag("PARs")};
-    for (int set = 0; set < 2; ++set) {
+    const std::uint32_t tags[SetCount] = {songlayout::tag::PatternModeSet, songlayout::tag::SongModeSet};
+    for (int set = 0; set < SetCount; ++set) {
         file.descend(tags[set]);
         for (int i = 0; i < parameterCount; ++i)
             file.writeInt(parameterSets[set][i]);
@@ -65,14 +66,14 @@ void NAutomatable::save(ChunkFile& file)
 
 void NAutomatable::load(ChunkFile& file)
 {
-    if (!file.descend(chunkTag("PAR ")))
+    if (!file.descend(songlayout::tag::Parameters))
         return;
-    if (file.descend(chunkTag("PARi"))) {
+    if (file.descend(songlayout::tag::ParameterCount)) {
         file.readInt(); // the machine's own count decides how many values are read
         file.ascend();
     }
-    const std::uint32_t tags[2] = {chunkTag("PARp"), chunkTag("PARs")};
-    for (int set = 0; set < 2; ++set) {
+    const std::uint32_t tags[SetCount] = {songlayout::tag::PatternModeSet, songlayout::tag::SongModeSet};
+    for (int set = 0; set < SetCount; ++set) {
         if (!file.descend(tags[set]))
             continue;
         for (int i = 0; i < parameterCount; ++i)

@@ -18,6 +18,7 @@ class NAutomatable {
 public:
     static constexpr int PatternSet = 0;
     static constexpr int SongSet = 1;
+    static constexpr int SetCount = 2; // a set for each of the sequencer's modes
 
     explicit NAutomatable(int parameterCount);
     NAutomatable(const NAutomatable&) = delete;
@@ -48,7 +49,7 @@ public:
     bool hasParameter(int index) const { return index >= 0 && index < parameterCount; }
 
 protected:
-    std::int32_t* parameterSets[2];
+    std::int32_t* parameterSets[SetCount];
     int parameterCount;
     NAutomatableListener* listener = nullptr;
 };

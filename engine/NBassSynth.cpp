@@ -2,6 +2,7 @@
 
 #include "audio/NMidiOut.h"
 #include "engine/NSequencer.h"
+#include "engine/NSongLayout.h"
 #include "engine/NTables.h"
 #include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
@@ -18,6 +19,9 @@ constexpr int MiddleOctave = 48; // note 0, octave 0 of a step is MIDI note 48
 constexpr std::int32_t ReleaseStep = 220; // full scale to silence in about 0.11 s
 constexpr std::int32_t AccentPeak = 1212416; // about +1.3 dB over full scale
 constexpr std::int32_t CutoffBase = 3200;
+constexpr std::int32_t AttackFramesPerUnit = 30; // the attack parameter's scale
+constexpr std::int32_t ShortestAttack = 16;      // frames, at attack 0
+constexpr long long OctaveSemitones = 12;
 
 int clampInt(long long v, int lo, int hi)
 {
@@ -73,7 +77,7 @@ void NBassSynth::resetDefaults()
         int value;
     } defaults[] = {{Cutoff, 64},     {Resonance, 64}, {EnvelopeAmount, 90}, {FilterDecay, 190},
                     {AccentAmount, 100}, {Wave1, NOscillator::Saw}, {Transpose2, -12}, {Balance, 128}};
-    for (int set = 0; set < 2; ++set)
+    for (int set = 0; set < SetCount; ++set)
         for (const auto& d : defaults)
             parameterSets[set][d.index] = d.value;
     for (int p = 0; p < PatternCount; ++p) {
@@ -92,10 +96,10 @@ void NBassSynth::resetDefaults()
 
 void NBassSynth::save(ChunkFile& file)
 {
-    file.descend(chunkTag("303i"));
+    file.descend(songlayout::tag::SynthPattern);
     file.writeInt(currentPattern[0]);
     file.ascend();
-    file.descend(chunkTag("303p"));
+    file.descend(songlayout::tag::SynthBank);
     file.writeBytes(patterns, BankBytes);
     file.ascend();
     NAutomatable::save(file);
@@ -103,11 +107,11 @@ void NBassSynth::save(ChunkFile& file)
 
 void NBassSynth::load(ChunkFile& file)
 {
-    if (file.descend(chunkTag("303i"))) {
+    if (file.descend(songlayout::tag::SynthPattern)) {
         currentPattern[0] = validPattern(file.readInt());
         file.ascend();
     }
-    if (file.descend(chunkTag("303p"))) {
+    if (file.descend(songlayout::tag::SynthBank)) {
         file.readBytes(patterns, BankBytes);
         file.ascend();
     }
@@ -197,7 +201,7 @@ void NBassSynth::playStep(const std::uint8_t* s)
 {
     osc1.waveform = currentParameter(Wave1);
     osc2.waveform = currentParameter(Wave2);
-    std::int32_t attack = wrap32::add(wrap32::mul(currentParameter(Attack), 30), 16);
+    std::int32_t attack = wrap32::add(wrap32::mul(currentParameter(Attack), AttackFramesPerUnit), ShortestAttack);
     ampEnvelope.attackFrames = attack;
     filterEnvelope.attackFrames = attack;
     accent = s[Accent];
@@ -283,7 +287,7 @@ void NBassSynth::sendNoteOffs()
 std::uint32_t NBassSynth::stepIncrement(const std::uint8_t* s, int transpose, int fine) const
 {
     long long n = static_cast<long long>(static_cast<std::int8_t>(s[Note])) +
-                  12LL * static_cast<std::int8_t>(s[Octave]) + currentParameter(Transpose) +
+                  OctaveSemitones * static_cast<std::int8_t>(s[Octave]) + currentParameter(Transpose) +
                   currentParameter(transpose) + MiddleOctave;
     int note = clampInt(n, 0, NTables::PitchSize - 1);
     std::int32_t f = currentParameter(fine);
@@ -310,12 +314,12 @@ int NBassSynth::midiNote(const std::uint8_t* s, int transpose) const
 void NBassSynth::render(std::int32_t* block)
 {
     if (!active) {
-        std::memset(block, 0, sizeof(std::int32_t) * BlockFrames);
+        std::memset(block, 0, sizeof(std::int32_t) * ntime::BlockFrames);
         filterEnvelope.advance();
         ampEnvelope.advance();
         return;
     }
-    std::int32_t scratch[BlockFrames];
+    std::int32_t scratch[ntime::BlockFrames];
     osc2.render(scratch);
     osc1.render(block);
     mix(block, scratch);
@@ -328,13 +332,13 @@ void NBassSynth::render(std::int32_t* block)
 void NBassSynth::mix(std::int32_t* out, const std::int32_t* x) const
 {
     if (currentParameter(RingModulation) != 0) {
-        for (int i = 0; i < BlockFrames; ++i)
+        for (int i = 0; i < ntime::BlockFrames; ++i)
             out[i] = wrap32::mul(out[i] >> 2, x[i] >> 2) >> 12;
         return;
     }
     const std::int32_t share = currentParameter(Balance);
     const std::int32_t rest = wrap32::sub(255, share);
-    for (int i = 0; i < BlockFrames; ++i)
+    for (int i = 0; i < ntime::BlockFrames; ++i)
         out[i] = wrap32::add(wrap32::mul(share, out[i]) >> 8, wrap32::mul(x[i], rest) >> 8);
 }
 
@@ -352,11 +356,11 @@ void NBassSynth::filterVoice(std::int32_t* out)
     // Dual mode: the resonant lowpass plus a plain second filter over the unfiltered voice.
     filter2.cutoff = cutoff;
     filter2.resonance = 0;
-    std::int32_t copy[BlockFrames];
+    std::int32_t copy[ntime::BlockFrames];
     std::memcpy(copy, out, sizeof(copy));
     filter1.process(out, false);
     filter2.process(copy, highpass);
-    for (int i = 0; i < BlockFrames; ++i)
+    for (int i = 0; i < ntime::BlockFrames; ++i)
         out[i] = wrap32::add(out[i], copy[i]);
 }
 

@@ -18,7 +18,7 @@ public:
     static constexpr int StepsPerPattern = 16;
     static constexpr int StepBytes = 6;
     static constexpr int PatternBytes = 104;
-    static constexpr int LengthOffset = 96;
+    static constexpr int LengthOffset = StepsPerPattern * StepBytes; // a pattern's length follows its steps
     static constexpr int BankBytes = PatternCount * PatternBytes;
 
     // Parameters (both sets; played from the set of the sequencer's mode).
@@ -103,6 +103,6 @@ private:
     std::int32_t step = 0;
     std::int32_t index;
     std::int32_t nextPattern = 0;
-    std::int32_t currentPattern[2] = {0, 0}; // per mode: pattern, song; -1 none
+    std::int32_t currentPattern[SetCount] = {0, 0}; // per mode: pattern, song; -1 none
     const std::uint8_t* previousStep = nullptr;
 };

@@ -1,18 +1,17 @@
 #pragma once
 
 #include "engine/NAutomatable.h"
+#include "engine/NTime.h"
 
 #include <cstdint>
 
 // A machine that makes sound: the synthesizers and the drum machine. The mixer asks each one for a
-// block of 32 mono frames at a time.
+// block of mono frames at a time.
 class NMachine : public NAutomatable {
 public:
-    static constexpr int BlockFrames = 32;
-
     explicit NMachine(int parameterCount) : NAutomatable(parameterCount) {}
 
-    // Writes BlockFrames frames in the nominal 16-bit range.
+    // Writes ntime::BlockFrames frames in the nominal 16-bit range.
     virtual void render(std::int32_t* block);
     // The step being played, for displays.
     virtual int getStep();

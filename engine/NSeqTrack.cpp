@@ -2,6 +2,7 @@
 
 #include "engine/NAutomatable.h"
 #include "engine/NSequencer.h"
+#include "engine/NSongLayout.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/MemoryTracker.h"
 
@@ -35,32 +36,32 @@ void NSeqTrack::load(ChunkFile& file)
 {
     clear();
 
-    if (file.descend(chunkTag("BAR "))) {
+    if (file.descend(songlayout::tag::Arrangement)) {
         int count = 0;
-        if (file.descend(chunkTag("BARi"))) {
+        if (file.descend(songlayout::tag::ArrangementLength)) {
             count = file.readInt();
             file.ascend();
         }
-        if (count > 0 && file.descend(chunkTag("BARd"))) {
+        if (count > 0 && file.descend(songlayout::tag::ArrangementBars)) {
             // More entries than the arrangement holds: keep the first Bars, skip the rest.
             file.readBytes(arrangement_, count < Bars ? count : Bars);
             file.ascend();
         }
         file.ascend();
     }
-    if (file.descend(chunkTag("AUTO"))) {
+    if (file.descend(songlayout::tag::Automation)) {
         int count = 0;
-        if (file.descend(chunkTag("AUTi"))) {
+        if (file.descend(songlayout::tag::EventCount)) {
             count = file.readInt();
             file.ascend();
         }
-        if (count > 0 && file.descend(chunkTag("AUTd"))) {
-            // Each event takes 8 bytes: a count beyond the chunk's data reads no phantom events.
-            int stored = file.chunkSize() / 8;
+        if (count > 0 && file.descend(songlayout::tag::Events)) {
+            // A count beyond the chunk's data reads no phantom events.
+            int stored = file.chunkSize() / songlayout::EventBytes;
             for (int i = 0; i < count && i < stored; ++i) {
                 int position = file.readInt();
                 std::uint32_t packed = static_cast<std::uint32_t>(file.readInt());
-                addEventLast(position, static_cast<int>(packed & 0xFFFF), static_cast<std::int16_t>(packed >> 16));
+                addEventLast(position, songlayout::eventColumn(packed), songlayout::eventValue(packed));
             }
             file.ascend();
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/NTime.h"
+
 #include <cstdint>
 
 class ChunkFile;
@@ -19,7 +21,8 @@ class NSeqTrack {
 public:
     static constexpr int Bars = 999;
     static constexpr int Columns = 64;
-    static constexpr int EndTicks = Bars * 16 * 16; // automation is applied below this position
+    // Automation is applied below this position: the end of the last bar at the default bar length.
+    static constexpr int EndTicks = Bars * ntime::DefaultStepsPerBar * ntime::TicksPerStep;
 
     NSeqTrack();
     NSeqTrack(const NSeqTrack&) = delete;

@@ -1,6 +1,7 @@
 #include "engine/NSequencer.h"
 
 #include "engine/NAutomatable.h"
+#include "engine/NTime.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/KESOServices.h"
 
@@ -8,8 +9,9 @@ namespace {
 
 constexpr int ProgramMajor = 1;
 constexpr int ProgramMinor = 1;
-constexpr int DefaultStepsPerBar = 16;
 constexpr int MaxStepsPerBar = 4096; // far beyond any real bar; keeps tick arithmetic in range
+// Swing lengthens every other step and shortens the ones between by swing / SwingScale of a step.
+constexpr long long SwingScale = 512;
 
 int addTicks(int position, int ticks)
 {
@@ -25,32 +27,13 @@ NSequencer& NSequencer::instance()
     return sequencer;
 }
 
-NSequencer::NSequencer()
-{
-    resetDefaults();
-}
+NSequencer::NSequencer() = default;
 
 NSequencer::~NSequencer() = default;
 
 void NSequencer::resetDefaults()
 {
-    machineCount = 0;
-    stepsPerBar = DefaultStepsPerBar;
-    position = 0;
-    blockCounter = 0;
-    tempo = 120;
-    samplesPerStep = 5504;
-    blocksPerStep = 172;
-    mode = 0;
-    loopStart = 0;
-    loopEnd = 4;
-    swing = 0;
-    loopOn = false;
-    playing = false;
-    recording = false;
-    swingPhase = 0;
-    stepsPlayed = 0;
-    loaded = false;
+    static_cast<NSequencerState&>(*this) = NSequencerState();
 }
 
 void NSequencer::addMachine(NAutomatable* m)
@@ -66,15 +49,18 @@ int NSequencer::barStart(int ticks) const
     return ticks / barTicks() * barTicks();
 }
 
+int NSequencer::nearestBar(int ticks) const
+{
+    return (ticks + barTicks() / 2) / barTicks();
+}
+
 void NSequencer::setTempo(int bpm)
 {
     if (bpm <= 0)
-        bpm = 120;
+        bpm = DefaultTempo;
     tempo = bpm;
-    long long frames = 2646000LL / (4LL * bpm);
-    // Below one block a step would take no audio at all and the clock would never move.
-    samplesPerStep = frames < 32 ? 32 : static_cast<int>(frames & ~31LL);
-    blocksPerStep = samplesPerStep / 32;
+    samplesPerStep = ntime::stepFrames(bpm);
+    blocksPerStep = samplesPerStep / ntime::BlockFrames;
 }
 
 void NSequencer::setSwing(int amount)
@@ -152,7 +138,7 @@ void NSequencer::tick()
         return;
     long long blocks = blocksPerStep;
     long long s = swingPhase == 1 ? -static_cast<long long>(swing) : swing;
-    long long stepBlocks = blocks - ((blocks - 1) * s) / 512;
+    long long stepBlocks = blocks - ((blocks - 1) * s) / SwingScale;
     if (blockCounter < stepBlocks) {
         if (blockCounter == blocksPerStep / 2) {
             for (int n = 0; n < machineCount; ++n)
@@ -174,7 +160,7 @@ void NSequencer::startStep()
         if (mode == 1 && atBar) {
             int p = track.patternAt(position / barTicks());
             // The drum machine and the mixer are told at every bar, the synthesizers only on change.
-            if (p != machine->getCurrentPattern() || n >= 3)
+            if (p != machine->getCurrentPattern() || n >= songlayout::DrumMachine)
                 machine->setPattern(p);
         }
         machine->onEvent(StepEvent);
@@ -193,14 +179,14 @@ void NSequencer::startStep()
 
 void NSequencer::setLoopStartAt(int ticks)
 {
-    loopStart = (ticks + stepsPerBar * 8) / barTicks();
+    loopStart = nearestBar(ticks);
     if (loopEnd - 1 < loopStart)
         loopEnd = loopStart + 1;
 }
 
 void NSequencer::setLoopEndAt(int ticks)
 {
-    loopEnd = (ticks + stepsPerBar * 8) / barTicks();
+    loopEnd = nearestBar(ticks);
     if (loopEnd < loopStart + 1)
         loopStart = loopEnd - 1;
     if (loopStart < 0) {
@@ -232,7 +218,7 @@ NSequencer::LoadResult NSequencer::loadSong(const String& path)
     loadError = String();
     loaded = true;
     LoadResult result = LoadResult::Loaded;
-    if (file.descend(chunkTag("VSF1"))) {
+    if (file.descend(songlayout::tag::Song)) {
         readSongBody(file);
         file.ascend();
     } else {
@@ -241,7 +227,7 @@ NSequencer::LoadResult NSequencer::loadSong(const String& path)
         result = LoadResult::NotASong;
     }
     if (stepsPerBar <= 0 || stepsPerBar > MaxStepsPerBar)
-        stepsPerBar = DefaultStepsPerBar; // it divides every position
+        stepsPerBar = ntime::DefaultStepsPerBar; // it divides every position
     setTempo(tempo);
     return result;
 }
@@ -255,7 +241,7 @@ void NSequencer::readSongBody(ChunkFile& file)
 
 void NSequencer::readVersion(ChunkFile& file)
 {
-    if (!file.descend(chunkTag("FILi")))
+    if (!file.descend(songlayout::tag::Creator))
         return;
     String creator = file.readString();
     int major = file.readInt();
@@ -272,16 +258,16 @@ void NSequencer::readVersion(ChunkFile& file)
 
 void NSequencer::readSettings(ChunkFile& file)
 {
-    if (!file.descend(chunkTag("SEQ ")))
+    if (!file.descend(songlayout::tag::Sequencer))
         return;
-    if (file.descend(chunkTag("SEQi"))) {
+    if (file.descend(songlayout::tag::Settings)) {
         stepsPerBar = file.readInt();
         mode = file.readInt() != 0 ? 1 : 0; // the mode picks a parameter set: only 0 and 1 exist
         position = file.readInt();
         tempo = file.readInt();
         file.ascend();
     }
-    if (file.descend(chunkTag("LOOP"))) {
+    if (file.descend(songlayout::tag::Loop)) {
         loopStart = file.readInt();
         loopEnd = file.readInt();
         loopOn = file.readInt() != 0;
@@ -292,27 +278,25 @@ void NSequencer::readSettings(ChunkFile& file)
 
 void NSequencer::readMachines(ChunkFile& file)
 {
-    if (!file.descend(chunkTag("MAC ")))
+    if (!file.descend(songlayout::tag::Machines))
         return;
-    static const std::uint32_t tags[MachineCount] = {chunkTag("SYN1"), chunkTag("SYN2"), chunkTag("SYN3"),
-                                                     chunkTag("DRM "), chunkTag("MIX ")};
     for (int n = 0; n < MachineCount; ++n) {
         NAutomatable* machine = tracks[n].machine;
-        if (machine == nullptr || !file.descend(tags[n]))
+        if (machine == nullptr || !file.descend(songlayout::tag::Machine[n]))
             continue;
-        if (file.descend(chunkTag("DATA"))) {
+        if (file.descend(songlayout::tag::MachineData)) {
             machine->load(file);
             file.ascend();
         } else {
             machine->resetDefaults();
         }
-        if (file.descend(chunkTag("SEQd"))) {
+        if (file.descend(songlayout::tag::Track)) {
             tracks[n].load(file);
             file.ascend();
         } else {
             tracks[n].clear();
         }
-        if (n == 4)
+        if (n == songlayout::Mixer)
             machine->load(file); // mixer parameters may also sit directly under MIX
         file.ascend();
     }

@@ -1,21 +1,45 @@
 #pragma once
 
 #include "engine/NSeqTrack.h"
+#include "engine/NSongLayout.h"
+#include "engine/NTime.h"
 #include "foundation/KESOString.h"
 
 #include <cstdint>
 
 class ChunkFile;
 
+// The sequencer's settings and clock as a new sequencer has them, which resetDefaults() restores.
+struct NSequencerState {
+    static constexpr int DefaultTempo = 120;
+
+    int machineCount = 0;
+    int stepsPerBar = ntime::DefaultStepsPerBar;
+    int position = 0;
+    int blockCounter = 0;
+    int tempo = DefaultTempo;
+    int samplesPerStep = ntime::stepFrames(DefaultTempo);
+    int blocksPerStep = ntime::stepFrames(DefaultTempo) / ntime::BlockFrames;
+    int mode = 0;
+    int loopStart = 0;
+    int loopEnd = 4;
+    int swing = 0;
+    bool loopOn = false;
+    bool playing = false;
+    int swingPhase = 0;
+    long long stepsPlayed = 0; // steps begun since start(), for renders that count passes of a loop
+    bool loaded = false;
+};
+
 // The song and the engine's clock: five tracks, one per machine, and the settings that say how fast
 // and in which order the machines' patterns play. It has no timer of its own: the mixer calls tick()
 // after every rendered block, so musical time is counted in rendered audio.
-class NSequencer {
+class NSequencer : public NSequencerState {
 public:
-    static constexpr int MachineCount = 5;
+    static constexpr int MachineCount = songlayout::MachineCount; // a track for each
     static constexpr int StepEvent = 16;
     static constexpr int HalfStepEvent = 32;
-    static constexpr int TicksPerStep = 16;
+    static constexpr int TicksPerStep = ntime::TicksPerStep;
 
     enum class LoadResult { CannotOpen, NotASong, Loaded };
 
@@ -50,28 +74,13 @@ public:
     NAutomatable* machine(int n) const { return tracks[n].machine; }
 
     NSeqTrack tracks[MachineCount];
-    int machineCount = 0;
-    int stepsPerBar = 16;
-    int position = 0;
-    int blockCounter = 0;
-    int tempo = 120;
-    int samplesPerStep = 5504;
-    int blocksPerStep = 172;
-    int mode = 0;
-    int loopStart = 0;
-    int loopEnd = 4;
-    int swing = 0;
-    bool loopOn = false;
-    bool playing = false;
-    bool recording = false;
-    int swingPhase = 0;
-    long long stepsPlayed = 0; // steps begun since start(), for renders that count passes of a loop
     String fileName;
-    bool loaded = false;
     String loadError; // the system's reason when the last load could not open its file
 
 private:
     int barStart(int ticks) const;
+    // The bar whose start is nearest, for loop points set anywhere in a bar.
+    int nearestBar(int ticks) const;
     void readSongBody(ChunkFile& file);
     void readVersion(ChunkFile& file);
     void readSettings(ChunkFile& file);

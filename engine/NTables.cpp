@@ -1,5 +1,7 @@
 #include "engine/NTables.h"
 
+#include "engine/NTime.h"
+
 #include <cmath>
 #include <mutex>
 
@@ -13,7 +15,7 @@ constexpr double HalfSineStep = 4.7936899603036497e-5;
 // One twelfth as the device stored it: in single precision.
 constexpr double Twelfth = static_cast<double>(1.0f / 12.0f);
 constexpr double NoteZeroHz = 6.875;               // A-1 a minor third below note 0
-constexpr double IncrementPerHz = 97391.54866213152; // 2^32 / 44100
+constexpr double IncrementPerHz = 4294967296.0 / ntime::SampleRate; // a turn of 2^32 over a second
 
 } // namespace
 

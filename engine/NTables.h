@@ -16,8 +16,8 @@ public:
 
     // Amplitude SineAmplitude; the index wraps at a full period.
     static std::int32_t sine(int i) { return sineTable_[i & SineMask]; }
-    // Phase increment per frame of a 32-bit accumulator for MIDI note n at 44100 Hz; notes outside
-    // 0 .. 255 read the nearest end of the table.
+    // Phase increment per frame of a 32-bit accumulator for MIDI note n at ntime::SampleRate; notes
+    // outside 0 .. 255 read the nearest end of the table.
     static std::uint32_t pitch(int n) { return pitchTable_[n < 0 ? 0 : (n >= PitchSize ? PitchSize - 1 : n)]; }
 
 private:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/LittleEndian.h"
+
 #include <cstdint>
 
 // The engine's sound is defined in 32-bit integer arithmetic that wraps like the handheld's. Valid
@@ -28,19 +30,15 @@ inline std::int32_t div(std::int32_t a, std::int32_t b)
     return (a == INT32_MIN && b == -1) ? INT32_MIN : a / b;
 }
 
-// A 32-bit word inside song data (a pattern's length in the machines' banks), little-endian as the
-// handheld keeps it whatever the host's byte order.
+// A signed 32-bit word inside song data (a pattern's length in the machines' banks).
 inline std::int32_t load(const std::uint8_t* b)
 {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-                                     (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24));
+    return static_cast<std::int32_t>(littleendian::read32(b));
 }
 
 inline void store(std::uint8_t* b, std::int32_t v)
 {
-    const auto u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i)
-        b[i] = static_cast<std::uint8_t>(u >> (8 * i));
+    littleendian::write32(b, static_cast<std::uint32_t>(v));
 }
 
 } // namespace wrap32

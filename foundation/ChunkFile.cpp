@@ -1,5 +1,6 @@
 #include "foundation/ChunkFile.h"
 
+#include "foundation/LittleEndian.h"
 #include "foundation/MemoryTracker.h"
 
 #include <climits>
@@ -127,9 +128,8 @@ void ChunkFile::ascend()
     }
     int end = position_;
     file_.seek(level.dataStart - 4);
-    std::int32_t length = end - level.dataStart;
-    unsigned char b[4] = {static_cast<unsigned char>(length), static_cast<unsigned char>(length >> 8),
-                          static_cast<unsigned char>(length >> 16), static_cast<unsigned char>(length >> 24)};
+    std::uint8_t b[4];
+    littleendian::write32(b, static_cast<std::uint32_t>(end - level.dataStart));
     if (file_.write(b, 4) != 4)
         writeFailed_ = true;
     file_.seek(end);
@@ -141,7 +141,7 @@ int ChunkFile::readInt()
         return 0;
     const unsigned char* p = data_ + position_;
     position_ += 4;
-    return static_cast<std::int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24));
+    return static_cast<std::int32_t>(littleendian::read32(p));
 }
 
 void ChunkFile::readBytes(void* dst, int n)
@@ -172,7 +172,7 @@ String ChunkFile::readString()
     char16_t* text = new char16_t[count + 1];
     unsigned char* bytes = data_ + position_;
     for (int i = 0; i < count; ++i)
-        text[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+        text[i] = static_cast<char16_t>(littleendian::read16(bytes + 2 * i));
     text[count] = 0;
     position_ += roundUp4(2 * count) > limit_ - position_ ? limit_ - position_ : roundUp4(2 * count);
     String result(text);
@@ -190,9 +190,8 @@ void ChunkFile::put(const void* src, int n)
 
 void ChunkFile::writeInt(std::int32_t v)
 {
-    std::uint32_t u = static_cast<std::uint32_t>(v);
-    unsigned char b[4] = {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
-                          static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)};
+    std::uint8_t b[4];
+    littleendian::write32(b, static_cast<std::uint32_t>(v));
     put(b, 4);
 }
 
@@ -210,10 +209,10 @@ void ChunkFile::writeString(const String& s)
 {
     int n = s.length();
     writeInt(n);
-    // Characters are stored as UTF-16LE whatever the machine's order.
+    // Characters are stored as UTF-16LE.
     for (int i = 0; i < n; ++i) {
-        char16_t c = *s.charPtr(i);
-        unsigned char b[2] = {static_cast<unsigned char>(c), static_cast<unsigned char>(c >> 8)};
+        std::uint8_t b[2];
+        littleendian::write16(b, *s.charPtr(i));
         put(b, 2);
     }
     static const unsigned char zeros[2] = {0, 0};

@@ -92,22 +92,6 @@ int File::write(const void* src, int n)
     return static_cast<int>(put);
 }
 
-int File::readInt()
-{
-    unsigned char b[4];
-    if (read(b, 4) != 4)
-        return 0;
-    return static_cast<std::int32_t>(b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24));
-}
-
-void File::writeInt(std::int32_t v)
-{
-    std::uint32_t u = static_cast<std::uint32_t>(v);
-    unsigned char b[4] = {static_cast<unsigned char>(u), static_cast<unsigned char>(u >> 8),
-                          static_cast<unsigned char>(u >> 16), static_cast<unsigned char>(u >> 24)};
-    write(b, 4);
-}
-
 void File::seek(std::int64_t offset)
 {
     if (open_)

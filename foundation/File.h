@@ -25,8 +25,6 @@ public:
     std::int64_t size();
     int read(void* dst, int n);
     int write(const void* src, int n);
-    int readInt();
-    void writeInt(std::int32_t v);
     void seek(std::int64_t offset);
 
     // What the system said about the last failed operation, in words.

@@ -1,5 +1,7 @@
 #include "foundation/MemoryTracker.h"
 
+#include "foundation/LittleEndian.h"
+
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -58,8 +60,7 @@ void fillPattern(void* block, std::size_t size, std::uint32_t pattern)
 
 std::uint32_t wordAt(const void* block, std::size_t index)
 {
-    const auto* bytes = static_cast<const unsigned char*>(block) + 4 * index;
-    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+    return littleendian::read32(static_cast<const std::uint8_t*>(block) + 4 * index);
 }
 
 void writeLine(std::FILE* file, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -119,11 +120,6 @@ MemoryTracker::Owner MemoryTracker::currentOwner() const
 void MemoryTracker::resetOwner()
 {
     pendingOwner_ = {nullptr, 0, nullptr};
-}
-
-void* MemoryTracker::allocate(AllocationType type, std::size_t size)
-{
-    return allocate(currentOwner(), type, size);
 }
 
 void* MemoryTracker::allocate(const Owner& owner, AllocationType type, std::size_t size)

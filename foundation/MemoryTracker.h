@@ -72,7 +72,6 @@ public:
 
     // Both forget the calling thread's owner afterwards. Allocate yields null on failure; releasing
     // null does nothing.
-    void* allocate(AllocationType type, std::size_t size);
     void* allocate(const Owner& owner, AllocationType type, std::size_t size);
     void release(AllocationType type, void* address);
     void release(const Owner& owner, AllocationType type, void* address);

@@ -1,6 +1,7 @@
 // Fuzz target: any bytes as a song file, loaded into the sequencer with parameter-only machines.
 #include "engine/NAutomatable.h"
 #include "engine/NSequencer.h"
+#include "engine/NSongLayout.h"
 #include "fuzz/FuzzScratch.h"
 
 #include <cstdint>
@@ -14,9 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static std::unique_ptr<NAutomatable> machines[NSequencer::MachineCount];
     NSequencer& sequencer = NSequencer::instance();
     if (!machines[0]) {
-        const int counts[NSequencer::MachineCount] = {20, 20, 20, 27, 41};
         for (int n = 0; n < NSequencer::MachineCount; ++n) {
-            machines[n] = std::make_unique<NAutomatable>(counts[n]);
+            machines[n] = std::make_unique<NAutomatable>(songlayout::ParameterCounts[n]);
             sequencer.addMachine(machines[n].get());
         }
     }

@@ -2,6 +2,7 @@
 
 #include "foundation/File.h"
 #include "foundation/KESOString.h"
+#include "foundation/LittleEndian.h"
 #include "foundation/MemoryTracker.h"
 #include "gui/LFont.h"
 
@@ -11,11 +12,6 @@
 namespace {
 
 constexpr int TgaHeaderSize = 18;
-
-int readLe16(const unsigned char* p)
-{
-    return p[0] | (p[1] << 8);
-}
 
 } // namespace
 
@@ -76,8 +72,8 @@ void KESOBitmap::loadTGA(const unsigned char* bytes, int size)
     // Only the one kind of image our skin is made of: no ID, no colour map, type 2, 16 bits.
     if (bytes[0] != 0 || bytes[1] != 0 || bytes[2] != 2 || bytes[16] != 16)
         return;
-    int w = readLe16(bytes + 12);
-    int h = readLe16(bytes + 14);
+    int w = littleendian::read16(bytes + 12);
+    int h = littleendian::read16(bytes + 14);
     if (static_cast<long long>(w) * h * 2 > size - TgaHeaderSize)
         return;
     create(w, h);
@@ -87,7 +83,7 @@ void KESOBitmap::loadTGA(const unsigned char* bytes, int size)
     for (int i = 0; i < h; ++i) {
         std::uint16_t* row = pixels_ + static_cast<size_t>(h - 1 - i) * stride_;
         for (int j = 0; j < w; ++j, p += 2) {
-            int v = readLe16(p);
+            int v = littleendian::read16(p);
             row[j] = static_cast<std::uint16_t>(((v & 0xFFE0) << 1) | (v & 0x001F));
         }
     }
@@ -175,15 +171,6 @@ void KESOBitmap::darkenRect(int x0, int y0, int x1, int y1)
 {
     for (int y = y0; y < y1; ++y)
         darkenHLine(x0, y, x1);
-}
-
-void KESOBitmap::blendVLine(int x, int y0, int y1, std::uint16_t c)
-{
-    if (!clipVLine(x, y0, y1))
-        return;
-    std::uint16_t halfC = half565(c);
-    for (std::uint16_t* p = pixels_ + x + y0 * stride_; y0 < y1; ++y0, p += stride_)
-        *p = static_cast<std::uint16_t>(half565(*p) + halfC);
 }
 
 void KESOBitmap::fillGradient(int x0, int y0, int x1, int y1, std::uint16_t top, std::uint16_t bottom)

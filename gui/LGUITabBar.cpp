@@ -37,12 +37,6 @@ void LGUITabBar::addTab(const String& label, LGUIWidget* page)
     tab.width = LFont::font(LFont::Interface)->textWidth(label.c_str()) + 5;
 }
 
-void LGUITabBar::setSelectedTab(int index)
-{
-    if (index >= 0 && index < MaxTabs)
-        selectedTab_ = index;
-}
-
 void LGUITabBar::drawTab(int tx, int Y, const Tab& tab, bool selected) const
 {
     LScreenBitmap& screen = LScreenBitmap::instance();

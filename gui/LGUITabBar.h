@@ -21,7 +21,6 @@ public:
 
     int tabCount() const { return tabCount_; }
     int selectedTab() const { return selectedTab_; }
-    void setSelectedTab(int index);
 
 private:
     struct Tab {

@@ -13,7 +13,7 @@ Frames impulseResponse(NDelay& delay, std::int32_t input, int blocks)
 {
     Frames out;
     for (int b = 0; b < blocks; ++b) {
-        std::int32_t io[NDelay::BlockFrames] = {b == 0 ? input : 0};
+        std::int32_t io[ntime::BlockFrames] = {b == 0 ? input : 0};
         delay.process(io);
         out.push_back(io[0]);
     }

@@ -19,7 +19,7 @@
 
 namespace {
 
-using Block = std::array<std::int32_t, NMachine::BlockFrames>;
+using Block = std::array<std::int32_t, ntime::BlockFrames>;
 using Messages = std::vector<FakeMidiPort::Message>;
 
 constexpr int Step = NSequencer::StepEvent;

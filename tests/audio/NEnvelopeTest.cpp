@@ -1,4 +1,5 @@
 #include "audio/NEnvelope.h"
+#include "engine/NTime.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,7 @@ TEST(NEnvelope, TriggerAdvanceAndApplyGiveTheseLevels)
     EXPECT_EQ(e.level, 0);
 
     // Applying ramps the gain within the block, held between 0 and the peak.
-    std::array<std::int32_t, NEnvelope::BlockFrames> b;
+    std::array<std::int32_t, ntime::BlockFrames> b;
     b.fill(30000);
     e.level = 1 << 19;
     e.rate = -(1 << 15); // reaches 0 halfway through

@@ -1,6 +1,7 @@
 #include "audio/NFilter.h"
 
 #include "engine/NTables.h"
+#include "engine/NTime.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ TEST(NFilter, AStepRisesByTheCoefficientRoundingDownAndCarriesOverBlocks)
     for (const Case& c : cases) {
         NFilter filter;
         filter.clear();
-        std::array<std::int32_t, NFilter::BlockFrames> b;
+        std::array<std::int32_t, ntime::BlockFrames> b;
         for (int i = 0; i < c.blocks; ++i) {
             filter.cutoff = c.cutoff; // the owner sets both before every block
             filter.resonance = 0;

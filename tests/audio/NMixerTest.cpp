@@ -6,6 +6,7 @@
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WavBytes.h"
+#include "engine/NTime.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ public:
     void render(std::int32_t* block) override
     {
         ++renders;
-        std::fill(block, block + BlockFrames, value);
+        std::fill(block, block + ntime::BlockFrames, value);
     }
     void resetPlayback() override { ++resets; }
 
@@ -168,7 +169,7 @@ TEST(NMixerDistortion, ClipsOrFoldsTheExcessOfBothSigns)
                           {0, 0, -20000, -16384}, {0, 0, 100, 99}, {0, 0, 0, 0},
                           {0, 255, 20000, 12938}, // 32768 - ((6919 * 255) >> 8) = 25877, halved
                           {0, 255, -20000, -12938}, {128, 0, 1000, (1000 * 255 >> 6) >> 1}}) {
-        std::int32_t block[NMixer::BlockFrames] = {c.in};
+        std::int32_t block[ntime::BlockFrames] = {c.in};
         NMixer::distort(block, c.drive, c.fold);
         EXPECT_EQ(block[0], c.out) << c.drive << " " << c.fold << " " << c.in;
     }

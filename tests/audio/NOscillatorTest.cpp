@@ -1,6 +1,7 @@
 #include "audio/NOscillator.h"
 
 #include "engine/NTables.h"
+#include "engine/NTime.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +39,7 @@ TEST(NOscillator, EveryShapeGivesTheseFramesAtItsTurningPoints)
         osc.phase = c.phase;
         osc.increment = c.increment;
         osc.pulsePhase = c.pulsePhase;
-        std::array<std::int32_t, NOscillator::BlockFrames> b;
+        std::array<std::int32_t, ntime::BlockFrames> b;
         osc.render(b.data());
         EXPECT_EQ((std::array{b[0], b[1]}), (std::array{c.first, c.second})) << c.waveform << " " << c.phase;
         // The width's sweep moves on by a block only for the pulse.

@@ -10,10 +10,10 @@ namespace {
 std::vector<std::int32_t> impulseResponse(NReverb& reverb, std::int32_t input, int frames)
 {
     std::vector<std::int32_t> out;
-    for (int n = 0; n < frames; n += NReverb::BlockFrames) {
-        std::int32_t io[NReverb::BlockFrames] = {n == 0 ? input : 0};
+    for (int n = 0; n < frames; n += ntime::BlockFrames) {
+        std::int32_t io[ntime::BlockFrames] = {n == 0 ? input : 0};
         reverb.process(io);
-        out.insert(out.end(), io, io + NReverb::BlockFrames);
+        out.insert(out.end(), io, io + ntime::BlockFrames);
     }
     out.resize(frames);
     return out;

@@ -12,7 +12,7 @@
 
 namespace {
 
-using Block = std::array<std::int32_t, NSample::BlockFrames>;
+using Block = std::array<std::int32_t, ntime::BlockFrames>;
 using Bytes = WavBytes::Bytes;
 using Status = NSample::LoadStatus;
 

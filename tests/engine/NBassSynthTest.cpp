@@ -18,7 +18,7 @@ namespace {
 
 using Message = FakeMidiPort::Message;
 using Messages = std::vector<Message>;
-using Block = std::array<std::int32_t, NMachine::BlockFrames>;
+using Block = std::array<std::int32_t, ntime::BlockFrames>;
 using Step = NSynthBank::Step;
 
 // The synthesizer's own defaults.

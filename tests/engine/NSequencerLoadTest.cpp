@@ -46,7 +46,7 @@ NSongDescription richSong()
     song.loopEnd = 6;
     song.loopOn = 5;
     for (int n = 0; n < 5; ++n) {
-        int count = NSongBuilder::ParameterCounts[n];
+        int count = songlayout::ParameterCounts[n];
         for (int i = 0; i < count; ++i) {
             song.machines[n].patternSet.push_back(n * 100 + i);
             song.machines[n].songSet.push_back(n * 100 + i + 1000);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "foundation/LittleEndian.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -7,16 +9,12 @@
 inline std::vector<unsigned char> makeTga(int width, int height, const std::vector<std::uint16_t>& filePixels,
                                           int imageType = 2, int depth = 16)
 {
-    std::vector<unsigned char> bytes(18, 0);
+    std::vector<unsigned char> bytes(18 + 2 * filePixels.size(), 0);
     bytes[2] = static_cast<unsigned char>(imageType);
-    bytes[12] = static_cast<unsigned char>(width);
-    bytes[13] = static_cast<unsigned char>(width >> 8);
-    bytes[14] = static_cast<unsigned char>(height);
-    bytes[15] = static_cast<unsigned char>(height >> 8);
+    littleendian::write16(bytes.data() + 12, static_cast<std::uint16_t>(width));
+    littleendian::write16(bytes.data() + 14, static_cast<std::uint16_t>(height));
     bytes[16] = static_cast<unsigned char>(depth);
-    for (std::uint16_t p : filePixels) {
-        bytes.push_back(static_cast<unsigned char>(p));
-        bytes.push_back(static_cast<unsigned char>(p >> 8));
-    }
+    for (std::size_t i = 0; i < filePixels.size(); ++i)
+        littleendian::write16(bytes.data() + 18 + 2 * i, filePixels[i]);
     return bytes;
 }

@@ -1,11 +1,19 @@
 #include "tests/support/WavBytes.h"
 
+#include "foundation/LittleEndian.h"
+
 namespace {
 
-void put(WavBytes::Bytes& out, std::uint32_t v, int bytes)
+void put16(WavBytes::Bytes& out, std::uint32_t v)
 {
-    for (int i = 0; i < bytes; ++i)
-        out.push_back(static_cast<unsigned char>(v >> (8 * i)));
+    out.resize(out.size() + 2);
+    littleendian::write16(out.data() + out.size() - 2, static_cast<std::uint16_t>(v));
+}
+
+void put32(WavBytes::Bytes& out, std::uint32_t v)
+{
+    out.resize(out.size() + 4);
+    littleendian::write32(out.data() + out.size() - 4, v);
 }
 
 void putTag(WavBytes::Bytes& out, const std::string& tag)
@@ -25,7 +33,7 @@ WavBytes::Bytes WavBytes::pcm16(const std::vector<std::int16_t>& frames)
 {
     Bytes out;
     for (std::int16_t f : frames)
-        put(out, static_cast<std::uint16_t>(f), 2);
+        put16(out, static_cast<std::uint16_t>(f));
     return out;
 }
 
@@ -33,18 +41,18 @@ WavBytes& WavBytes::format(int formatTag, int channels, int sampleRate, int bloc
 {
     Bytes body;
     for (int v : {formatTag, channels})
-        put(body, static_cast<std::uint32_t>(v), 2);
-    put(body, static_cast<std::uint32_t>(sampleRate), 4);
-    put(body, static_cast<std::uint32_t>(sampleRate) * static_cast<std::uint32_t>(blockAlign), 4);
+        put16(body, static_cast<std::uint32_t>(v));
+    put32(body, static_cast<std::uint32_t>(sampleRate));
+    put32(body, static_cast<std::uint32_t>(sampleRate) * static_cast<std::uint32_t>(blockAlign));
     for (int v : {blockAlign, bitsPerSample})
-        put(body, static_cast<std::uint32_t>(v), 2);
+        put16(body, static_cast<std::uint32_t>(v));
     return chunk("fmt ", body);
 }
 
 WavBytes& WavBytes::chunk(const std::string& tag, const Bytes& body)
 {
     putTag(chunks_, tag);
-    put(chunks_, static_cast<std::uint32_t>(body.size()), 4);
+    put32(chunks_, static_cast<std::uint32_t>(body.size()));
     chunks_.insert(chunks_.end(), body.begin(), body.end());
     if (body.size() % 2 != 0)
         chunks_.push_back(0);
@@ -55,7 +63,7 @@ WavBytes::Bytes WavBytes::bytes() const
 {
     Bytes out;
     putTag(out, "RIFF");
-    put(out, static_cast<std::uint32_t>(4 + chunks_.size()), 4);
+    put32(out, static_cast<std::uint32_t>(4 + chunks_.size()));
     putTag(out, "WAVE");
     out.insert(out.end(), chunks_.begin(), chunks_.end());
     return out;

@@ -1,7 +1,9 @@
 #include "tools/drumkit/NDrumSynth.h"
 
 #include "audio/NWavHeader.h"
+#include "engine/NTime.h"
 #include "foundation/ChunkFile.h"
+#include "foundation/LittleEndian.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,17 +11,17 @@
 
 namespace {
 
-constexpr double Rate = NDrumSynth::SampleRate;
+constexpr double Rate = ntime::SampleRate;
 constexpr double Pi = 3.14159265358979323846;
 constexpr double TwoPi = 2.0 * Pi;
 
 using Signal = std::vector<double>;
 
-// Lengths are whole 32-frame blocks, as the drum machine plays them, rounded down so that a sound
+// Lengths are whole blocks, as the drum machine plays them, rounded down so that a sound
 // never runs past its nominal length.
 int framesFor(double seconds)
 {
-    return static_cast<int>(seconds * Rate) / 32 * 32;
+    return ntime::roundDownToBlocks(static_cast<int>(seconds * Rate));
 }
 
 double timeOf(std::size_t frame)
@@ -417,12 +419,9 @@ bool NDrumSynth::writeWav(const String& path, const Sound& frames)
     if (file.failed())
         return false;
     NWavHeader::begin(file, 1);
-    std::vector<unsigned char> bytes(frames.size() * 2);
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-        auto u = static_cast<std::uint16_t>(frames[i]);
-        bytes[2 * i] = static_cast<unsigned char>(u);
-        bytes[2 * i + 1] = static_cast<unsigned char>(u >> 8);
-    }
+    std::vector<std::uint8_t> bytes(frames.size() * 2);
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        littleendian::write16(bytes.data() + 2 * i, static_cast<std::uint16_t>(frames[i]));
     file.writeBytes(bytes.data(), static_cast<int>(bytes.size()));
     file.ascend();
     file.ascend();

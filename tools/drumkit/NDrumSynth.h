@@ -7,14 +7,13 @@
 
 // Synthesizes the default drum kit in the manner of the classic analog drum machines: swept sines
 // for the kick and toms, tuned bodies plus noise for the snares, clusters of detuned square waves
-// for the metal, filtered noise bursts for the clap. Every sound is 16-bit mono at 44100 Hz, starts
+// for the metal, filtered noise bursts for the clap. Every sound is 16-bit mono at the engine's rate, starts
 // and ends at zero, carries no DC and peaks just under -1 dBFS. Only integer noise and plain double
 // arithmetic are used, so a build makes the same bytes every time.
 class NDrumSynth {
 public:
     using Sound = std::vector<std::int16_t>;
 
-    static constexpr int SampleRate = 44100;
     static constexpr int Peak = 29200; // -1 dBFS
 
     static Sound crash();

@@ -1,5 +1,6 @@
 #include "tools/skin/TgaEncoder.h"
 
+#include "foundation/LittleEndian.h"
 #include "gui/KESOBitmap.h"
 
 #include <cstddef>
@@ -11,18 +12,15 @@ std::vector<unsigned char> TgaEncoder::encode(const KESOBitmap& bitmap)
     int h = bitmap.height();
     std::vector<unsigned char> bytes(18, 0);
     bytes[2] = 2; // uncompressed true colour
-    bytes[12] = static_cast<unsigned char>(w);
-    bytes[13] = static_cast<unsigned char>(w >> 8);
-    bytes[14] = static_cast<unsigned char>(h);
-    bytes[15] = static_cast<unsigned char>(h >> 8);
+    littleendian::write16(bytes.data() + 12, static_cast<std::uint16_t>(w));
+    littleendian::write16(bytes.data() + 14, static_cast<std::uint16_t>(h));
     bytes[16] = 16;
-    bytes.reserve(bytes.size() + static_cast<size_t>(w) * h * 2);
+    bytes.resize(bytes.size() + static_cast<size_t>(w) * h * 2);
+    std::uint8_t* at = bytes.data() + 18;
     for (int y = h - 1; y >= 0; --y) {
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < w; ++x, at += 2) {
             std::uint16_t c = bitmap.pixel(x, y);
-            std::uint16_t p = static_cast<std::uint16_t>(((c >> 1) & 0x7FE0) | (c & 0x001F));
-            bytes.push_back(static_cast<unsigned char>(p));
-            bytes.push_back(static_cast<unsigned char>(p >> 8));
+            littleendian::write16(at, static_cast<std::uint16_t>(((c >> 1) & 0x7FE0) | (c & 0x001F)));
         }
     }
     return bytes;

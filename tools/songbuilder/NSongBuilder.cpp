@@ -1,39 +1,23 @@
 #include "tools/songbuilder/NSongBuilder.h"
 
 #include "foundation/ChunkFile.h"
-
-#include <cstring>
-
-namespace {
-
-void putInt32(std::uint8_t* at, std::int32_t v)
-{
-    std::uint32_t u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<std::uint8_t>(u >> (8 * i));
-}
-
-std::uint32_t padTag(int pad)
-{
-    return chunkTag("DR00") + static_cast<std::uint32_t>(((pad / 10) << 8) | (pad % 10));
-}
-
-} // namespace
+#include "foundation/LittleEndian.h"
 
 void NSynthBank::setStep(int pattern, int step, const Step& s)
 {
-    std::uint8_t* at = bytes.data() + pattern * PatternBytes + step * 6;
-    at[0] = static_cast<std::uint8_t>(s.note);
-    at[1] = static_cast<std::uint8_t>(s.octave);
-    at[2] = s.gate ? 1 : 0;
-    at[3] = s.accent ? 1 : 0;
-    at[4] = s.slide ? 1 : 0;
-    at[5] = s.retrigger ? 1 : 0;
+    std::uint8_t* at = bytes.data() + pattern * PatternBytes + step * NBassSynth::StepBytes;
+    at[NBassSynth::Note] = static_cast<std::uint8_t>(s.note);
+    at[NBassSynth::Octave] = static_cast<std::uint8_t>(s.octave);
+    at[NBassSynth::Gate] = s.gate ? 1 : 0;
+    at[NBassSynth::Accent] = s.accent ? 1 : 0;
+    at[NBassSynth::Slide] = s.slide ? 1 : 0;
+    at[NBassSynth::Retrigger] = s.retrigger ? 1 : 0;
 }
 
 void NSynthBank::setLength(int pattern, int steps)
 {
-    putInt32(bytes.data() + pattern * PatternBytes + 96, steps);
+    std::uint8_t* at = bytes.data() + pattern * PatternBytes + NBassSynth::LengthOffset;
+    littleendian::write32(at, static_cast<std::uint32_t>(steps));
 }
 
 void NDrumBank::setHit(int pattern, int step, int pad, int velocity)
@@ -43,7 +27,8 @@ void NDrumBank::setHit(int pattern, int step, int pad, int velocity)
 
 void NDrumBank::setLength(int pattern, int steps)
 {
-    putInt32(bytes.data() + pattern * PatternBytes + 192, steps);
+    std::uint8_t* at = bytes.data() + pattern * PatternBytes + NDrumMachine::LengthOffset;
+    littleendian::write32(at, static_cast<std::uint32_t>(steps));
 }
 
 bool NSongBuilder::write(const NSongDescription& song, const String& path)
@@ -51,11 +36,11 @@ bool NSongBuilder::write(const NSongDescription& song, const String& path)
     ChunkFile file(path, false);
     if (file.failed())
         return false;
-    file.descend(chunkTag("VSF1"));
+    file.descend(songlayout::tag::Song);
     if (song.hasFileInfo)
         writeFileInfo(file, song);
     writeSettings(file, song);
-    file.descend(chunkTag("MAC "));
+    file.descend(songlayout::tag::Machines);
     for (int n = 0; n < NSongDescription::Machines; ++n)
         writeMachine(file, song, n);
     file.ascend();
@@ -72,7 +57,7 @@ void NSongBuilder::writeIntChunk(ChunkFile& file, std::uint32_t tag, int value)
 
 void NSongBuilder::writeFileInfo(ChunkFile& file, const NSongDescription& song)
 {
-    file.descend(chunkTag("FILi"));
+    file.descend(songlayout::tag::Creator);
     file.writeString(song.creator);
     file.writeInt(song.major);
     file.writeInt(song.minor);
@@ -83,9 +68,9 @@ void NSongBuilder::writeSettings(ChunkFile& file, const NSongDescription& song)
 {
     if (!song.hasSettings && !song.hasLoop)
         return;
-    file.descend(chunkTag("SEQ "));
+    file.descend(songlayout::tag::Sequencer);
     if (song.hasSettings) {
-        file.descend(chunkTag("SEQi"));
+        file.descend(songlayout::tag::Settings);
         file.writeInt(song.stepsPerBar);
         file.writeInt(song.mode);
         file.writeInt(song.position);
@@ -93,7 +78,7 @@ void NSongBuilder::writeSettings(ChunkFile& file, const NSongDescription& song)
         file.ascend();
     }
     if (song.hasLoop) {
-        file.descend(chunkTag("LOOP"));
+        file.descend(songlayout::tag::Loop);
         file.writeInt(song.loopStart);
         file.writeInt(song.loopEnd);
         file.writeInt(song.loopOn);
@@ -104,49 +89,46 @@ void NSongBuilder::writeSettings(ChunkFile& file, const NSongDescription& song)
 
 void NSongBuilder::writeMachine(ChunkFile& file, const NSongDescription& song, int n)
 {
-    static const std::uint32_t tags[NSongDescription::Machines] = {chunkTag("SYN1"), chunkTag("SYN2"),
-                                                                   chunkTag("SYN3"), chunkTag("DRM "),
-                                                                   chunkTag("MIX ")};
     const NSongMachine& machine = song.machines[n];
     if (!machine.present)
         return;
-    file.descend(tags[n]);
+    file.descend(songlayout::tag::Machine[n]);
     if (machine.hasData) {
-        file.descend(chunkTag("DATA"));
+        file.descend(songlayout::tag::MachineData);
         writeData(file, song, n);
         file.ascend();
     }
     if (machine.hasTrack)
         writeTrack(file, machine);
-    if (n == 4 && !song.mixerLoosePatternSet.empty()) {
+    if (n == songlayout::Mixer && !song.mixerLoosePatternSet.empty()) {
         NSongMachine loose;
         loose.patternSet = song.mixerLoosePatternSet;
         loose.songSet = song.mixerLoosePatternSet;
-        writeParameters(file, loose, ParameterCounts[4]);
+        writeParameters(file, loose, songlayout::ParameterCounts[songlayout::Mixer]);
     }
     file.ascend();
 }
 
 void NSongBuilder::writeData(ChunkFile& file, const NSongDescription& song, int n)
 {
-    if (n < 3) {
+    if (n < songlayout::SynthCount) {
         const NSynthBank& bank = song.synths[n];
-        writeIntChunk(file, chunkTag("303i"), bank.selectedPattern);
-        file.descend(chunkTag("303p"));
+        writeIntChunk(file, songlayout::tag::SynthPattern, bank.selectedPattern);
+        file.descend(songlayout::tag::SynthBank);
         file.writeBytes(bank.bytes.data(), static_cast<int>(bank.bytes.size()));
         file.ascend();
-    } else if (n == 3) {
+    } else if (n == songlayout::DrumMachine) {
         const NDrumBank& bank = song.drums;
-        file.descend(chunkTag("DRMp"));
+        file.descend(songlayout::tag::DrumBank);
         file.writeBytes(bank.bytes.data(), static_cast<int>(bank.bytes.size()));
         file.ascend();
         if (bank.hasKit) {
-            file.descend(chunkTag("DST "));
-            writeIntChunk(file, chunkTag("DSTi"), NDrumBank::Pads);
+            file.descend(songlayout::tag::Kit);
+            writeIntChunk(file, songlayout::tag::KitSlots, NDrumBank::Pads);
             for (int pad = 0; pad < NDrumBank::Pads; ++pad) {
                 if (bank.samples[pad].length() == 0)
                     continue;
-                file.descend(padTag(pad));
+                file.descend(songlayout::tag::kitSlot(pad));
                 file.writeString(bank.samples[pad]);
                 file.ascend();
             }
@@ -154,15 +136,15 @@ void NSongBuilder::writeData(ChunkFile& file, const NSongDescription& song, int 
         }
     }
     if (song.machines[n].hasParameters)
-        writeParameters(file, song.machines[n], ParameterCounts[n]);
+        writeParameters(file, song.machines[n], songlayout::ParameterCounts[n]);
 }
 
 void NSongBuilder::writeParameters(ChunkFile& file, const NSongMachine& machine, int count)
 {
-    file.descend(chunkTag("PAR "));
-    writeIntChunk(file, chunkTag("PARi"), count);
+    file.descend(songlayout::tag::Parameters);
+    writeIntChunk(file, songlayout::tag::ParameterCount, count);
     const std::vector<std::int32_t>* sets[2] = {&machine.patternSet, &machine.songSet};
-    const std::uint32_t tags[2] = {chunkTag("PARp"), chunkTag("PARs")};
+    const std::uint32_t tags[2] = {songlayout::tag::PatternModeSet, songlayout::tag::SongModeSet};
     for (int set = 0; set < 2; ++set) {
         file.descend(tags[set]);
         int stored = static_cast<int>(sets[set]->size());
@@ -175,20 +157,19 @@ void NSongBuilder::writeParameters(ChunkFile& file, const NSongMachine& machine,
 
 void NSongBuilder::writeTrack(ChunkFile& file, const NSongMachine& machine)
 {
-    file.descend(chunkTag("SEQd"));
-    file.descend(chunkTag("BAR "));
-    writeIntChunk(file, chunkTag("BARi"), static_cast<int>(machine.arrangement.size()));
-    file.descend(chunkTag("BARd"));
+    file.descend(songlayout::tag::Track);
+    file.descend(songlayout::tag::Arrangement);
+    writeIntChunk(file, songlayout::tag::ArrangementLength, static_cast<int>(machine.arrangement.size()));
+    file.descend(songlayout::tag::ArrangementBars);
     file.writeBytes(machine.arrangement.data(), static_cast<int>(machine.arrangement.size()));
     file.ascend();
     file.ascend();
-    file.descend(chunkTag("AUTO"));
-    writeIntChunk(file, chunkTag("AUTi"), static_cast<int>(machine.automation.size()));
-    file.descend(chunkTag("AUTd"));
+    file.descend(songlayout::tag::Automation);
+    writeIntChunk(file, songlayout::tag::EventCount, static_cast<int>(machine.automation.size()));
+    file.descend(songlayout::tag::Events);
     for (const NSongEvent& e : machine.automation) {
         file.writeInt(e.position);
-        file.writeInt(static_cast<std::int32_t>((static_cast<std::uint32_t>(e.value) << 16) |
-                                                (static_cast<std::uint32_t>(e.column) & 0xFFFF)));
+        file.writeInt(static_cast<std::int32_t>(songlayout::eventWord(e.column, e.value)));
     }
     file.ascend();
     file.ascend();

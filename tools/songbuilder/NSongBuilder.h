@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/NSongLayout.h"
 #include "foundation/KESOString.h"
 
 #include <array>
@@ -29,8 +30,8 @@ struct NSongMachine {
 
 // A bass synthesizer's pattern bank: 32 patterns of 16 six-byte steps, a length and 4 spare bytes.
 struct NSynthBank {
-    static constexpr int Patterns = 32;
-    static constexpr int PatternBytes = 104;
+    static constexpr int Patterns = NBassSynth::PatternCount;
+    static constexpr int PatternBytes = NBassSynth::PatternBytes;
 
     int selectedPattern = 0;
     std::array<std::uint8_t, Patterns * PatternBytes> bytes{};
@@ -51,9 +52,9 @@ struct NSynthBank {
 // the kit, one sample name per pad (an empty name writes no chunk for the pad, which then keeps
 // whatever sound it had).
 struct NDrumBank {
-    static constexpr int Patterns = 32;
-    static constexpr int PatternBytes = 200;
-    static constexpr int Pads = 12;
+    static constexpr int Patterns = NDrumMachine::Patterns;
+    static constexpr int PatternBytes = NDrumMachine::PatternBytes;
+    static constexpr int Pads = NDrumMachine::Slots;
 
     std::array<std::uint8_t, Patterns * PatternBytes> bytes{};
     bool hasKit = true; // false writes no kit chunk: the drum machine then plays the default kit
@@ -65,7 +66,7 @@ struct NDrumBank {
 
 // Everything a song file holds, with the defaults of a fresh song.
 struct NSongDescription {
-    static constexpr int Machines = 5;
+    static constexpr int Machines = songlayout::MachineCount;
 
     bool hasFileInfo = true;
     String creator = u"VandrelStudio";
@@ -83,7 +84,7 @@ struct NSongDescription {
     int loopOn = 1;
 
     NSongMachine machines[Machines];
-    NSynthBank synths[3];
+    NSynthBank synths[songlayout::SynthCount];
     NDrumBank drums;
     // Mixer parameters stored directly under MIX (outside DATA); empty writes none.
     std::vector<std::int32_t> mixerLoosePatternSet;
@@ -93,8 +94,6 @@ struct NSongDescription {
 // that make our bundled song and the tests do.
 class NSongBuilder {
 public:
-    static constexpr int ParameterCounts[NSongDescription::Machines] = {20, 20, 20, 27, 41};
-
     // False when the file cannot be written.
     static bool write(const NSongDescription& song, const String& path);
 
