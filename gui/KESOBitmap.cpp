@@ -173,6 +173,15 @@ void KESOBitmap::darkenRect(int x0, int y0, int x1, int y1)
         darkenHLine(x0, y, x1);
 }
 
+void KESOBitmap::blendVLine(int x, int y0, int y1, std::uint16_t c)
+{
+    if (!clipVLine(x, y0, y1))
+        return;
+    std::uint16_t halfC = half565(c);
+    for (std::uint16_t* p = pixels_ + x + y0 * stride_; y0 < y1; ++y0, p += stride_)
+        *p = static_cast<std::uint16_t>(half565(*p) + halfC);
+}
+
 void KESOBitmap::fillGradient(int x0, int y0, int x1, int y1, std::uint16_t top, std::uint16_t bottom)
 {
     int n = y1 - y0;

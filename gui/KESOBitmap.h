@@ -42,6 +42,7 @@ public:
     void fillRect(int x0, int y0, int x1, int y1, std::uint16_t c);
     void darkenHLine(int x0, int y, int x1);
     void darkenRect(int x0, int y0, int x1, int y1);
+    void blendVLine(int x, int y0, int y1, std::uint16_t c);
     void fillGradient(int x0, int y0, int x1, int y1, std::uint16_t top, std::uint16_t bottom);
 
     // Copies the w x h area at (sx, sy) of this bitmap to (dx, dy) of dst through rowOp. Without

@@ -52,6 +52,15 @@ void LGUIContainer::invalidate()
     dirty = true;
 }
 
+LGUIWidget* LGUIContainer::findChild(int childId)
+{
+    for (LGUIWidget* child = firstChild_; child != nullptr; child = child->next) {
+        if (child->getId() == childId)
+            return child;
+    }
+    return nullptr;
+}
+
 void LGUIContainer::onEvent(const LGUIEvent* event)
 {
     if (parent != nullptr)

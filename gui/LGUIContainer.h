@@ -20,6 +20,8 @@ public:
     void character(int ch) override;
     void keyUp(int key) override;
     void invalidate() override;
+    // The first direct child, visible or not, with this id; null if none.
+    virtual LGUIWidget* findChild(int childId);
     // Passes the event to the parent; the screen at the top hands it to its listener.
     virtual void onEvent(const LGUIEvent* event);
 

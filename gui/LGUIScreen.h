@@ -11,13 +11,15 @@ public:
     LGUIScreen();
     ~LGUIScreen() override;
 
+    void setListener(LGUIListener* newListener) { listener = newListener; }
+
     void draw(int ox, int oy) override;
     void mouseDown(int px, int py) override;
     void mouseMove(int px, int py, bool buttonDown) override;
     void mouseUp(int px, int py) override;
     void onEvent(const LGUIEvent* event) override;
 
-    LGUIListener* listener = nullptr; // where the screen's events go; without one they are dropped
+    LGUIListener* listener = nullptr;
 
 private:
     void redraw();

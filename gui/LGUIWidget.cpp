@@ -49,6 +49,16 @@ bool LGUIWidget::trackDrag(int px, int py, bool& wasInside)
     return inside;
 }
 
+int LGUIWidget::getId() const
+{
+    return id;
+}
+
+void LGUIWidget::setId(int newId)
+{
+    id = newId;
+}
+
 void LGUIWidget::setValue(int) {}
 
 int LGUIWidget::getValue() const

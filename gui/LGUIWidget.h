@@ -23,6 +23,8 @@ public:
     virtual void invalidate();
     virtual void show();
     virtual void hide(bool invalidateParent);
+    virtual int getId() const;
+    virtual void setId(int newId);
     virtual void setValue(int value);
     virtual int getValue() const;
 
