@@ -161,6 +161,15 @@ TEST(Gtk3FileChooserTest, TheDialogTakesTypedNamesAndEscapeCancels)
     EXPECT_TRUE(chosen);
     EXPECT_EQ(save.path.toUtf8(), dir.path("first.WAV"));
 
+    // Now that it exists it is offered again and taken without a question about overwriting it.
+    dir.writeBytes("first.WAV", {'R', 'I', 'F', 'F'});
+    {
+        DialogDriver driver("Save File", {"key Return"});
+        chosen = chooser.chooseSave(save);
+    }
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(save.path.toUtf8(), dir.path("first.WAV"));
+
     // A new name typed without extension, in the folder offered.
     {
         DialogDriver driver("Save File", {"key ctrl+a", "type --delay 20 take1", "key Return"});
