@@ -45,9 +45,7 @@ TEST(Gtk3FileChooserTest, ANameWithoutExtensionGetsTheDefaultOne)
     EXPECT_EQ(Gtk3FileChooser::withDefaultExtension("/home/me/take1", "WAV"), "/home/me/take1.WAV");
     EXPECT_EQ(Gtk3FileChooser::withDefaultExtension("/home/me.old/take1", "WAV"), "/home/me.old/take1.WAV");
     EXPECT_EQ(Gtk3FileChooser::withDefaultExtension("/home/me/.take1", "WAV"), "/home/me/.take1.WAV");
-    EXPECT_EQ(Gtk3FileChooser::withDefaultExtension("take1", "WAV"), "take1.WAV");
     EXPECT_EQ(Gtk3FileChooser::withDefaultExtension("/home/me/take1.wav", "WAV"), "/home/me/take1.wav");
-    EXPECT_EQ(Gtk3FileChooser::withDefaultExtension("/home/me/take1.aiff", "WAV"), "/home/me/take1.aiff");
     EXPECT_EQ(Gtk3FileChooser::withDefaultExtension("/home/me/take1", ""), "/home/me/take1");
 }
 
@@ -146,7 +144,8 @@ TEST(Gtk3FileChooserTest, TheDialogTakesTypedNamesAndEscapeCancels)
     Request open = songRequest();
     bool chosen;
     {
-        DialogDriver driver("Open File", {"key ctrl+l", "type --delay 20 '" + dir.path("Song.VDL") + "'", "key Return"});
+        const std::string typed = "type --delay 20 '" + dir.path("Song.VDL") + "'";
+        DialogDriver driver("Open File", {"key ctrl+l", typed, "key Return"});
         chosen = chooser.chooseOpen(open);
     }
     EXPECT_TRUE(chosen);

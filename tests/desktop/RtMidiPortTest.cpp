@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <unistd.h>
 
@@ -17,59 +18,39 @@ bool haveSequencer()
     return access(Sequencer, R_OK | W_OK) == 0;
 }
 
-// Collects whatever the process writes to descriptor 2 (stderr, std::cerr, C libraries alike)
-// while it lives.
-class StderrCapture {
-public:
-    StderrCapture() : file_(std::tmpfile()), saved_(dup(2))
-    {
-        std::fflush(stderr);
-        dup2(fileno(file_), 2);
-    }
-    ~StderrCapture()
-    {
-        restore();
-        std::fclose(file_);
-    }
-
-    std::string text()
-    {
-        restore();
-        std::string all;
-        std::rewind(file_);
-        for (int c; (c = std::fgetc(file_)) != EOF;)
-            all += static_cast<char>(c);
-        return all;
-    }
-
-private:
-    void restore()
-    {
-        if (saved_ < 0)
-            return;
-        std::fflush(stderr);
-        dup2(saved_, 2);
-        ::close(saved_);
-        saved_ = -1;
-    }
-
-    std::FILE* file_;
-    int saved_;
-};
+// What the action writes to descriptor 2: stderr, std::cerr and C libraries alike.
+std::string stderrOf(const std::function<void()>& action)
+{
+    std::FILE* file = std::tmpfile();
+    const int saved = dup(2);
+    std::fflush(stderr);
+    dup2(fileno(file), 2);
+    action();
+    std::fflush(stderr);
+    dup2(saved, 2);
+    ::close(saved);
+    std::string text;
+    std::rewind(file);
+    for (int c; (c = std::fgetc(file)) != EOF;)
+        text += static_cast<char>(c);
+    std::fclose(file);
+    return text;
+}
 
 // Opening, sending and closing on a port that cannot open: all harmless, and not a word printed.
 void expectClosedAndQuiet(const std::string& sequencerDevice)
 {
-    StderrCapture captured;
     RtMidiPort port(sequencerDevice);
-    const bool opened = port.open();
-    port.shortMessage(0x502C0); // program change, channel 0, program 80
-    port.shortMessage(0x7F2490);
-    port.close();
-    port.close();
-    const bool reopened = port.open();
-    port.shortMessage(0x7F2490);
-    const std::string printed = captured.text();
+    bool opened = true, reopened = true;
+    const std::string printed = stderrOf([&] {
+        opened = port.open();
+        port.shortMessage(0x502C0); // program change, channel 0, program 80
+        port.shortMessage(0x7F2490);
+        port.close();
+        port.close();
+        reopened = port.open();
+        port.shortMessage(0x7F2490);
+    });
     EXPECT_FALSE(opened) << sequencerDevice;
     EXPECT_FALSE(reopened) << sequencerDevice;
     EXPECT_FALSE(port.isOpen()) << sequencerDevice;
