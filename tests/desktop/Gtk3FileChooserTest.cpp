@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -71,6 +72,9 @@ TEST(Gtk3FileChooserTest, WithoutADisplayEveryDialogCountsAsCancelled)
         ::testing::ExitedWithCode(0), "");
 }
 
+// The dialog test's X server. A driver that gives up stops it first: _Exit skips its destructor.
+std::unique_ptr<XvfbServer> xServer;
+
 // Drives one dialog from another thread while it runs modally on the test's: waits a bounded time
 // for its window, focuses it (there is no window manager to do that) and runs the xdotool commands
 // on it. A dialog that never shows, or never closes, would leave the test waiting for ever: that
@@ -114,6 +118,7 @@ private:
     [[noreturn]] static void giveUp(const std::string& why)
     {
         std::fprintf(stderr, "%s\n", why.c_str());
+        xServer.reset();
         std::_Exit(1);
     }
 
@@ -125,9 +130,9 @@ private:
 
 TEST(Gtk3FileChooserTest, TheDialogTakesTypedNamesAndEscapeCancels)
 {
-    XvfbServer xvfb;
-    if (!xvfb.started())
-        GTEST_SKIP() << xvfb.why();
+    xServer = std::make_unique<XvfbServer>();
+    if (!xServer->started())
+        GTEST_SKIP() << xServer->why();
     if (CommandRun::run("command -v xdotool").status != 0)
         GTEST_SKIP() << "xdotool is not installed";
     TempDir dir;
@@ -186,6 +191,7 @@ TEST(Gtk3FileChooserTest, TheDialogTakesTypedNamesAndEscapeCancels)
     }
     EXPECT_FALSE(chosen);
     EXPECT_EQ(open.path.toUtf8(), "");
+    xServer.reset();
 }
 
 } // namespace
