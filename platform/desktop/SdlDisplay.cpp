@@ -52,6 +52,9 @@ bool SdlDisplay::open(const String& title, int width, int height)
     // The click that activates the window is a click on the program too, as on the original
     // platform: SDL would drop a press that comes right after the window got the focus.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Where the software renderer draws, its picture goes to the window as it is, not through an
+    // OpenGL texture SDL would otherwise make for it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
         return fail("Error loading ddraw.dll");
     videoStarted_ = true;
