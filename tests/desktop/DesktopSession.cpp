@@ -8,13 +8,12 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 namespace {
 
-Display* display(void* x)
+Display* x11(void* connection)
 {
-    return static_cast<Display*>(x);
+    return static_cast<Display*>(connection);
 }
 
 } // namespace
@@ -24,7 +23,7 @@ void DesktopSession::SetUp()
     xvfb_ = std::make_unique<XvfbServer>();
     if (!xvfb_->started())
         GTEST_SKIP() << "no X server for the window tests: " << xvfb_->why();
-    // Read when SDL's video starts, so they are set before any test starts it.
+    // Read when SDL's video starts.
     setenv("SDL_VIDEODRIVER", "x11", 1);
     setenv("SDL_RENDER_DRIVER", "software", 1);
     setenv("RUZI_MESSAGES_TO_STDERR", "1", 1);
@@ -35,8 +34,7 @@ void DesktopSession::SetUp()
 void DesktopSession::TearDown()
 {
     if (x_ != nullptr)
-        XCloseDisplay(display(x_));
-    x_ = nullptr;
+        XCloseDisplay(x11(x_));
     xvfb_.reset();
 }
 
@@ -44,15 +42,13 @@ DesktopSession::XWindow DesktopSession::x11Window(SDL_Window* window)
 {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
-    if (window == nullptr || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11)
-        return 0;
-    return info.info.x11.window;
+    return window != nullptr && SDL_GetWindowWMInfo(window, &info) ? info.info.x11.window : 0;
 }
 
 void DesktopSession::geometry(XWindow window, int& width, int& height)
 {
     XWindowAttributes attributes{};
-    XGetWindowAttributes(display(x_), window, &attributes);
+    XGetWindowAttributes(x11(x_), window, &attributes);
     width = attributes.width;
     height = attributes.height;
 }
@@ -60,7 +56,7 @@ void DesktopSession::geometry(XWindow window, int& width, int& height)
 void DesktopSession::origin(XWindow window, int& x, int& y)
 {
     ::Window child;
-    XTranslateCoordinates(display(x_), window, DefaultRootWindow(display(x_)), 0, 0, &x, &y, &child);
+    XTranslateCoordinates(x11(x_), window, DefaultRootWindow(x11(x_)), 0, 0, &x, &y, &child);
 }
 
 std::vector<std::uint32_t> DesktopSession::screenshot(XWindow window)
@@ -69,35 +65,27 @@ std::vector<std::uint32_t> DesktopSession::screenshot(XWindow window)
     int height = 0;
     geometry(window, width, height);
     std::vector<std::uint32_t> pixels;
-    XImage* image = XGetImage(display(x_), window, 0, 0, width, height, AllPlanes, ZPixmap);
-    if (image == nullptr)
-        return pixels;
-    pixels.reserve(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+    if (XImage* image = XGetImage(x11(x_), window, 0, 0, width, height, AllPlanes, ZPixmap)) {
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x)
+                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+        }
+        XDestroyImage(image);
     }
-    XDestroyImage(image);
     return pixels;
 }
 
 void DesktopSession::requestClose(XWindow window)
 {
-    Display* x = display(x_);
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom(x11(x_), "WM_PROTOCOLS", False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x11(x_), "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(x, window, False, NoEventMask, &event);
-    XFlush(x);
-}
-
-void DesktopSession::focus(XWindow window)
-{
-    ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window)));
+    XSendEvent(x11(x_), window, False, NoEventMask, &event);
+    XFlush(x11(x_));
 }
 
 bool DesktopSession::xdotool(const std::string& arguments)
@@ -105,9 +93,9 @@ bool DesktopSession::xdotool(const std::string& arguments)
     return CommandRun::run("xdotool " + arguments).status == 0;
 }
 
-bool DesktopSession::within(const std::function<bool()>& done, const std::function<void()>& step)
+bool DesktopSession::within(const std::function<bool()>& done, const std::function<void()>& step, int milliseconds)
 {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline)
             return false;

@@ -11,10 +11,9 @@
 #include <string>
 #include <vector>
 
-// The base of the tests that run the real window services: a private X server, SDL sent to it
-// with the software renderer, message boxes on standard error, and an X connection of the test's
-// own to look at the program's window and to poke it the way a desktop would. Skips the test
-// where no X server can be started.
+// The base of the tests of the real window services: a private X server, SDL sent to it with the
+// software renderer, message boxes on stderr, and an X connection of the test's own to look at
+// the program's window and poke it as a desktop would. Skips where no X server can start.
 class DesktopSession : public ::testing::Test {
 protected:
     using XWindow = unsigned long;
@@ -22,23 +21,20 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The X window behind an SDL window.
     static XWindow x11Window(SDL_Window* window);
-    // The client area's size as the X server has it.
     void geometry(XWindow window, int& width, int& height);
-    // Where the client area's top left corner is on the screen.
+    // Where the window's top left corner is on the screen.
     void origin(XWindow window, int& x, int& y);
-    // What the X server shows in the client area, row after row, as 0x00RRGGBB.
+    // What the X server shows in the window, row after row, as 0x00RRGGBB.
     std::vector<std::uint32_t> screenshot(XWindow window);
     // The close request a window manager sends for the close button (WM_DELETE_WINDOW).
     void requestClose(XWindow window);
-    // Gives the window the keyboard, as a window manager would on a click.
-    void focus(XWindow window);
-    // Runs xdotool; whether it succeeded.
     bool xdotool(const std::string& arguments);
+    // There is no window manager to give the window the keyboard on a click.
+    void focus(XWindow window) { ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window))); }
 
-    // Calls step until done holds or two seconds have passed; whether done holds.
-    static bool within(const std::function<bool()>& done, const std::function<void()>& step);
+    // Calls step until done holds or the time has passed; whether done holds.
+    static bool within(const std::function<bool()>& done, const std::function<void()>& step, int milliseconds = 2000);
 
 private:
     std::unique_ptr<XvfbServer> xvfb_;
