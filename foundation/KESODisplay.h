@@ -25,6 +25,7 @@ struct KESODisplayEvent {
     int y = 0;
     int code = 0;
     bool repeat = false;
+    bool control = false; // KeyDown, KeyUp: a Control key was held; Ctrl+1, 2 and 4 choose the zoom
     std::vector<String> files;
 };
 

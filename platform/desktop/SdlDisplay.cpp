@@ -1,0 +1,311 @@
+#include "platform/desktop/SdlDisplay.h"
+
+#include "foundation/KESOServices.h"
+#include "platform/desktop/SdlKeyMap.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+
+SDL_Window* SdlDisplay::programWindow_ = nullptr;
+
+namespace {
+
+// Every timer ever set gets a key of its own, which its ticks carry: a tick of a timer killed or
+// set again since is recognised as stale when it arrives. SDL may still run a callback after
+// SDL_RemoveTimer has returned, so the callback touches nothing but SDL's event queue.
+std::atomic<std::uintptr_t> nextTimerKey{1};
+std::atomic<Uint32> timerEventType{0};
+
+// On SDL's timer thread: posts a tick unless the last one still waits, so a GUI thread that falls
+// behind finds one tick, not a backlog.
+Uint32 timerTick(Uint32 interval, void* key)
+{
+    const Uint32 type = timerEventType.load();
+    SDL_Event waiting[32];
+    const int count = SDL_PeepEvents(waiting, 32, SDL_PEEKEVENT, type, type);
+    for (int i = 0; i < count; ++i) {
+        if (waiting[i].user.data1 == key)
+            return interval;
+    }
+    SDL_Event event{};
+    event.type = type;
+    event.user.data1 = key;
+    SDL_PushEvent(&event);
+    return interval;
+}
+
+} // namespace
+
+SdlDisplay::~SdlDisplay()
+{
+    close();
+}
+
+bool SdlDisplay::open(const String& title, int width, int height)
+{
+    close();
+    width_ = width;
+    height_ = height;
+    // A desktop program, not a full-screen game: let the compositor go on compositing.
+    SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+    // The click that activates the window is a click on the program too, as on the original
+    // platform: SDL would drop a press that comes right after the window got the focus.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Where the software renderer draws, its picture goes to the window as it is, not through an
+    // OpenGL texture SDL would otherwise make for it.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
+        return fail("Error loading ddraw.dll");
+    videoStarted_ = true;
+    window_ = SDL_CreateWindow(title.toUtf8().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                               SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
+    if (window_ == nullptr)
+        return fail("Error getting address of DirectDrawCreate");
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (renderer_ == nullptr)
+        return fail("DirectDrawCreate returned an error");
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (texture_ == nullptr)
+        return fail("DirectDrawCreate returned an error");
+    // The frame's top byte is 0, not an opacity.
+    SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+    if (timerEventType.load() == 0) {
+        const Uint32 type = SDL_RegisterEvents(1);
+        if (type == static_cast<Uint32>(-1))
+            return fail("DirectDrawCreate returned an error");
+        timerEventType = type;
+    }
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderPresent(renderer_);
+    programWindow_ = window_;
+    return true;
+}
+
+bool SdlDisplay::fail(const char* message)
+{
+    std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
+    close();
+    KESOServices::instance().showMessage(String::fromUtf8(message), u"DDraw");
+    return false;
+}
+
+void SdlDisplay::close()
+{
+    while (!timers_.empty())
+        killTimer(timers_.begin()->first);
+    if (window_ != nullptr)
+        SDL_CaptureMouse(SDL_FALSE);
+    if (texture_ != nullptr)
+        SDL_DestroyTexture(texture_);
+    if (renderer_ != nullptr)
+        SDL_DestroyRenderer(renderer_);
+    if (window_ != nullptr)
+        SDL_DestroyWindow(window_);
+    texture_ = nullptr;
+    renderer_ = nullptr;
+    if (programWindow_ == window_)
+        programWindow_ = nullptr;
+    window_ = nullptr;
+    if (videoStarted_) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+        videoStarted_ = false;
+        // The event queue outlives the video while others keep SDL's events going (the key
+        // state): nothing of this window may reach a window opened later.
+        SDL_Event event;
+        while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1) {
+            if (event.type == SDL_DROPFILE || event.type == SDL_DROPTEXT)
+                SDL_free(event.drop.file);
+        }
+    }
+    pending_.clear();
+    dropped_.clear();
+}
+
+bool SdlDisplay::waitEvent(KESODisplayEvent& event, int timeoutMs)
+{
+    if (!isOpen())
+        return false;
+    const Uint64 deadline = SDL_GetTicks64() + static_cast<Uint64>(std::max(timeoutMs, 0));
+    while (pending_.empty()) {
+        int wait = -1;
+        if (timeoutMs >= 0) {
+            const Uint64 now = SDL_GetTicks64();
+            wait = now >= deadline ? 0 : static_cast<int>(deadline - now);
+        }
+        SDL_Event sdlEvent;
+        if (SDL_WaitEventTimeout(&sdlEvent, wait) == 0) {
+            if (timeoutMs >= 0)
+                return false;
+            continue; // an error without a timeout: wait again rather than report nothing
+        }
+        translate(sdlEvent);
+    }
+    event = std::move(pending_.front());
+    pending_.pop_front();
+    return true;
+}
+
+void SdlDisplay::push(KESODisplayEvent::Type type, int x, int y, int code)
+{
+    KESODisplayEvent event;
+    event.type = type;
+    event.x = x;
+    event.y = y;
+    event.code = code;
+    pending_.push_back(std::move(event));
+}
+
+void SdlDisplay::translate(SDL_Event& event)
+{
+    switch (event.type) {
+    case SDL_QUIT: // the last window closed, or an interrupt from the terminal
+        push(KESODisplayEvent::CloseRequest);
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+            push(KESODisplayEvent::CloseRequest);
+        else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            push(KESODisplayEvent::Exposed);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        const int key = virtualKeyFor(event.key.keysym);
+        if (key == 0)
+            break;
+        const bool down = event.type == SDL_KEYDOWN;
+        push(down ? KESODisplayEvent::KeyDown : KESODisplayEvent::KeyUp, 0, 0, key);
+        pending_.back().repeat = event.key.repeat != 0;
+        pending_.back().control = (event.key.keysym.mod & KMOD_CTRL) != 0;
+        // Text input carries printable characters only; these keys type control characters.
+        const bool typesControlCharacter = key == 0x08 || key == 0x09 || key == 0x0D || key == 0x1B;
+        if (down && typesControlCharacter && !pending_.back().control)
+            push(KESODisplayEvent::Character, 0, 0, key);
+        break;
+    }
+    case SDL_TEXTINPUT: {
+        const String text = String::fromUtf8(event.text.text);
+        for (const char16_t* c = text.c_str(); *c != 0; ++c)
+            push(KESODisplayEvent::Character, 0, 0, *c);
+        break;
+    }
+    case SDL_MOUSEMOTION: {
+        // A move already followed by another is of no interest.
+        SDL_Event next;
+        if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 && next.type == SDL_MOUSEMOTION)
+            break;
+        push(KESODisplayEvent::MouseMove, event.motion.x, event.motion.y);
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT)
+            push(event.type == SDL_MOUSEBUTTONDOWN ? KESODisplayEvent::MouseDown : KESODisplayEvent::MouseUp,
+                 event.button.x, event.button.y);
+        break;
+    case SDL_DROPBEGIN:
+        dropped_.clear();
+        break;
+    case SDL_DROPFILE:
+        dropped_.push_back(String::fromUtf8(event.drop.file));
+        SDL_free(event.drop.file);
+        break;
+    case SDL_DROPTEXT:
+        SDL_free(event.drop.file);
+        break;
+    case SDL_DROPCOMPLETE:
+        if (!dropped_.empty()) {
+            push(KESODisplayEvent::FilesDropped);
+            pending_.back().files.swap(dropped_);
+        }
+        dropped_.clear();
+        break;
+    default:
+        if (event.type == timerEventType.load())
+            timerExpired(event.user);
+        break;
+    }
+}
+
+void SdlDisplay::timerExpired(const SDL_UserEvent& event)
+{
+    for (const auto& [id, timer] : timers_) {
+        if (timer.key == event.data1) {
+            push(KESODisplayEvent::Timer, 0, 0, id);
+            return;
+        }
+    }
+}
+
+void SdlDisplay::present(const std::uint32_t* frame)
+{
+    if (renderer_ == nullptr || frame == nullptr)
+        return;
+    SDL_UpdateTexture(texture_, nullptr, frame, width_ * static_cast<int>(sizeof(std::uint32_t)));
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    SDL_RenderPresent(renderer_);
+}
+
+KESODisplay::Size SdlDisplay::clientSize()
+{
+    if (window_ == nullptr || (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0)
+        return {};
+    Size size;
+    SDL_GetWindowSize(window_, &size.width, &size.height);
+    return size;
+}
+
+void SdlDisplay::setZoom(int zoom)
+{
+    if (window_ == nullptr || zoom < 1)
+        return;
+    if ((SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED) != 0)
+        SDL_RestoreWindow(window_);
+    SDL_SetWindowSize(window_, width_ * zoom, height_ * zoom);
+}
+
+KESODisplay::Size SdlDisplay::usableScreenSize()
+{
+    // Before the window opens the question is about the first screen; SDL's video is started
+    // just for the answer.
+    const bool started = window_ == nullptr && SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    const int index = window_ != nullptr ? SDL_GetWindowDisplayIndex(window_) : 0;
+    SDL_Rect bounds{};
+    Size size;
+    if ((window_ != nullptr || started) && index >= 0 && SDL_GetDisplayUsableBounds(index, &bounds) == 0)
+        size = {bounds.w, bounds.h};
+    if (started)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return size;
+}
+
+void SdlDisplay::setTimer(int id, int milliseconds)
+{
+    if (window_ == nullptr)
+        return;
+    killTimer(id);
+    void* key = reinterpret_cast<void*>(nextTimerKey++);
+    const SDL_TimerID sdlTimer = SDL_AddTimer(static_cast<Uint32>(std::max(milliseconds, 1)), timerTick, key);
+    if (sdlTimer == 0) {
+        std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
+        return;
+    }
+    timers_[id] = {sdlTimer, key};
+}
+
+void SdlDisplay::killTimer(int id)
+{
+    const auto found = timers_.find(id);
+    if (found == timers_.end())
+        return;
+    SDL_RemoveTimer(found->second.sdl);
+    timers_.erase(found);
+}
+
+void SdlDisplay::captureMouse(bool captured)
+{
+    if (window_ != nullptr)
+        SDL_CaptureMouse(captured ? SDL_TRUE : SDL_FALSE);
+}

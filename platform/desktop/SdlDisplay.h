@@ -1,0 +1,61 @@
+#pragma once
+
+#include "foundation/KESODisplay.h"
+
+#include <SDL.h>
+
+#include <deque>
+#include <map>
+
+// The program window on SDL2: a resizable window whose renderer stretches a streaming texture of
+// the frame over the whole client area, nearest-neighbour. Timers run on SDL's timer thread and
+// only post an event; everything else happens on the thread that opened the window.
+class SdlDisplay : public KESODisplay {
+public:
+    SdlDisplay() = default;
+    SdlDisplay(const SdlDisplay&) = delete;
+    SdlDisplay& operator=(const SdlDisplay&) = delete;
+    ~SdlDisplay() override;
+
+    bool open(const String& title, int width, int height) override;
+    void close() override;
+    bool isOpen() const override { return window_ != nullptr; }
+
+    bool waitEvent(KESODisplayEvent& event, int timeoutMs) override;
+    void present(const std::uint32_t* frame) override;
+
+    Size clientSize() override;
+    void setZoom(int zoom) override;
+    Size usableScreenSize() override;
+
+    void setTimer(int id, int milliseconds) override;
+    void killTimer(int id) override;
+    void captureMouse(bool captured) override;
+
+    // The open program window, or null: dialogs and message boxes belong to it.
+    static SDL_Window* programWindow() { return programWindow_; }
+
+private:
+    bool fail(const char* message);
+    // Turns one SDL event into what the program sees: none, one or (a key with its character)
+    // two events, appended to pending_.
+    void translate(SDL_Event& event);
+    void push(KESODisplayEvent::Type type, int x = 0, int y = 0, int code = 0);
+    void timerExpired(const SDL_UserEvent& event);
+
+    int width_ = 0;
+    int height_ = 0;
+    bool videoStarted_ = false;
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    std::deque<KESODisplayEvent> pending_;
+    std::vector<String> dropped_; // the files of a drop that has not completed yet
+    struct Timer {
+        SDL_TimerID sdl = 0;
+        void* key = nullptr; // what its ticks carry
+    };
+    std::map<int, Timer> timers_; // by id
+
+    static SDL_Window* programWindow_;
+};

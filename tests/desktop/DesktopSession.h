@@ -1,0 +1,42 @@
+#pragma once
+
+#include "tests/support/XvfbServer.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The base of the tests of the real window services: a private X server, SDL sent to it with the
+// software renderer, message boxes on stderr, and an X connection of the test's own to look at
+// the program's window and poke it as a desktop would. Skips where no X server can start.
+class DesktopSession : public ::testing::Test {
+protected:
+    using XWindow = unsigned long;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    static XWindow x11Window(SDL_Window* window);
+    void geometry(XWindow window, int& width, int& height);
+    // Where the window's top left corner is on the screen.
+    void origin(XWindow window, int& x, int& y);
+    // What the X server shows in the window, row after row, as 0x00RRGGBB.
+    std::vector<std::uint32_t> screenshot(XWindow window);
+    // The close request a window manager sends for the close button (WM_DELETE_WINDOW).
+    void requestClose(XWindow window);
+    bool xdotool(const std::string& arguments);
+    // There is no window manager to give the window the keyboard on a click.
+    void focus(XWindow window) { ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window))); }
+
+    // Calls step until done holds or the time has passed; whether done holds.
+    static bool within(const std::function<bool()>& done, const std::function<void()>& step, int milliseconds = 2000);
+
+private:
+    std::unique_ptr<XvfbServer> xvfb_;
+    void* x_ = nullptr; // the test's own X connection
+};

@@ -1,0 +1,182 @@
+#include "foundation/KESOServices.h"
+#include "gui/LGUIApp.h"
+#include "gui/LScreenBitmap.h"
+#include "tests/support/FakeServices.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Writes down every call the window makes, with the button and capture state the call saw.
+class RecordingApp : public LGUIApp {
+public:
+    void mouseDown(int x, int y) override { mouse("down", x, y); }
+    void mouseMove(int x, int y, bool held) override { mouse(held ? "drag" : "move", x, y); }
+    void mouseUp(int x, int y) override { mouse("up", x, y); }
+    void keyDown(int key) override { note("keyDown", key); }
+    void character(int ch) override { note("character", ch); }
+    void keyUp(int key) override { note("keyUp", key); }
+    void onTimer(int id) override { note("timer", id); }
+    void filesDropped(const std::vector<String>& files) override { note("dropped", static_cast<int>(files.size())); }
+    void onCreate() override { note("create", displayStep(frame.data())); }
+    void onDestroy() override { note("destroy", 0); }
+
+    void note(const char* what, int value) { calls.push_back(std::string(what) + " " + std::to_string(value)); }
+    void mouse(const char* what, int x, int y)
+    {
+        calls.push_back(std::string(what) + " " + std::to_string(x) + "," + std::to_string(y) +
+                        (buttonDown ? " held" : "") + (static_cast<FakeDisplay*>(window)->captured ? " captured" : ""));
+    }
+
+    std::vector<std::string> calls;
+    std::vector<std::uint32_t> frame = std::vector<std::uint32_t>(240 * 320, 0x00123456);
+};
+
+class LGUIAppTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(app.create(u"Title")); }
+    void TearDown() override { LScreenBitmap::instance().destroy(); }
+
+    void queue(KESODisplayEvent::Type type, int x = 0, int y = 0, int code = 0, bool control = false)
+    {
+        KESODisplayEvent event;
+        event.type = type;
+        event.x = x;
+        event.y = y;
+        event.code = code;
+        event.control = control;
+        display.events.push_back(event);
+    }
+    // Steps until every queued event has been handled; the calls they made.
+    std::vector<std::string> steps()
+    {
+        app.calls.clear();
+        while (!display.events.empty())
+            app.displayStep(app.frame.data());
+        return app.calls;
+    }
+    std::string moveIn(int cw, int ch, int x, int y)
+    {
+        display.client = {cw, ch};
+        queue(KESODisplayEvent::MouseMove, x, y);
+        const std::vector<std::string> calls = steps();
+        return calls.size() == 1 ? calls[0] : "calls: " + std::to_string(calls.size());
+    }
+
+    FakeServices services;
+    FakeDisplay& display = services.display;
+    RecordingApp app;
+};
+
+} // namespace
+
+TEST_F(LGUIAppTest, CreateOpensTheWindowAndTheScreenAndItsFirstStepWaitsOnlyBriefly)
+{
+    EXPECT_TRUE(app.created);
+    EXPECT_EQ(display.title.toUtf8(), "Title");
+    EXPECT_EQ(display.width, 240);
+    EXPECT_EQ(display.height, 320);
+    EXPECT_EQ(LScreenBitmap::instance().width(), 240);
+    EXPECT_EQ(LScreenBitmap::instance().height(), 320);
+    // No event came during onCreate's step, yet it returned and showed the frame.
+    EXPECT_EQ(app.calls, std::vector<std::string>{"create 1"});
+    EXPECT_EQ(display.frame, app.frame);
+    queue(KESODisplayEvent::Exposed);
+    steps();
+    EXPECT_EQ(display.waits, (std::vector<int>{LGUIApp::FirstStepTimeoutMs, -1}));
+}
+
+TEST(LGUIAppCreate, FailsWhenNoWindowOpens)
+{
+    FakeServices services;
+    services.display.canOpen = false;
+    RecordingApp app;
+    EXPECT_FALSE(app.create(u"Title"));
+    EXPECT_FALSE(app.created);
+    EXPECT_TRUE(app.calls.empty());
+    EXPECT_EQ(app.displayStep(app.frame.data()), 0);
+    KESOServices::instance().display = nullptr;
+    EXPECT_FALSE(app.create(u"Title"));
+}
+
+TEST_F(LGUIAppTest, PointerPositionsAreMappedFromTheCurrentClientSize)
+{
+    EXPECT_EQ(moveIn(480, 640, 100, 200), "move 50,100");
+    EXPECT_EQ(moveIn(240, 320, 100, 200), "move 100,200");
+    EXPECT_EQ(moveIn(250, 330, 249, 329), "move 239,319");
+    EXPECT_EQ(moveIn(250, 330, 125, 165), "move 120,160");
+    EXPECT_EQ(moveIn(0, 0, 100, 200), "move 0,0"); // minimised
+    EXPECT_EQ(moveIn(480, 0, 100, 200), "move 0,0");
+    // Captured outside the window: above gives a negative y, left a large x.
+    EXPECT_EQ(moveIn(480, 640, 100, -20), "move 50,-10");
+    EXPECT_EQ(moveIn(480, 640, -2, 20), "move 32767,10");
+    EXPECT_EQ(moveIn(240, 320, -1, 20), "move 65535,20");
+}
+
+TEST_F(LGUIAppTest, EachEventReachesItsOperation)
+{
+    display.client = {480, 640};
+    queue(KESODisplayEvent::MouseMove, 20, 40);
+    queue(KESODisplayEvent::MouseDown, 100, 200);
+    queue(KESODisplayEvent::MouseMove, 102, 204);
+    queue(KESODisplayEvent::MouseUp, 104, 208);
+    queue(KESODisplayEvent::KeyDown, 0, 0, 0x0D);
+    queue(KESODisplayEvent::KeyDown, 0, 0, 0x0D); // held and repeating
+    queue(KESODisplayEvent::Character, 0, 0, 'a');
+    queue(KESODisplayEvent::KeyUp, 0, 0, 0x0D);
+    queue(KESODisplayEvent::Timer, 0, 0, 1);
+    queue(KESODisplayEvent::Exposed);
+    KESODisplayEvent drop;
+    drop.type = KESODisplayEvent::FilesDropped;
+    drop.files = {u"/a/song.vdl", u"/b/other.vdl"};
+    display.events.push_back(drop);
+    // The button flag is set before mouseDown and cleared after mouseUp; the mouse is captured
+    // from the press until just before the release is handled.
+    EXPECT_EQ(steps(), (std::vector<std::string>{"move 10,20", "down 50,100 held", "drag 51,102 held captured",
+                                                 "up 52,104 held", "keyDown 13", "keyDown 13", "character 97",
+                                                 "keyUp 13", "timer 1", "dropped 2"}));
+    EXPECT_FALSE(app.buttonDown);
+    EXPECT_FALSE(display.captured);
+    EXPECT_EQ(display.presents, 1 + 11);
+}
+
+TEST_F(LGUIAppTest, ControlWithOneTwoOrFourZoomsInsteadOfReachingTheScreen)
+{
+    queue(KESODisplayEvent::KeyDown, 0, 0, '2', true);
+    EXPECT_TRUE(steps().empty());
+    EXPECT_EQ(display.client.width, 480);
+    EXPECT_EQ(display.client.height, 640);
+    queue(KESODisplayEvent::KeyDown, 0, 0, '4', true);
+    queue(KESODisplayEvent::KeyDown, 0, 0, '3', true);
+    queue(KESODisplayEvent::KeyDown, 0, 0, '2');
+    EXPECT_EQ(steps(), (std::vector<std::string>{"keyDown 51", "keyDown 50"}));
+    EXPECT_EQ(display.zoom, 4);
+    queue(KESODisplayEvent::KeyDown, 0, 0, '1', true);
+    steps();
+    EXPECT_EQ(display.zoom, 1);
+    app.setZoom(3);
+    EXPECT_EQ(display.zoom, 1);
+}
+
+TEST_F(LGUIAppTest, ClosingRunsOnDestroyOnceAndEndsTheSteps)
+{
+    // The close button.
+    queue(KESODisplayEvent::CloseRequest);
+    app.calls.clear();
+    EXPECT_EQ(app.displayStep(app.frame.data()), 0);
+    EXPECT_EQ(app.displayStep(app.frame.data()), 0);
+    app.close();
+    EXPECT_EQ(app.calls, std::vector<std::string>{"destroy 0"});
+    EXPECT_FALSE(display.isOpen());
+
+    // close(): onDestroy has run when it returns, and the screen's pixels are gone.
+    ASSERT_TRUE(app.create(u"Again"));
+    app.calls.clear();
+    app.close();
+    EXPECT_EQ(app.calls, std::vector<std::string>{"destroy 0"});
+    EXPECT_TRUE(LScreenBitmap::instance().isEmpty());
+    EXPECT_EQ(app.displayStep(app.frame.data()), 0);
+}
