@@ -8,13 +8,10 @@
 #include "tests/support/FakeServices.h"
 #include "tests/support/RecordingMachine.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/WavBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -26,27 +23,18 @@ constexpr int Step = NSequencer::StepEvent;
 constexpr int Half = NSequencer::HalfStepEvent;
 
 // How hits sound together (gains, the hi-hat's choke, the filter) is pinned by the golden renders;
-// here the MIDI, the pattern flow and hostile or partial song data. The program folder in a temp
-// folder, the MIDI output open with Control held, song mode.
+// here the MIDI, the pattern flow and hostile or partial song data. The MIDI output open with
+// Control held, song mode.
 class NDrumMachineTest : public ::testing::Test {
 protected:
     NDrumMachineTest()
     {
         NTables::buildTables();
-        services.programPath.path = dir.path("ruzi");
-        std::filesystem::create_directories(dir.path("samples"));
         NMidiOut::instance().open();
         services.keyState.down.insert(KESOKeyState::Control);
         mode = 1;
     }
 
-    // A sound of 64 frames of one value, from the file "slot<N>.wav".
-    void giveSound(int slot, std::int16_t value)
-    {
-        std::string name = "slot" + std::to_string(slot) + ".wav";
-        dir.writeBytes("samples/" + name, WavBytes::mono16(std::vector<std::int16_t>(64, value)));
-        ASSERT_TRUE(drum.sample(slot).load(String::fromUtf8(name)));
-    }
     Messages takeMidi() { return std::exchange(port.messages, {}); }
     void playSteps(int n)
     {
@@ -68,7 +56,7 @@ TEST_F(NDrumMachineTest, StepBytesGiveVelocitiesAndHalfStepRepeats)
 {
     const int bytes[6] = {1, 2, 3, 4, 5, 8}; // 8: only ignored bits set, an accent without repeat
     for (int slot = 0; slot < 6; ++slot) {
-        giveSound(slot, 100);
+        drum.sample(slot).create(64);
         drum.setStepByte(0, 0, slot, bytes[slot]);
     }
     drum.setPattern(0);
@@ -130,7 +118,7 @@ TEST_F(NDrumMachineTest, HostileLengthsAndPatternNumbersStayInsideTheBank)
 // A song's kit chunk names only the pads it changes, and a machine chunk may lack any part.
 TEST_F(NDrumMachineTest, LoadingKeepsWhatTheFileLacks)
 {
-    giveSound(11, 20);
+    drum.sample(11).create(64);
     drum.setStepByte(3, 5, 7, 0xFF);
     drum.setPatternLength(3, 7);
     drum.setCurrentSetParameter(26, 99);
@@ -146,7 +134,7 @@ TEST_F(NDrumMachineTest, LoadingKeepsWhatTheFileLacks)
     EXPECT_EQ((std::array{drum.stepByte(3, 5, 7), drum.patternLength(3), drum.parameter(NAutomatable::SongSet, 26)}),
               (std::array{0xFF, 7, 99}));
     EXPECT_EQ(drum.currentPattern(1), 0); // a load always starts from pattern 0
-    EXPECT_EQ(drum.sample(11).getName().toUtf8(), "slot11.wav");
+    EXPECT_EQ(drum.sample(11).length(), 64);
 }
 
 } // namespace
