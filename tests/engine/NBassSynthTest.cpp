@@ -21,9 +21,6 @@ using Message = FakeMidiPort::Message;
 using Messages = std::vector<Message>;
 using Step = NSynthBank::Step;
 
-// The synthesizer's own defaults.
-constexpr int Defaults[20] = {0, 64, 64, 90, 0, 190, 100, 1, 0, 0, 0, 0, -12, 0, 0, 128, 0, 0, 0, 0};
-
 Step note(int n, int octave = 0, bool accent = false)
 {
     return Step{n, octave, true, accent, false, false};
@@ -62,14 +59,14 @@ protected:
         seq.start();
         seq.tick();
     }
-    // A pattern-mode song with default settings whose synthesizer 0 has these steps in pattern 0; the
-    // other patterns are empty and of length 0.
+    // A pattern-mode song whose synthesizer 0 has these steps in pattern 0; the other patterns are
+    // empty and of length 0. Without parameters in the song, the synthesizers keep their defaults.
     static NSongDescription song(std::initializer_list<Step> steps, int length = 16)
     {
         NSongDescription d;
         d.mode = 0;
         for (int n = 0; n < 3; ++n)
-            d.machines[n].patternSet = d.machines[n].songSet = std::vector<std::int32_t>(Defaults, Defaults + 20);
+            d.machines[n].hasParameters = false;
         int s = 0;
         for (const Step& step : steps)
             d.synths[0].setStep(0, s++, step);
@@ -98,8 +95,6 @@ TEST_F(NBassSynthTest, EachNoteGoesOutAsMidiAndEndsBeforeTheNextOneOrWhenThePatt
     start(); // the defaults play middle C, the silent second oscillator an octave down
     EXPECT_EQ(takeMidi(), (Messages{{144, 48, 100}, {148, 36, 100}, {145, 48, 100}, {149, 36, 100}, {146, 48, 100},
                                     {150, 36, 100}}));
-    EXPECT_EQ((std::array{synth().osc1.increment, synth().osc2.increment}),
-              (std::array{NTables::pitch(48), NTables::pitch(36)}));
 
     runSteps(1);
     Messages sent = takeMidi();
@@ -121,12 +116,12 @@ TEST_F(NBassSynthTest, EachNoteGoesOutAsMidiAndEndsBeforeTheNextOneOrWhenThePatt
 TEST_F(NBassSynthTest, TransposesAndAccentShapeTheNoteButTheMidiNoteLeavesTheOctaveOut)
 {
     NSongDescription d = song({note(3, 1, true)});
-    d.machines[0].patternSet[0] = 2;    // both oscillators
-    d.machines[0].patternSet[8] = 5;    // osc1
-    d.machines[0].patternSet[13] = 100; // osc2 fine tune
     d.synths[1].setStep(0, 0, note(0));
-    d.machines[1].patternSet[9] = 252;
     load(d);
+    synth().setCurrentSetParameter(0, 2);    // transposes both oscillators
+    synth().setCurrentSetParameter(8, 5);    // osc1
+    synth().setCurrentSetParameter(13, 100); // osc2 fine tune
+    synths[1]->setCurrentSetParameter(9, 252);
     start();
     Messages sent = takeMidi();
     EXPECT_EQ(Messages(sent.begin(), sent.begin() + 2), (Messages{{144, 3 + 2 + 5 + 48, 127}, {148, 3 + 2 - 12 + 48, 127}}));
@@ -168,6 +163,7 @@ TEST_F(NBassSynthTest, HostileSongDataLoadsAsItIsAndPlaysSafely)
     d.synths[2].setLength(0, 0x7FFFFFFF);
     d.machines[0].arrangement = {0, 100, -7, 31};
     d.machines[1].arrangement = d.machines[2].arrangement = {0, 0};
+    d.machines[0].hasParameters = true;
     d.machines[0].songSet = {0x7FFFFFFF, -0x7FFFFFFF, 0x40000000, 0x7FFFFFFF, -1, 190, 100, 1, 0, -1};
     load(d);
     EXPECT_EQ(std::memcmp(synth().patternBytes(), d.synths[0].bytes.data(), NBassSynth::BankBytes), 0);
