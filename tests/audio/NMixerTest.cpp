@@ -99,9 +99,10 @@ protected:
 
 TEST_F(NMixerTest, VolumePanDistortionAndSaturationGiveTheseSamplesInWholeBlocks)
 {
-    // {value, volume, pan, distortion, left, right}
+    // {value, volume, pan, distortion, left, right}. The first: (10000 * ((255 * 255) >> 8)) >> 8 = 9921,
+    // then (9921 * 255) >> 10.
     for (auto [value, volume, pan, distortion, left, right] : {
-             std::array{10000, 255, 128, 0, 2470, 2470}, // (10000 * ((255 * 255) >> 8)) >> 8 = 9921, then (9921 * 255) >> 10
+             std::array{10000, 255, 128, 0, 2470, 2470},
              {30000, 256, 255, 0, 29, 7441},             // left gain 1, right gain 255
              {30000, 256, 0, 0, 7441, -30},              // right gain -1: a tiny inverted copy
              {20000, 256, 128, 1, 4064, 4064},           // distorted to 16384
@@ -113,7 +114,8 @@ TEST_F(NMixerTest, VolumePanDistortionAndSaturationGiveTheseSamplesInWholeBlocks
         setMachine(0, NMixer::Pan, pan);
         setMachine(0, NMixer::DistortionOn, distortion);
         std::vector<std::int16_t> out = render(32);
-        EXPECT_EQ((std::array<int, 3>{out[0], out[1], out[63]}), (std::array{left, right, right})) << value << " pan " << pan;
+        EXPECT_EQ((std::array<int, 3>{out[0], out[1], out[63]}), (std::array{left, right, right}))
+            << value << " pan " << pan;
     }
     EXPECT_EQ(render(31)[0], 0x5555); // less than a block: nothing rendered
     std::vector<std::int16_t> out = render(100); // three whole blocks

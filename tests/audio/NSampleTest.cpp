@@ -99,11 +99,13 @@ TEST_F(NSampleTest, FailedLoadsSayWhyAndKeepTheSoundOrLeaveSilence)
         sample.trigger(NSample::UnitStep, 255);
         EXPECT_FALSE(load("bad.wav", bytes) || sample.playing());
         EXPECT_TRUE(sample.loadStatus() == status && sample.loadError().length() > 0);
-        EXPECT_EQ(sample.requestedName().toUtf8() + " " + sample.getName().toUtf8(), silence ? "bad.wav " : "bad.wav previous.wav");
+        EXPECT_EQ(sample.requestedName().toUtf8() + " " + sample.getName().toUtf8(),
+                  silence ? "bad.wav " : "bad.wav previous.wav");
         EXPECT_EQ(frames(), silence ? ramp(0, silence) : ramp(40, 64));
     }
     EXPECT_FALSE(sample.load(u"nothing.wav"));
-    EXPECT_TRUE(sample.loadStatus() == Status::CannotOpen && sample.loadError().toUtf8() == "No such file or directory");
+    EXPECT_EQ(sample.loadStatus(), Status::CannotOpen);
+    EXPECT_EQ(sample.loadError().toUtf8(), "No such file or directory");
 }
 
 // The golden renders pin the drums' gains; here the rounding of the product, and that a

@@ -124,7 +124,8 @@ TEST_F(NBassSynthTest, TransposesAndAccentShapeTheNoteButTheMidiNoteLeavesTheOct
     synths[1]->setCurrentSetParameter(9, 252);
     start();
     Messages sent = takeMidi();
-    EXPECT_EQ(Messages(sent.begin(), sent.begin() + 2), (Messages{{144, 3 + 2 + 5 + 48, 127}, {148, 3 + 2 - 12 + 48, 127}}));
+    EXPECT_EQ(Messages(sent.begin(), sent.begin() + 2),
+              (Messages{{144, 3 + 2 + 5 + 48, 127}, {148, 3 + 2 - 12 + 48, 127}}));
     // osc2: 25/63 of the way from note 53 to 54
     EXPECT_EQ((std::array{synth().osc1.increment, synth().osc2.increment, synths[1]->osc1.increment}),
               (std::array{NTables::pitch(70), 17407180u, 13497624u}));

@@ -132,7 +132,8 @@ TEST_F(SongLoadTest, FilesThatAreNoSongOrHoldNothingChangeNothingAndAMissingOneS
     seq.start();
     EXPECT_FALSE(seq.load(dir.file("absent.vdl")));
     EXPECT_FALSE(seq.playing);
-    EXPECT_EQ(seq.fileName.toUtf8() + ": " + seq.loadError.toUtf8(), dir.path("absent.vdl") + ": No such file or directory");
+    EXPECT_EQ(seq.fileName.toUtf8() + ": " + seq.loadError.toUtf8(),
+              dir.path("absent.vdl") + ": No such file or directory");
     EXPECT_EQ(shown(), "");
 }
 
