@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -27,95 +28,72 @@ using namespace std::chrono_literals;
 
 constexpr auto Patience = 10s; // only reached when something is broken
 
-// Counts the playback thread's idle turns and close's waits, so that a test waits for the thread
-// to have looked at the device again instead of sleeping.
-class CountingTiming : public KESOWaveout::Timing {
+// The playback thread's clock and source in one. It counts the thread's idle turns and close's
+// waits, so that a test waits for the thread to have acted instead of sleeping, and fills every
+// sample of its n-th render with n. Gated, it holds the playback thread's renders until opened.
+class Probe : public KESOWaveout::Timing, public KESOAudioSource {
 public:
+    struct Render {
+        const std::int16_t* out;
+        std::array<int, 4> format; // frames, bits, rate, channels
+        bool inPlay;               // on the thread that called play
+    };
+
     void idle() override
     {
         bump(idles);
         std::this_thread::sleep_for(100us);
     }
-    void waitForThread() override
-    {
-        bump(waits);
-        std::this_thread::yield();
-    }
-    // Once the thread has idled twice more, its last look at the play position began after this
-    // call, so whatever that position asked for has been filled.
-    bool settle() { return await(idles, 2); }
-    bool closeIsWaiting() { return await(waits, 1); }
-
-private:
-    void bump(int& count)
-    {
-        {
-            std::lock_guard<std::mutex> hold(mutex);
-            ++count;
-        }
-        changed.notify_all();
-    }
-    bool await(const int& count, int more)
-    {
-        std::unique_lock<std::mutex> hold(mutex);
-        const int target = count + more;
-        return changed.wait_for(hold, Patience, [&] { return count >= target; });
-    }
-
-    std::mutex mutex;
-    std::condition_variable changed;
-    int idles = 0;
-    int waits = 0;
-};
-
-// Fills every sample of its n-th render with n and remembers where each render went and on which
-// thread. Gated, it holds the playback thread's renders until opened.
-class RecordingSource : public KESOAudioSource {
-public:
-    struct Render {
-        const std::int16_t* out;
-        int frames, bits, rate, channels;
-        std::thread::id thread;
-    };
-
+    void waitForThread() override { bump(waits); }
     void render(std::int16_t* out, int frames, int bits, int rate, int channels) override
     {
         overlapped = overlapped || commandRunning;
         std::unique_lock<std::mutex> hold(mutex);
         std::fill(out, out + frames * channels, static_cast<std::int16_t>(renders.size() + 1));
-        renders.push_back({out, frames, bits, rate, channels, std::this_thread::get_id()});
+        const bool inPlay = std::this_thread::get_id() == player;
+        renders.push_back({out, {frames, bits, rate, channels}, inPlay});
         changed.notify_all();
-        changed.wait(hold, [&] { return !gated || std::this_thread::get_id() == player; });
+        changed.wait(hold, [&] { return !gated || inPlay; });
         overlapped = overlapped || commandRunning;
     }
 
+    // Waits until done() holds, read under the lock; set() changes the probe under it.
+    template <class Done> bool await(Done done)
+    {
+        std::unique_lock<std::mutex> hold(mutex);
+        return changed.wait_for(hold, Patience, done);
+    }
+    template <class Change> void set(Change change)
+    {
+        std::lock_guard<std::mutex> hold(mutex);
+        change();
+        changed.notify_all();
+    }
+    // Two more idles: the thread's last look at the play position began after this call, so
+    // whatever that position asked for has been filled.
+    bool settle()
+    {
+        const int target = idles + 2;
+        return await([&] { return idles >= target; });
+    }
     std::vector<Render> taken()
     {
         std::lock_guard<std::mutex> hold(mutex);
         return renders;
     }
-    std::size_t count() { return taken().size(); }
-    bool waitForCount(std::size_t n)
-    {
-        std::unique_lock<std::mutex> hold(mutex);
-        return changed.wait_for(hold, Patience, [&] { return renders.size() >= n; });
-    }
-    void open()
-    {
-        std::lock_guard<std::mutex> hold(mutex);
-        gated = false;
-        changed.notify_all();
-    }
 
     const std::thread::id player = std::this_thread::get_id();
-    bool gated = false;
     std::atomic<bool> commandRunning{false}; // set only while the engine lock is held elsewhere
     std::atomic<bool> overlapped{false};     // a render ran while it was set
+    std::atomic<int> idles{0}, waits{0};
+    bool gated = false;          // under the lock
+    std::vector<Render> renders; // under the lock
 
 private:
+    void bump(std::atomic<int>& count) { set([&] { ++count; }); }
+
     std::mutex mutex;
     std::condition_variable changed;
-    std::vector<Render> renders;
 };
 
 using Messages = std::vector<FakeMessageBox::Message>;
@@ -128,7 +106,7 @@ protected:
     std::vector<int> segments()
     {
         std::vector<int> result;
-        for (const RecordingSource::Render& render : source.taken())
+        for (const Probe::Render& render : probe.taken())
             result.push_back(static_cast<int>((render.out - device.buffer) / (SegmentFrames * 2)));
         return result;
     }
@@ -136,48 +114,74 @@ protected:
     void playAt(std::uint32_t position)
     {
         device.played = position;
-        ASSERT_TRUE(timing.settle());
+        ASSERT_TRUE(probe.settle());
     }
 
     FakeServices services;
     FakeAudioDevice& device = services.audioDevice;
     Messages& messages = services.messageBox.shown;
-    CountingTiming timing;
-    RecordingSource source;
-    KESOWaveout waveout{&timing}; // last: closed before the rest goes
+    Probe probe;
+    KESOWaveout waveout{&probe}; // last: closed before the rest goes
 };
 
-TEST_F(KESOWaveoutTest, PlayRendersFiveSegmentsThenTheThreadFillsTheRestAtOnce)
+TEST_F(KESOWaveoutTest, SegmentsAreWhole32FrameBlocks992FramesMakeA31744ByteRing)
 {
-    ASSERT_TRUE(waveout.play(&source, 1000));
-    EXPECT_TRUE(waveout.isOpen());
-    EXPECT_EQ(waveout.segmentFrames(), SegmentFrames);
-    EXPECT_TRUE(device.playing);
-    EXPECT_EQ(device.frames * 4, 31744); // bytes of the ring
-
-    ASSERT_TRUE(timing.settle());
-    EXPECT_EQ(segments(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
-    const std::vector<RecordingSource::Render> renders = source.taken();
-    for (std::size_t n = 0; n < renders.size(); ++n) {
-        EXPECT_EQ(renders[n].thread == source.player, n < 5) << "render " << n; // five inside play
-        EXPECT_EQ(renders[n].frames, SegmentFrames);
-        EXPECT_EQ(renders[n].bits, 16);
-        EXPECT_EQ(renders[n].rate, 44100);
-        EXPECT_EQ(renders[n].channels, 2);
+    const Messages header{{"Error preparing header", "Waveout"}};
+    for (auto [asked, frames, bytes] : {std::array{1000, 992, 31744}, {32, 32, 1024}, {31, 0, 0}, {-1000, 0, 0}}) {
+        messages.clear();
+        device.frames = 0;
+        EXPECT_EQ(waveout.play(&probe, asked), frames != 0) << asked;
+        EXPECT_EQ(waveout.isOpen() && device.playing, frames != 0);
+        EXPECT_EQ((std::array{waveout.isOpen() ? waveout.segmentFrames() : 0, device.frames * 4}),
+                  (std::array{frames, bytes}));
+        EXPECT_EQ(messages, frames != 0 ? Messages{} : header) << asked;
+        waveout.close();
+        EXPECT_FALSE(device.isOpen);
     }
+}
+
+TEST_F(KESOWaveoutTest, PlayRendersZeroToFourTheThreadFillsFiveToSevenAtOnceThenKeepsAheadUnderTheEngineLock)
+{
+    std::atomic<bool> stop{false};
+    std::thread commands([&] { // a busy stand-in for the GUI thread's song commands
+        for (; !stop; std::this_thread::yield()) {
+            NEngineGuard guard;
+            probe.commandRunning = true;
+            std::this_thread::sleep_for(50us);
+            probe.commandRunning = false;
+        }
+    });
+    ASSERT_TRUE(waveout.play(&probe, 1000));
+    playAt(0);
+    EXPECT_EQ(segments(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
     EXPECT_EQ(device.buffer[0], 1);
     EXPECT_EQ(device.buffer[8 * SegmentFrames * 2 - 1], 8); // the last render reaches the ring's end
 
-    playAt(0); // still on segment 0: the ring is full
-    EXPECT_EQ(source.count(), 8u);
+    // A step that divides no segment lands everywhere inside them over three rounds: never fewer
+    // than five segments ready, never one overwritten before it has played.
+    for (std::uint32_t position = 0; position < 3 * 8 * SegmentFrames; position += 331) {
+        playAt(position);
+        const std::uint32_t playing = position / SegmentFrames; // counted from the start
+        const std::size_t ready = probe.taken().size();
+        EXPECT_TRUE(ready >= playing + 5 && ready <= playing + 8) << ready << " at frame " << position;
+    }
+    stop = true;
+    commands.join();
+    EXPECT_FALSE(probe.overlapped);
+    const std::vector<Probe::Render> renders = probe.taken();
+    const std::vector<int> order = segments();
+    for (std::size_t n = 0; n < renders.size(); ++n) {
+        EXPECT_EQ(order[n], static_cast<int>(n % 8)) << "render " << n;
+        EXPECT_EQ(renders[n].inPlay, n < 5) << "render " << n;
+        EXPECT_EQ(renders[n].format, (std::array{SegmentFrames, 16, 44100, 2}));
+    }
 }
 
-TEST_F(KESOWaveoutTest, TheThreadRefillsTwoSegmentsBehindThePlayPosition)
+TEST_F(KESOWaveoutTest, TheThreadSleepsWhileSegmentThreePlaysWithOneNextAndFillsItWhenFourStarts)
 {
-    ASSERT_TRUE(waveout.play(&source, 1000));
-    playAt(1 * SegmentFrames);
+    ASSERT_TRUE(waveout.play(&probe, 1000));
     playAt(3 * SegmentFrames - 1);
-    EXPECT_EQ(source.count(), 8u);
+    EXPECT_EQ(probe.taken().size(), 8u);
     playAt(3 * SegmentFrames); // segment 0 is free: filled, and writeSegment is 1
     playAt(3 * SegmentFrames + 500);
     EXPECT_EQ(segments(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 0}));
@@ -186,139 +190,74 @@ TEST_F(KESOWaveoutTest, TheThreadRefillsTwoSegmentsBehindThePlayPosition)
 
     // The position is unsigned: past 2^31 it still counts forward. 0x80000BE3 / 992 is 5 mod 8.
     playAt(0x80000BE3u);
-    EXPECT_EQ(segments().size(), 11u);
-    EXPECT_EQ(segments().back(), 2);
+    EXPECT_EQ(segments(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 0, 1, 2}));
 }
 
-TEST_F(KESOWaveoutTest, TheRingNeverRunsDryNorOverwritesWhatIsStillToPlay)
+TEST_F(KESOWaveoutTest, PlayWhileOpenIsRefusedAndTheFirstSourceGoesOn)
 {
-    ASSERT_TRUE(waveout.play(&source, 1000));
-    // A step that divides no segment lands everywhere inside them over three rounds.
-    for (std::uint32_t position = 0; position < 3 * 8 * SegmentFrames; position += 331) {
-        playAt(position);
-        const std::uint32_t playing = position / SegmentFrames; // counted from the start
-        EXPECT_GE(source.count(), playing + 5) << "at frame " << position;
-        EXPECT_LE(source.count(), playing + 8) << "at frame " << position;
-    }
-    const std::vector<int> order = segments();
-    for (std::size_t n = 0; n < order.size(); ++n)
-        ASSERT_EQ(order[n], static_cast<int>(n % 8)) << "render " << n;
+    ASSERT_TRUE(waveout.play(&probe, 1000));
+    EXPECT_FALSE(waveout.play(nullptr, 2000));
+    EXPECT_EQ(device.opens, 1);
+    EXPECT_EQ(waveout.segmentFrames(), SegmentFrames);
+    playAt(3 * SegmentFrames);
+    EXPECT_EQ(probe.taken().size(), 9u);
+    EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(KESOWaveoutTest, RendersRunUnderTheEngineLock)
+TEST_F(KESOWaveoutTest, CloseWaitsForTheRenderInProgressAndASecondCloseIsHarmless)
 {
-    std::atomic<bool> stop{false};
-    std::thread commands([&] { // a busy stand-in for the GUI thread's song commands
-        while (!stop) {
-            {
-                NEngineGuard guard;
-                source.commandRunning = true;
-                for (auto until = std::chrono::steady_clock::now() + 50us; std::chrono::steady_clock::now() < until;) {
-                }
-                source.commandRunning = false;
-            }
-            std::this_thread::yield();
-        }
-    });
-    ASSERT_TRUE(waveout.play(&source, 1000));
-    for (std::uint32_t segment = 0; segment < 24; ++segment)
-        playAt(segment * SegmentFrames);
-    stop = true;
-    commands.join();
-    EXPECT_GE(source.count(), 24u);
-    EXPECT_FALSE(source.overlapped);
-}
-
-TEST_F(KESOWaveoutTest, CloseWaitsForTheRenderInProgressAndStopsTheThread)
-{
-    source.gated = true;
-    ASSERT_TRUE(waveout.play(&source, 1000));
-    ASSERT_TRUE(source.waitForCount(6)); // the thread is inside its first render
+    probe.gated = true;
+    ASSERT_TRUE(waveout.play(&probe, 1000));
+    ASSERT_TRUE(probe.await([&] { return probe.renders.size() == 6; })); // inside the thread's first
     std::atomic<bool> closed{false};
     std::thread closer([&] {
         waveout.close();
         closed = true;
     });
-    ASSERT_TRUE(timing.closeIsWaiting());
+    ASSERT_TRUE(probe.await([&] { return probe.waits > 0; }));
     EXPECT_FALSE(closed);
-    source.open();
+    probe.set([&] { probe.gated = false; });
     closer.join();
-    EXPECT_EQ(source.count(), 6u); // segments 6 and 7 were no longer wanted
-    EXPECT_FALSE(waveout.isOpen());
-    EXPECT_FALSE(device.isOpen);
-}
-
-TEST_F(KESOWaveoutTest, PlayWhileOpenIsRefusedAndCloseWhileClosedIsHarmless)
-{
-    ASSERT_TRUE(waveout.play(&source, 1000));
-    RecordingSource other;
-    EXPECT_FALSE(waveout.play(&other, 2000));
-    EXPECT_EQ(device.opens, 1);
-    EXPECT_EQ(waveout.segmentFrames(), SegmentFrames);
-    playAt(3 * SegmentFrames); // the thread still fills from the first source
-    EXPECT_EQ(source.count(), 9u);
-    EXPECT_EQ(other.count(), 0u);
-
     waveout.close();
-    waveout.close();
-    EXPECT_FALSE(waveout.isOpen());
+    EXPECT_EQ(probe.taken().size(), 6u); // segments 6 and 7 were no longer wanted
+    EXPECT_FALSE(waveout.isOpen() || device.isOpen);
     EXPECT_EQ(device.closes, 1);
 
-    device.played = 0; // opened again: a fresh ring, filled from its first segment
-    ASSERT_TRUE(waveout.play(nullptr, 1000)); // without a source the ring stays silent
+    ASSERT_TRUE(waveout.play(nullptr, 1000)); // opened again without a source: a silent ring
     playAt(0);
     EXPECT_TRUE(std::all_of(device.buffer, device.buffer + device.frames * 2, [](std::int16_t s) { return s == 0; }));
-    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(KESOWaveoutTest, ADeviceThatCannotBeOpenedIsToldOnceAndStartsNothing)
 {
     const FakeMessageBox::Message openError{"Error opening waveout device", "Waveout"};
     device.canOpen = false;
-    EXPECT_FALSE(waveout.play(&source, 1000));
-    EXPECT_FALSE(waveout.isOpen());
-    EXPECT_EQ(messages, Messages{openError});
-    EXPECT_EQ(source.count(), 0u);
+    EXPECT_FALSE(waveout.play(&probe, 1000));
     waveout.close();
-    EXPECT_EQ(device.closes, 0);
-
-    // A machine without sound: every later load and export tries again, silently.
-    EXPECT_FALSE(waveout.play(&source, 1000));
-    EXPECT_EQ(device.opens, 2);
+    EXPECT_FALSE(waveout.play(&probe, 1000)); // every later load and export tries again, silently
     KESOServices::instance().audioDevice = nullptr; // no device at all counts the same
-    EXPECT_FALSE(waveout.play(&source, 1000));
-    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(waveout.play(&probe, 1000));
+    EXPECT_EQ((std::array{device.opens, device.closes, static_cast<int>(probe.taken().size())}), (std::array{2, 0, 0}));
+    EXPECT_EQ(messages, Messages{openError});
 
     // Once sound has worked, losing it is news again.
     KESOServices::instance().audioDevice = &device;
     device.canOpen = true;
-    ASSERT_TRUE(waveout.play(&source, 1000));
+    ASSERT_TRUE(waveout.play(&probe, 1000));
     waveout.close();
     device.canOpen = false;
-    EXPECT_FALSE(waveout.play(&source, 1000));
+    EXPECT_FALSE(waveout.play(&probe, 1000));
     EXPECT_EQ(messages, (Messages{openError, openError}));
-}
 
-TEST_F(KESOWaveoutTest, AFailedStartTellsWhyAndReleasesTheDevice)
-{
+    // A device that opens but will not start: told why, and released.
+    device.canOpen = true;
     device.canPlay = false;
-    EXPECT_FALSE(waveout.play(&source, 1000));
-    EXPECT_FALSE(waveout.isOpen());
-    EXPECT_EQ(messages, (Messages{{"Error writing initial data to waveout", "Waveout"}}));
-    EXPECT_EQ(source.count(), 5u); // the segments written before the device refused
-    EXPECT_FALSE(device.isOpen);
-
-    // Segments shorter than a block leave no ring to play, and nothing to count segments by.
-    device.canPlay = true;
     messages.clear();
-    EXPECT_FALSE(waveout.play(&source, 31));
-    EXPECT_FALSE(waveout.play(&source, -1000));
-    EXPECT_EQ(messages, Messages(2, {"Error preparing header", "Waveout"}));
-    EXPECT_EQ(source.count(), 5u);
-    EXPECT_EQ(device.closes, 3);
-
-    EXPECT_TRUE(waveout.play(&source, 32)); // the smallest ring works
-    EXPECT_EQ(device.frames, 8 * 32);
+    const std::size_t before = probe.taken().size();
+    EXPECT_FALSE(waveout.play(&probe, 1000));
+    EXPECT_FALSE(waveout.isOpen() || device.isOpen);
+    EXPECT_EQ(messages, (Messages{{"Error writing initial data to waveout", "Waveout"}}));
+    EXPECT_EQ(probe.taken().size(), before + 5); // the segments written before the device refused
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "engine/NSequencer.h"
 #include "foundation/KESOKeyState.h"
 #include "tests/support/FakeServices.h"
+#include "tests/support/RecordingMachine.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/WavBytes.h"
 #include "engine/NTime.h"
@@ -13,7 +14,9 @@
 #include <array>
 #include <csignal>
 #include <filesystem>
+#include <set>
 #include <sys/resource.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -33,24 +36,14 @@ public:
     int renders = 0, resets = 0;
 };
 
-void resetSequencer()
-{
-    NSequencer& sequencer = NSequencer::instance();
-    sequencer.resetDefaults();
-    for (NSeqTrack& track : sequencer.tracks) {
-        track.clear();
-        track.machine = nullptr;
-    }
-}
-
-// Limits the size of every file this process writes, for the life of the object.
+// Limits the size of every file this process writes, for the life of the object (0: no limit). A
+// write past it fails rather than raising SIGXFSZ.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(rlim_t bytes) : previous_(std::signal(SIGXFSZ, SIG_IGN)) // a write past it fails
+    explicit FileSizeLimit(rlim_t bytes)
     {
         getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit limit = saved_;
-        limit.rlim_cur = bytes;
+        const rlimit limit{bytes != 0 ? bytes : saved_.rlim_cur, saved_.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~FileSizeLimit()
@@ -60,7 +53,7 @@ public:
     }
 
 private:
-    void (*previous_)(int);
+    void (*previous_)(int) = std::signal(SIGXFSZ, SIG_IGN);
     rlimit saved_{};
 };
 
@@ -71,20 +64,16 @@ class NMixerTest : public ::testing::Test {
 protected:
     NMixerTest()
     {
-        resetSequencer();
-        for (TestMachine& m : machines) {
-            mixer.addMachine(&m);
-            sequencer.addMachine(&m);
+        for (int m = 0; m < 4; ++m) {
+            mixer.addMachine(&machines[m]);
+            sequencer.tracks[m].machine = &machines[m];
         }
-        sequencer.addMachine(&mixer);
+        sequencer.tracks[4].machine = &mixer;
         mixer.resetDefaults();
         machines[0].value = 10000;
         setMachine(0, NMixer::Volume, 255);
         setMachine(3, NMixer::Volume, 0);
-        sequencer.loopStart = 0;
-        sequencer.loopEnd = 1;
     }
-    ~NMixerTest() override { resetSequencer(); }
 
     // Writes both parameter sets (the sequencer is in pattern mode until an export switches it).
     void setMachine(int m, int offset, int value)
@@ -99,28 +88,8 @@ protected:
         mixer.render(out.data(), frames);
         return out;
     }
-    // The file an export of `steps` steps must write: 44100 Hz 16-bit stereo, 2470 throughout. Of a
-    // failed export, what reached the disk of the failing step is no part of it.
-    void expectWav(int steps, bool failed = false)
-    {
-        WavBytes::Bytes wav = WavBytes().format(1, 2, 44100, 4, 16)
-                                  .data(WavBytes::pcm16(std::vector<std::int16_t>(2 * 5504 * size_t(steps), 2470)))
-                                  .bytes();
-        WavBytes::Bytes written = dir.readBytes("out.wav");
-        if (failed)
-            written.resize(std::min(written.size(), wav.size()));
-        EXPECT_EQ(written, wav);
-    }
-    // The one message box shown since the last look: its caption and whether it says all of `parts`.
-    void expectMessage(const std::string& caption, std::initializer_list<std::string> parts)
-    {
-        ASSERT_EQ(services.messageBox.shown.size(), 1u);
-        EXPECT_EQ(services.messageBox.shown[0].caption, caption);
-        for (const std::string& part : parts)
-            EXPECT_NE(services.messageBox.shown[0].text.find(part), std::string::npos) << services.messageBox.shown[0].text;
-        services.messageBox.shown.clear();
-    }
 
+    SequencerFixture fixture; // puts the sequencer back afterwards
     NSequencer& sequencer = NSequencer::instance();
     FakeServices services;
     NMixer mixer;
@@ -130,29 +99,23 @@ protected:
 
 TEST_F(NMixerTest, VolumePanDistortionAndSaturationGiveTheseSamplesInWholeBlocks)
 {
-    struct Case {
-        std::int32_t value;
-        int volume, pan, distortion;
-        std::int16_t left, right;
-    };
-    const Case cases[] = {
-        {10000, 255, 128, 0, 2470, 2470}, // (10000 * ((255 * 255) >> 8)) >> 8 = 9921, then (9921 * 255) >> 10
-        {30000, 256, 255, 0, 29, 7441},   // left gain 1, right gain 255
-        {30000, 256, 0, 0, 7441, -30},    // right gain -1: a tiny inverted copy
-        {20000, 256, 128, 1, 4064, 4064}, // distorted to 16384
-        {140550, 256, 128, 0, 32767, 32767},
-        {-140550, 256, 128, 0, -32768, -32768},
-        {131586, 256, 128, 0, 32639, 32639}, // just inside: 131071 converts to 32639
-    };
-    for (const Case& c : cases) {
-        machines[0].value = c.value;
-        setMachine(0, NMixer::Volume, c.volume);
-        setMachine(0, NMixer::Pan, c.pan);
-        setMachine(0, NMixer::DistortionOn, c.distortion);
+    // {value, volume, pan, distortion, left, right}. The first: (10000 * ((255 * 255) >> 8)) >> 8 = 9921,
+    // then (9921 * 255) >> 10.
+    for (auto [value, volume, pan, distortion, left, right] : {
+             std::array{10000, 255, 128, 0, 2470, 2470},
+             {30000, 256, 255, 0, 29, 7441},             // left gain 1, right gain 255
+             {30000, 256, 0, 0, 7441, -30},              // right gain -1: a tiny inverted copy
+             {20000, 256, 128, 1, 4064, 4064},           // distorted to 16384
+             {140550, 256, 128, 0, 32767, 32767},
+             {-140550, 256, 128, 0, -32768, -32768},
+             {131586, 256, 128, 0, 32639, 32639}}) { // just inside: 131071 converts to 32639
+        machines[0].value = value;
+        setMachine(0, NMixer::Volume, volume);
+        setMachine(0, NMixer::Pan, pan);
+        setMachine(0, NMixer::DistortionOn, distortion);
         std::vector<std::int16_t> out = render(32);
-        EXPECT_EQ(out[0], c.left) << c.value << " pan " << c.pan;
-        EXPECT_EQ(out[1], c.right) << c.value << " pan " << c.pan;
-        EXPECT_EQ(out[63], c.right);
+        EXPECT_EQ((std::array<int, 3>{out[0], out[1], out[63]}), (std::array{left, right, right}))
+            << value << " pan " << pan;
     }
     EXPECT_EQ(render(31)[0], 0x5555); // less than a block: nothing rendered
     std::vector<std::int16_t> out = render(100); // three whole blocks
@@ -175,64 +138,69 @@ TEST(NMixerDistortion, ClipsOrFoldsTheExcessOfBothSigns)
     }
 }
 
-// How tempo changes and a seamless loop export is pinned by the golden renders.
-TEST_F(NMixerTest, WritesTheLoopStepByStepAndPutsTheSongBack)
+// Every export, however it ends, leaves the song stopped in song mode with looping off, back at its
+// position; a file that cannot be written fails before the song is touched. How tempo changes and
+// a seamless loop export is pinned by the golden renders.
+TEST_F(NMixerTest, AnExportWritesTheLoopStepByStepUntilEscapeOrAFailingWriteAndPutsTheSongBack)
 {
-    for (auto [loopStart, loopEnd, steps] : {std::array{1, 2, 16}, {2, 2, 0}}) {
-        sequencer.loopOn = true;
-        sequencer.position = 768;
-        sequencer.loopStart = loopStart;
-        sequencer.loopEnd = loopEnd;
-        machines[0].resets = 0;
-        EXPECT_EQ(mixer.exportToWav(dir.file("out.wav")), NMixer::ExportResult::Written);
-        EXPECT_TRUE(services.messageBox.shown.empty());
-        expectWav(steps);
-        // Left stopped in song mode with looping off, back at the remembered position.
-        EXPECT_FALSE(sequencer.loopOn || sequencer.playing);
-        EXPECT_EQ(sequencer.mode, 1);
-        EXPECT_EQ(sequencer.position, 768);
-        // Each stop resets machine 0 twice, as track 0's machine and through the mixer: before and after.
-        EXPECT_EQ(machines[0].resets, 4);
-    }
-}
-
-TEST_F(NMixerTest, AnExportStoppedByEscapeOrAFailingWriteKeepsTheStepsWrittenBefore)
-{
-    services.keyState.down.insert(KESOKeyState::Escape); // aborts after the step in hand
-    EXPECT_EQ(mixer.exportToWav(dir.file("out.wav")), NMixer::ExportResult::Aborted);
-    expectMessage("Aborted", {"The .WAV export was aborted."});
-    expectWav(1);
-    services.keyState.down.clear();
-
-    machines[0].renders = 0;
-    {
-        FileSizeLimit limit(100000); // the header and 4 steps fit; the 5th is cut short
-        EXPECT_EQ(mixer.exportToWav(dir.file("out.wav")), NMixer::ExportResult::Failed);
-    }
-    expectMessage("Export Failed", {dir.path("out.wav"), "File too large"});
-    expectWav(4, true);
-    EXPECT_EQ(machines[0].renders, 5 * 172); // nothing rendered after the failing write
-    EXPECT_FALSE(sequencer.playing);
-}
-
-TEST_F(NMixerTest, AFileThatCannotBeWrittenFailsAtOnceAndLeavesTheSongAlone)
-{
-    const std::pair<std::string, std::string> cases[] = {
-        {dir.path("missing/out.wav"), "No such file or directory"},
-        {"/dev/full", "No space left on device"},
+    using Result = NMixer::ExportResult;
+    const std::string out = dir.path("out.wav"), missing = dir.path("missing/out.wav");
+    auto failed = [](const std::string& path, const std::string& why) {
+        return "Export Failed: The .WAV export failed.\nCould not write \"" + path + "\":\n" + why;
     };
-    for (const auto& [path, reason] : cases) {
+    struct Case {
+        std::string path;
+        int loopStart, loopEnd;
+        bool escape;      // held: the export stops after the step in hand
+        rlim_t sizeLimit; // 0 for none
+        Result result;
+        int steps;           // written, or -1 when the file failed at once
+        std::string message; // caption: text
+    };
+    const Case cases[] = {
+        {out, 1, 2, false, 0, Result::Written, 16, ""},
+        {out, 2, 2, false, 0, Result::Written, 0, ""},
+        {out, 0, 1, true, 0, Result::Aborted, 1, "Aborted: The .WAV export was aborted."},
+        {out, 0, 1, false, 100000, Result::Failed, 4, failed(out, "File too large")}, // the 5th step cut short
+        {missing, 0, 1, false, 0, Result::Failed, -1, failed(missing, "No such file or directory")},
+        {"/dev/full", 0, 1, false, 0, Result::Failed, -1, failed("/dev/full", "No space left on device")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path + " " + std::to_string(c.loopStart));
         sequencer.mode = 0;
         sequencer.loopOn = true;
-        sequencer.position = 512;
-        EXPECT_EQ(mixer.exportToWav(String::fromUtf8(path)), NMixer::ExportResult::Failed);
-        expectMessage("Export Failed", {path, reason});
-        EXPECT_EQ(machines[0].renders, 0);
-        EXPECT_EQ(sequencer.mode, 0);
-        EXPECT_EQ(sequencer.position, 512);
-        EXPECT_TRUE(sequencer.loopOn);
+        sequencer.position = 768;
+        sequencer.loopStart = c.loopStart;
+        sequencer.loopEnd = c.loopEnd;
+        machines[0].resets = machines[0].renders = 0;
+        services.keyState.down = c.escape ? std::set<int>{KESOKeyState::Escape} : std::set<int>{};
+        {
+            FileSizeLimit limit(c.sizeLimit);
+            EXPECT_EQ(mixer.exportToWav(String::fromUtf8(c.path)), c.result);
+        }
+        std::string shown;
+        for (const FakeMessageBox::Message& m : std::exchange(services.messageBox.shown, {}))
+            shown += m.caption + ": " + m.text;
+        EXPECT_EQ(shown, c.message);
+        // Nothing is rendered after a failing write; a failure at once renders nothing at all.
+        const bool atOnce = c.steps < 0;
+        EXPECT_EQ(machines[0].renders, atOnce ? 0 : (c.steps + (c.result == Result::Failed)) * 172);
+        EXPECT_EQ((std::array<int, 4>{sequencer.mode, sequencer.loopOn, sequencer.playing, sequencer.position}),
+                  (std::array<int, 4>{!atOnce, atOnce, false, 768}));
+        // Each stop resets machine 0 twice, as track 0's machine and through the mixer: before and after.
+        EXPECT_EQ(machines[0].resets, atOnce ? 0 : 4);
+        if (atOnce)
+            continue;
+        // 44100 Hz 16-bit stereo, 2470 throughout. What reached the disk of a failing step is no part of it.
+        WavBytes::Bytes wav = WavBytes().format(1, 2, 44100, 4, 16)
+                                  .data(WavBytes::pcm16(std::vector<std::int16_t>(2 * 5504 * size_t(c.steps), 2470)))
+                                  .bytes();
+        WavBytes::Bytes written = dir.readBytes("out.wav");
+        if (c.result == Result::Failed)
+            written.resize(std::min(written.size(), wav.size()));
+        EXPECT_EQ(written, wav);
     }
-    EXPECT_FALSE(std::filesystem::exists(cases[0].first));
+    EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 } // namespace

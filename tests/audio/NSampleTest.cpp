@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -16,9 +17,10 @@ using Block = std::array<std::int32_t, ntime::BlockFrames>;
 using Bytes = WavBytes::Bytes;
 using Status = NSample::LoadStatus;
 
-std::vector<std::int16_t> ramp(int frames) // 1, 2, 3, ...
+// 1, 2, 3, ... up to frames, then zeros up to length.
+std::vector<std::int16_t> ramp(int frames, int length = 0)
 {
-    std::vector<std::int16_t> v(static_cast<size_t>(frames));
+    std::vector<std::int16_t> v(static_cast<size_t>(std::max(frames, length)));
     for (int i = 0; i < frames; ++i)
         v[static_cast<size_t>(i)] = static_cast<std::int16_t>(i + 1);
     return v;
@@ -53,13 +55,6 @@ protected:
     NSample sample;
 };
 
-std::vector<std::int16_t> padded(int frames, int length)
-{
-    std::vector<std::int16_t> v = ramp(frames);
-    v.resize(static_cast<size_t>(length), 0);
-    return v;
-}
-
 TEST_F(NSampleTest, LoadsMonoFramesPaddedToWholeBlocksWhateverTheRateAndOtherChunks)
 {
     Bytes odd = WavBytes::pcm16(ramp(33));
@@ -74,10 +69,9 @@ TEST_F(NSampleTest, LoadsMonoFramesPaddedToWholeBlocksWhateverTheRateAndOtherChu
     };
     for (const auto& [bytes, count, length] : cases) {
         ASSERT_TRUE(load("BD_std.wav", bytes)) << count;
+        EXPECT_TRUE(sample.loadStatus() == Status::Loaded && sample.loadError().length() == 0);
         EXPECT_EQ(sample.getName().toUtf8(), "BD_std.wav"); // as asked, not the resolved path
-        EXPECT_EQ(sample.loadStatus(), Status::Loaded);
-        EXPECT_EQ(sample.loadError().length(), 0);
-        EXPECT_EQ(frames(), padded(count, length)) << count;
+        EXPECT_EQ(frames(), ramp(count, length)) << count;
     }
 }
 
@@ -103,13 +97,11 @@ TEST_F(NSampleTest, FailedLoadsSayWhyAndKeepTheSoundOrLeaveSilence)
         SCOPED_TRACE(bytes.size());
         ASSERT_TRUE(load("previous.wav", WavBytes::mono16(ramp(40))));
         sample.trigger(NSample::UnitStep, 255);
-        EXPECT_FALSE(load("bad.wav", bytes));
-        EXPECT_FALSE(sample.playing());
-        EXPECT_EQ(sample.requestedName().toUtf8(), "bad.wav");
-        EXPECT_EQ(sample.loadStatus(), status);
-        EXPECT_GT(sample.loadError().length(), 0);
-        EXPECT_EQ(sample.getName().toUtf8(), silence ? "" : "previous.wav");
-        EXPECT_EQ(frames(), silence ? std::vector<std::int16_t>(size_t(silence), 0) : padded(40, 64));
+        EXPECT_FALSE(load("bad.wav", bytes) || sample.playing());
+        EXPECT_TRUE(sample.loadStatus() == status && sample.loadError().length() > 0);
+        EXPECT_EQ(sample.requestedName().toUtf8() + " " + sample.getName().toUtf8(),
+                  silence ? "bad.wav " : "bad.wav previous.wav");
+        EXPECT_EQ(frames(), silence ? ramp(0, silence) : ramp(40, 64));
     }
     EXPECT_FALSE(sample.load(u"nothing.wav"));
     EXPECT_EQ(sample.loadStatus(), Status::CannotOpen);
@@ -132,12 +124,10 @@ TEST_F(NSampleTest, GainedFramesRoundDownAndAVoiceStopsAtTheEndOfWhatItsSoundHas
     sample.trigger(NSample::UnitStep, 255);
     EXPECT_EQ(renderBlock(255, 0)[31], 31);
     sample.create(20); // 32 frames of silence, and the voice stood at 32
-    EXPECT_EQ(renderBlock(255, 7)[0], 7);
-    EXPECT_FALSE(sample.playing());
+    EXPECT_TRUE(renderBlock(255, 7)[0] == 7 && !sample.playing());
     ASSERT_TRUE(load("empty.wav", WavBytes::mono16({})));
     sample.trigger(NSample::UnitStep, 255);
-    EXPECT_EQ(renderBlock(255, 7)[0], 7);
-    EXPECT_FALSE(sample.playing());
+    EXPECT_TRUE(renderBlock(255, 7)[0] == 7 && !sample.playing());
     sample.create(-5);
     EXPECT_EQ(sample.length(), 0);
 }

@@ -11,45 +11,45 @@
 namespace {
 
 using Event = std::tuple<int, int, int>;
-
-std::vector<Event> events(const NSeqTrack& track)
-{
-    std::vector<Event> list;
-    for (const NSeqEvent* e = track.firstEvent(); e != nullptr; e = e->next)
-        list.emplace_back(e->position, e->column, e->value);
-    return list;
-}
+using Events = std::vector<Event>;
 
 class NSeqTrackTest : public ::testing::Test {
 protected:
     NSeqTrackTest() { track.machine = &machine; }
 
+    Events events() const
+    {
+        Events list;
+        for (const NSeqEvent* e = track.firstEvent(); e != nullptr; e = e->next)
+            list.emplace_back(e->position, e->column, e->value);
+        return list;
+    }
     // Loads a track's chunks: `bars` bars stated and these bytes, `events` events stated and these
-    // ints (position, then column and value packed).
+    // ints (position, then column and value packed). Each count follows its data and the automation
+    // comes first: the loader finds chunks by tag, whatever their order.
     void load(int bars, const std::vector<unsigned char>& barBytes, int events, const std::vector<std::int32_t>& eventInts)
     {
         {
             ChunkFile file(dir.file("track.bin"), false);
-            file.descend(chunkTag("BAR "));
-            write(file, "BARi", {bars});
-            file.descend(chunkTag("BARd"));
-            file.writeBytes(barBytes.data(), static_cast<int>(barBytes.size()));
-            file.ascend();
-            file.ascend();
-            file.descend(chunkTag("AUTO"));
-            write(file, "AUTi", {events});
-            write(file, "AUTd", eventInts);
-            file.ascend();
+            auto chunk = [&file](const char(&tag)[5], auto body) {
+                file.descend(chunkTag(tag));
+                body();
+                file.ascend();
+            };
+            chunk("AUTO", [&] {
+                chunk("AUTd", [&] {
+                    for (std::int32_t v : eventInts)
+                        file.writeInt(v);
+                });
+                chunk("AUTi", [&] { file.writeInt(events); });
+            });
+            chunk("BAR ", [&] {
+                chunk("BARd", [&] { file.writeBytes(barBytes.data(), static_cast<int>(barBytes.size())); });
+                chunk("BARi", [&] { file.writeInt(bars); });
+            });
         }
         ChunkFile file(dir.file("track.bin"), true);
         track.load(file);
-    }
-    static void write(ChunkFile& file, const char (&tag)[5], const std::vector<std::int32_t>& ints)
-    {
-        file.descend(chunkTag(tag));
-        for (std::int32_t v : ints)
-            file.writeInt(v);
-        file.ascend();
     }
 
     TempDir dir;
@@ -60,26 +60,23 @@ protected:
 
 } // namespace
 
+// The first event of a column brings a base event at 0 with the parameter's value in the set the
+// sequencer plays from; events at one spot all take the newest value, and one more follows them.
 TEST_F(NSeqTrackTest, FirstEventOfAColumnBringsItsBaseEventAndEventsStayInOrder)
 {
     machine.setCurrentSetParameter(5, 42);
     track.addEventLast(64, 5, 100);
-    EXPECT_EQ(events(track), (std::vector<Event>{{0, 5, 42}, {64, 5, 100}}));
+    EXPECT_EQ(events(), (Events{{0, 5, 42}, {64, 5, 100}}));
     track.addEvent(32, 5, 3);
-    track.addEvent(32, 5, 7); // the same spot: the events there take the value, and one more follows
+    track.addEvent(32, 5, 7);
     track.addEvent(0, 5, 1);
-    EXPECT_EQ(events(track), (std::vector<Event>{{0, 5, 1}, {0, 5, 1}, {32, 5, 7}, {32, 5, 7}, {64, 5, 100}}));
-    // The base carries the value of the set the sequencer plays from, after the events at 0.
-    NSequencer::instance().mode = 1;
-    machine.setCurrentSetParameter(2, 9);
-    track.addEvent(16, 2, 1);
-    EXPECT_EQ(events(track)[2], Event(0, 2, 9));
-    EXPECT_EQ(events(track)[3], Event(16, 2, 1));
-    size_t count = events(track).size();
     track.addEvent(0, 64, 1); // only 64 columns exist
     track.addEventLast(0, 1000, 1);
     track.addEvent(0, -1, 1);
-    EXPECT_EQ(events(track).size(), count);
+    NSequencer::instance().mode = 1;
+    machine.setCurrentSetParameter(2, 9);
+    track.addEvent(16, 2, 1);
+    EXPECT_EQ(events(), (Events{{0, 5, 1}, {0, 5, 1}, {0, 2, 9}, {16, 2, 1}, {32, 5, 7}, {32, 5, 7}, {64, 5, 100}}));
 }
 
 // Removing a bar's events shows through the song commands; here what playback is left holding.
@@ -97,9 +94,8 @@ TEST_F(NSeqTrackTest, ApplyEventsSetsParametersUpToThePositionAndRemovingMovesTh
     EXPECT_TRUE(machine.take().empty());
 
     ASSERT_EQ(track.cursor()->position, 272);
-    track.removeEvents(256, 512);
-    ASSERT_NE(track.cursor(), nullptr);
-    EXPECT_EQ(track.cursor()->position, 528);
+    track.removeEvents(256, 512); // the cursor's event goes: playback goes on with the next
+    ASSERT_EQ(track.cursor() != nullptr ? track.cursor()->position : -1, 528);
     track.applyEvents(NSeqTrack::EndTicks - 1);
     EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=3", "P4=4"}));
     track.seek(600);
@@ -107,7 +103,7 @@ TEST_F(NSeqTrackTest, ApplyEventsSetsParametersUpToThePositionAndRemovingMovesTh
     EXPECT_TRUE(track.cursor() == nullptr && track.firstEvent() == nullptr && track.lastEvent() == nullptr);
     track.applyEvents(2000); // nothing left to apply, nothing breaks
     track.addEventLast(300, 3, 1); // the list still works after emptying
-    EXPECT_EQ(events(track).size(), 2u);
+    EXPECT_EQ(events(), (Events{{0, 3, 0}, {300, 3, 1}}));
     EXPECT_EQ(track.lastEvent()->position, 300);
 }
 
@@ -119,9 +115,9 @@ TEST_F(NSeqTrackTest, LoadReplacesEverythingWithTheArrangementAndSignedValuesAnd
     EXPECT_EQ((std::vector<int>{track.patternAt(0), track.patternAt(1), track.patternAt(2), track.patternAt(5),
                                 track.patternAt(-1)}),
               (std::vector<int>{0, 1, -1, -1, -1}));
-    EXPECT_EQ(events(track), (std::vector<Event>{{0, 3, 0}, {48, 3, -1}}));
+    EXPECT_EQ(events(), (Events{{0, 3, 0}, {48, 3, -1}}));
     load(5000, std::vector<unsigned char>(1200, 2), 0x7FFFFFFF, {16, 0x00050002}); // more than stored
     EXPECT_EQ(track.patternAt(998), 2); // the last bar a song has
     EXPECT_EQ(track.patternAt(999), -1);
-    EXPECT_EQ(events(track), (std::vector<Event>{{0, 2, 0}, {16, 2, 5}}));
+    EXPECT_EQ(events(), (Events{{0, 2, 0}, {16, 2, 5}}));
 }

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
 namespace {
@@ -26,9 +25,9 @@ LGUIButton* add(GuiEventSink& sink, const char16_t* caption, int style, KESOBitm
 
 enum Kind { Push, Toggle, Disabled, CheckBox };
 
-// Plays a script of pointer actions ("d" down, "m" move with the button held, "u" up, each with
-// "x,y") on a new widget of this kind; answers its look after each action: 'D' or 'U' pressed-looking
-// or not, in capitals when the action asked for a redraw.
+// Plays a script of actions ("d" down, "m" move with the button held, "u" up, each with "x,y"; "s"
+// setValue with "value,0") on a new widget of this kind; answers its look after each action: 'D' or
+// 'U' pressed-looking or not, in capitals when the action asked for a redraw.
 std::string play(GuiEventSink& sink, Kind kind, const std::string& script)
 {
     LGUIWidget* w;
@@ -45,7 +44,10 @@ std::string play(GuiEventSink& sink, Kind kind, const std::string& script)
     int x, y, used;
     for (const char* s = script.c_str(); std::sscanf(s, " %c%d,%d%n", &action, &x, &y, &used) == 3; s += used) {
         w->dirty = false;
-        action == 'd' ? w->mouseDown(x, y) : action == 'm' ? w->mouseMove(x, y, true) : w->mouseUp(x, y);
+        action == 'd'   ? w->mouseDown(x, y)
+        : action == 'm' ? w->mouseMove(x, y, true)
+        : action == 's' ? w->setValue(x)
+                        : w->mouseUp(x, y);
         const bool pressed = kind == CheckBox ? static_cast<LGUICheckBox*>(w)->hot : static_cast<LGUIButton*>(w)->down;
         looks += w->dirty ? (pressed ? 'D' : 'U') : (pressed ? 'd' : 'u');
     }
@@ -72,10 +74,13 @@ TEST_F(LGUIButtonTest, PressesReleasesAndDragsGiveTheseLooksAndEvents)
         {Disabled, "d20,20 m21,20 u20,20", "uuu", {}},
         // A toggle flips and fires on the press, and ignores drags and releases.
         {Toggle, "d20,20 u20,20 m60,20 d20,20", "DddU", {1, 0}},
+        {Toggle, "s1,0 d20,20", "DU", {0}}, // setting the value shows at once but never reports
         // A check box toggles on a release over the box or its caption; a release outside cancels
         // for good, so a later press elsewhere cannot toggle it by being released over it.
         {CheckBox, "d35,33 u36,34 d20,30 u20,30", "DUDU", {1, 0}},
         {CheckBox, "d25,33 m90,33 u90,33 d100,100 u25,33", "DuUuu", {}}, // the release redraws
+        // As wide as the box, the caption and their gaps: 9 + 5 + 4. A set value shows at the next redraw.
+        {CheckBox, "s1,0 d25,33 u37,33 d25,33 u38,33", "uDUDU", {0}},
     };
     for (const Case& c : cases) {
         GuiEventSink sink;
@@ -85,22 +90,6 @@ TEST_F(LGUIButtonTest, PressesReleasesAndDragsGiveTheseLooksAndEvents)
             events.push_back(c.kind == CheckBox ? LGUIEvent{0x103, Loop, v, 7, 0} : LGUIEvent{1, Play, v, 0, 0});
         EXPECT_EQ(sink.events, events) << c.script;
     }
-}
-
-TEST_F(LGUIButtonTest, SetValueShowsAToggleAtOnceButNeverReports)
-{
-    LGUIButton* toggle = add(sink, nullptr, LGUIButton::Toggle);
-    toggle->dirty = false;
-    toggle->setValue(1);
-    EXPECT_TRUE(toggle->armed && toggle->down && toggle->dirty);
-    toggle->mouseDown(20, 20);
-    LGUICheckBox* box = new LGUICheckBox(u"AB", Loop, 20, 30, 45, 9, false, 7);
-    sink.addChild(box);
-    EXPECT_EQ(box->w, 9 + 5 + 4); // as wide as the box, the caption and their gaps
-    box->dirty = false;
-    box->setValue(1);
-    EXPECT_TRUE(box->getValue() == 1 && !box->dirty);
-    EXPECT_EQ(sink.events, (std::vector<LGUIEvent>{{1, Play, 0, 0, 0}}));
 }
 
 TEST_F(LGUIButtonTest, ButtonsShadeUpOrPressedCentreTheirIconAndCaptionAndGreyOutWhenDisabled)

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <vector>
 
@@ -26,7 +27,7 @@ struct PackEntry {
 
 class NBitmapCacheTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    NBitmapCacheTest()
     {
         services.programPath.path = dir.path("ruzi");
         std::filesystem::create_directories(dir.path("skin"));
@@ -65,9 +66,7 @@ TEST_F(NBitmapCacheTest, RequestsLoadOnceUnderTheExactKeyEvenWhenTheFileIsMissin
     EXPECT_EQ(a->width(), 2);
     std::filesystem::remove(dir.path("skin/a.tga"));
     EXPECT_EQ(cache.request(makeAppPath(u"skin/a.tga")), a); // either separator gives the same key
-    EXPECT_EQ(widthOf(u"skin\\A.tga"), 0);
-    EXPECT_EQ(widthOf(u"skin\\none.tga"), 0);
-    EXPECT_EQ(cache.count(), 3);
+    EXPECT_EQ((std::array{widthOf(u"skin\\A.tga"), widthOf(u"skin\\none.tga"), cache.count()}), (std::array{0, 0, 3}));
     dir.writeBytes("skin/none.tga", whiteTga(1));
     EXPECT_EQ(widthOf(u"skin\\none.tga"), 0);
     cache.empty();
@@ -75,20 +74,19 @@ TEST_F(NBitmapCacheTest, RequestsLoadOnceUnderTheExactKeyEvenWhenTheFileIsMissin
     EXPECT_EQ(widthOf(u"skin\\none.tga"), 1);
 }
 
-TEST_F(NBitmapCacheTest, PackEntriesLoadByNumberUpToAGapSkippingBadSizesAndEarlierNamesWin)
+// Entries load by number up to a gap; an entry whose size is negative or more than it holds is
+// skipped. The table takes no more than it holds, from a pack or a request.
+TEST_F(NBitmapCacheTest, PackEntriesLoadByNumberUpToAGapSkippingBadSizesEarlierNamesWinAndAFullTableTakesNoMore)
 {
     loadPack({{2, u"lying.tga", 2, 1000}, {1, u"one.tga", 1}, {3, u"negative.tga", 2, -5}, {4, u"abc", 3},
               {5, u"one.tga", 4}, {7, u"seven.tga", 7}});
     EXPECT_EQ(cache.count(), 3);
     dir.writeBytes("skin/lying.tga", whiteTga(5));
-    EXPECT_EQ(widthOf(u"skin\\one.tga"), 1);
-    EXPECT_EQ(widthOf(u"skin\\abc"), 3);       // odd name length: padded before the size
-    EXPECT_EQ(widthOf(u"skin\\lying.tga"), 5); // falls back to the loose file
-    EXPECT_EQ(widthOf(u"skin\\seven.tga"), 0);
-}
+    // An odd name length is padded before the size; the lying entry falls back to the loose file.
+    EXPECT_EQ((std::array{widthOf(u"skin\\one.tga"), widthOf(u"skin\\abc"), widthOf(u"skin\\lying.tga"),
+                          widthOf(u"skin\\seven.tga")}),
+              (std::array{1, 3, 5, 0}));
 
-TEST_F(NBitmapCacheTest, AFullTableTakesNoMoreFromAPackOrARequest)
-{
     std::vector<PackEntry> entries;
     for (std::uint32_t k = 1; k <= NBitmapCache::Capacity + 4; ++k)
         entries.push_back({k, u"x", 0});
