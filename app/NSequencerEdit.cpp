@@ -242,7 +242,7 @@ void NSequencerEdit::renderGrid()
     const int columns = visibleColumns();
     const int tracks = NSequencer::MachineCount;
     cells_.assign(static_cast<size_t>(tracks) * columns, -1);
-    ticks_.assign(static_cast<size_t>(tracks) * w, 0);
+    ticks_.assign(static_cast<size_t>(tracks) * std::max(w, 0), 0);
     int trackTotal;
     {
         NEngineGuard guard;
