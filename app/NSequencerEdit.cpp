@@ -353,17 +353,21 @@ void NSequencerEdit::drawSong(const SongState& song, int X, int Y)
         renderGrid();
     gridBitmap.blit(screen, X, Y, 0, 0, gridBitmap.width(), gridBitmap.height(), copyRow, -1, true);
 
+    // The left edge of a bar's column on the screen.
+    auto barX = [&](int bar) {
+        return screenCoordinate(X + ColumnWidth * (static_cast<long long>(bar) - scrollColumn));
+    };
+
     // Edit cursor: a white frame inside a black one.
-    const int cx = screenCoordinate(X + static_cast<long long>(ColumnWidth) * (cursorColumn - scrollColumn));
+    const int cx = barX(cursorColumn);
     const int cy = Y + RowHeight * (cursorRow + 1);
     screen.drawRect(cx - 1, cy - 1, cx + 21, cy + 9, 0x0000);
     screen.drawRect(cx, cy, cx + 20, cy + 8, 0xFFFF);
 
-    const long long startOffset = static_cast<long long>(ColumnWidth) * (song.loopStart - static_cast<long long>(scrollColumn));
-    const int sx = screenCoordinate(X + startOffset);
-    const int ex = screenCoordinate(X + static_cast<long long>(ColumnWidth) * (song.loopEnd - static_cast<long long>(scrollColumn)));
+    const int sx = barX(song.loopStart);
+    const int ex = barX(song.loopEnd);
     // A loop starting at the first shown bar keeps its flag inside the view.
-    const int lx = startOffset == 0 ? X + 8 : sx;
+    const int lx = song.loopStart == scrollColumn ? X + 8 : sx;
     screen.fillRect(lx - 8, Y + 1, lx, Y + 7, 0x528A);
     screen.drawRect(lx - 8, Y + 1, lx, Y + 7, 0xA514);
     screen.drawText(u"L", lx - 6, Y + 2, 0xFFFF, LFont::Grid, fillRowMasked, LFont::NoLimit);
