@@ -402,3 +402,18 @@ TEST_F(NSequencerEditTest, EditingKeysGoUpAsButtonEventsAndUnknownKeysDoNothing)
     view->keyDown(0x2E);
     EXPECT_EQ(sink.events.size(), expected.size());
 }
+
+TEST_F(NSequencerEditTest, LoopBarsFarBeyondTheSongAndASongWithoutTracksDrawAndMoveSafely)
+{
+    NSongCommands::setLoopBars(2000000000, 2147483647); // as a hostile file may leave them
+    redraw();
+    for (int x = 0; x < 240; ++x)
+        ASSERT_NE(at(x, 30), LoopStartLine) << x;
+
+    seq.machineCount = 0;
+    view->keyDown(0x28);
+    EXPECT_EQ(view->cursorRow, 0);
+    view->gridDirty = true;
+    redraw(); // nothing to read from the song's tracks
+    EXPECT_EQ(view->cursorRow, 0);
+}
