@@ -13,79 +13,51 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr int SegmentFrames = 992; // the playback thread's segment
 
-std::vector<std::int32_t> synthSet(int wave1, int wave2, int dual)
-{
-    return {3, 90, 200, 120, 1, 150, 120, wave1, 0, 9, 0, wave2, 7, 0, 0, 140, 0, 0, 0, dual};
-}
-
-// Every machine sounding, noise and pulse, slides and retriggers, the drums' filter and hat choke,
-// delay with feedback, stereo reverb, swing and automation of a cutoff and the tempo.
+// Every machine sounding, pulse and noise, slides and retriggers, the drums' filter and hat choke,
+// distortion, delay with feedback, stereo reverb, swing and automation of a cutoff and the tempo.
 NSongDescription ringingSong()
 {
     NSongDescription song;
     song.tempo = 128;
     song.loopStart = 1;
     song.loopEnd = 3;
-    song.loopOn = 0;
     song.drums.hasKit = false;
-    const std::vector<std::int32_t> sets[3] = {synthSet(5, 6, 0), synthSet(6, 1, 1), synthSet(5, 5, 1)};
+    const int waves[3][2] = {{5, 6}, {6, 1}, {5, 5}};
     for (int n = 0; n < 3; ++n) {
-        for (int step = 0; step < 16; ++step) {
-            NSynthBank::Step s;
-            s.note = (step * 5 + n) % 12;
-            s.octave = step % 2 - n % 2;
-            s.gate = step % 7 != 6;
-            s.accent = step % 3 == n;
-            s.slide = step % 4 == 2;
-            s.retrigger = step % 5 == 1;
-            song.synths[n].setStep(0, step, s);
-        }
+        for (int step = 0; step < 16; ++step)
+            song.synths[n].setStep(0, step, {(step * 5 + n) % 12, step % 2 - n % 2, (step + 6 * n) % 7 != 6,
+                                             step % 3 == n, step % 4 == 2, step % 5 == 1});
         song.synths[n].setLength(0, 13 + n);
-        song.machines[n].patternSet = sets[n];
-        song.machines[n].songSet = sets[n];
-        song.machines[n].arrangement.assign(5, 0);
+        song.machines[n].songSet = song.machines[n].patternSet = {
+            3, 90, 200, 120, 1, 150, 120, waves[n][0], 0, 9, 0, waves[n][1], 7, 0, 0, 140, 0, 0, 0, n > 0 ? 1 : 0};
     }
     song.machines[1].automation = {{256 + 48, 1, 180}, {2 * 256 + 16, 1, 40}};
     for (int step = 0; step < 16; ++step) {
         song.drums.setHit(0, step, 11, step % 4 == 0 ? 2 : 0); // bass drum
-        song.drums.setHit(0, step, 3, step % 4 == 2 ? 1 : 0);  // closed hat, choking the open one
-        song.drums.setHit(0, step, 2, step % 4 == 1 ? 6 : 0);  // open hat, repeated on the half
-        song.drums.setHit(0, step, 9, step % 8 == 4 ? 3 : 0);
+        song.drums.setHit(0, step, 2, step % 4 == 1 ? 6 : 0);  // open hat, again on the half step
+        song.drums.setHit(0, step, 3, step % 4 == 2 ? 1 : 0);  // closed hat, choking it
     }
-    std::vector<std::int32_t> drums(27, 210);
-    drums[24] = 1;
-    drums[25] = 170;
-    drums[26] = 120;
-    song.machines[3].patternSet = drums;
-    song.machines[3].songSet = drums;
-    song.machines[3].arrangement.assign(5, 0);
-
+    std::vector<std::int32_t> drums(24, 210);
+    drums.insert(drums.end(), {1, 170, 120}); // through the kit's lowpass
+    song.machines[3].songSet = song.machines[3].patternSet = drums;
     std::vector<std::int32_t> mixer(41, 0);
-    for (int m = 0; m < 4; ++m) {
-        mixer[8 * m + 0] = 180;
-        mixer[8 * m + 1] = 60 + 40 * m;
-        mixer[8 * m + 2] = 90;
-        mixer[8 * m + 6] = 120;
-    }
-    mixer[8 + 3] = 100;
-    mixer[8 + 4] = 180;
-    mixer[8 + 5] = 1;
-    mixer[32] = 100;
-    mixer[33] = 200;
-    mixer[34] = 3;
-    mixer[35] = 140;
-    mixer[39] = 128;
-    mixer[40] = 90;
-    song.machines[4].patternSet = mixer;
-    song.machines[4].songSet = mixer;
-    song.machines[4].arrangement.assign(5, 0);
+    for (int m = 0; m < 4; ++m)
+        for (auto [offset, value] : {std::pair{0, 180}, {1, 60 + 40 * m}, {2, 90}, {6, 120}})
+            mixer[8 * m + offset] = value;
+    for (auto [index, value] : {std::pair{11, 100}, {12, 180}, {13, 1}, {32, 100}, {33, 200}, {34, 3}, {35, 140},
+                                {39, 128}, {40, 90}})
+        mixer[index] = value;
+    song.machines[4].songSet = song.machines[4].patternSet = mixer;
     song.machines[4].automation = {{2 * 256 + 64, 39, 122}};
+    for (NSongMachine& machine : song.machines)
+        machine.arrangement.assign(5, 0);
     return song;
 }
 
