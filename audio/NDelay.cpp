@@ -50,9 +50,18 @@ void NDelay::clear()
         std::memset(buffer, 0, sizeof(Block) * static_cast<size_t>(length));
 }
 
+void NDelay::reset()
+{
+    if (buffer != nullptr)
+        std::memset(buffer, 0, sizeof(Block) * static_cast<size_t>(capacity));
+    length = 0;
+    index = 0;
+    feedback = 0;
+}
+
 void NDelay::process(std::int32_t* io)
 {
-    if (buffer == nullptr)
+    if (buffer == nullptr || length == 0)
         return;
     std::int32_t* line = buffer[index];
     for (int k = 0; k < ntime::BlockFrames; ++k) {

@@ -20,6 +20,9 @@ public:
     // A new length starts an empty line; the same length leaves the line as it is.
     void setLength(int blocks);
     void clear();
+    // No line at all, as before the mixer's first render: the next setLength builds an empty one
+    // from its first block. The buffer is kept (emptied) so that this does not free or allocate.
+    void reset();
     // Replaces the block with the block of `length` blocks ago, keeping feedback/256 of it in the line.
     void process(std::int32_t* io);
 

@@ -136,6 +136,15 @@ void NDrumMachine::resetPlayback()
     step_ = 0;
 }
 
+void NDrumMachine::resetRunState()
+{
+    // Every pad silent (the open hat's choke is only its voice stopping) and the kit's filter empty.
+    for (NSample& sample : samples_)
+        sample.resetVoice();
+    filter_.clear();
+    step_ = 0;
+}
+
 void NDrumMachine::applyNextPattern()
 {
     setPattern(nextPattern_);

@@ -45,6 +45,7 @@ public:
     void load(ChunkFile& file) override;
     void render(std::int32_t* out) override;
     int getStep() override { return step_; }
+    void resetRunState() override;
 
     // The kit.
     NSample& sample(int slot) { return samples_[slot]; }

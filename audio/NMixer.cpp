@@ -215,6 +215,14 @@ void NMixer::clearReverb()
     reverbRight.clear();
 }
 
+void NMixer::resetRunState()
+{
+    for (int m = 0; m < machineCount; ++m)
+        machines[m]->resetRunState();
+    delay.reset();
+    clearReverb();
+}
+
 namespace {
 
 // In place, into the order the file keeps them.

@@ -77,6 +77,9 @@ public:
 
     void clearDelay();
     void clearReverb();
+    // Every machine's run-time state and both effects back to how they stand before the first
+    // render: no delay line yet, empty reverbs.
+    void resetRunState();
 
     // Distorts one block in place: gain (drive + 127) / 64, excess beyond 16-bit folded back by fold/256,
     // then halved.

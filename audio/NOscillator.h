@@ -12,6 +12,8 @@ public:
 
     // Silent and still; phase and pulsePhase keep running from where they are.
     void reset();
+    // Everything back to a new oscillator's, the phases and the pulse-width sweep included.
+    void restart() { *this = NOscillator(); }
     // Jumps to a pitch, ending any glide.
     void setIncrement(std::uint32_t inc);
     // Glides from the current pitch to target in about 64 blocks.

@@ -1,6 +1,6 @@
 #include "audio/NRandom.h"
 
-std::uint32_t NRandom::state_ = 1;
+std::uint32_t NRandom::state_ = StartState;
 
 int NRandom::next()
 {

@@ -12,7 +12,10 @@ public:
     static int next();
     // Where the sequence stands, so that callers can predict it.
     static std::uint32_t state() { return state_; }
+    // Back to where the program starts it, so that a render hears the noise a fresh start hears.
+    static void reset() { state_ = StartState; }
 
 private:
+    static constexpr std::uint32_t StartState = 1;
     static std::uint32_t state_;
 };

@@ -139,6 +139,14 @@ void NSample::trigger(int step, int velocity)
     position_ = 0;
 }
 
+void NSample::resetVoice()
+{
+    playing_ = false;
+    position_ = 0;
+    step_ = UnitStep;
+    velocity_ = 0;
+}
+
 void NSample::render(std::int32_t* mix, int volume)
 {
     if (data_ == nullptr || !playing_)

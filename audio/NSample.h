@@ -41,6 +41,8 @@ public:
 
     void trigger(int step, int velocity);
     void stop() { playing_ = false; }
+    // The voice as a new sample has it: silent, at the start, at the recorded rate.
+    void resetVoice();
     // Adds the voice's next block into mix at the slot's volume (0 to 255).
     void render(std::int32_t* mix, int volume);
 

@@ -364,6 +364,23 @@ void NBassSynth::filterVoice(std::int32_t* out)
         out[i] = wrap32::add(out[i], copy[i]);
 }
 
+void NBassSynth::resetRunState()
+{
+    // The voice a new synthesizer has: resetVoice() alone keeps the phases, the pulse sweep, the
+    // second filter and the slide from the previous step, all of which colour the next notes.
+    osc1.restart();
+    osc2.restart();
+    ampEnvelope.reset();
+    filterEnvelope.reset();
+    filter1.clear();
+    filter2.clear();
+    step = 0;
+    accent = 0;
+    previousStep = nullptr;
+    lastNote1 = 0;
+    lastNote2 = 0;
+}
+
 void NBassSynth::resetVoice()
 {
     ampEnvelope.reset();

@@ -58,6 +58,7 @@ public:
     void load(ChunkFile& file) override;
     void render(std::int32_t* block) override;
     int getStep() override;
+    void resetRunState() override;
 
     // Silences the voice after a song is opened: both envelopes reset, the main filter cleared.
     void resetVoice();

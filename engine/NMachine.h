@@ -15,6 +15,10 @@ public:
     virtual void render(std::int32_t* block);
     // The step being played, for displays.
     virtual int getStep();
+    // Everything rendering and events have changed (voices, oscillators, envelopes, filters, step
+    // state) back to what a new machine has, leaving the song's data alone. Which pattern plays is
+    // the transport's business: stop() resets that.
+    virtual void resetRunState();
 
     bool active = false; // false until the machine is built; renders silence until then
 };

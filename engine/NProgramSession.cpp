@@ -66,5 +66,10 @@ NSequencer::LoadResult NProgramSession::loadSong(const String& path)
 
 NMixer::ExportResult NProgramSession::exportLoop(const String& path, const NMixer::ExportOptions& options)
 {
-    return NVandrelCore::instance().mixer.exportToWav(path, options);
+    // Live playback leaves voices ringing, phases, effect lines and the clock wherever it stopped;
+    // an export starts from a freshly loaded song instead, so that the same loop always gives the
+    // same file.
+    NVandrelCore& core = NVandrelCore::instance();
+    core.resetRunState();
+    return core.mixer.exportToWav(path, options);
 }

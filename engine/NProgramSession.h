@@ -25,6 +25,8 @@ public:
     // The program's Load Song steps: the song read, its mode applied, the effect lines cleared
     // and the synthesizers' voices reset; when the file cannot be opened the rest is skipped.
     NSequencer::LoadResult loadSong(const String& path);
+    // The engine's run-time state reset first (NVandrelCore::resetRunState), so that the file is
+    // the same whatever played before: the one a fresh start and Load Song would write.
     NMixer::ExportResult exportLoop(const String& path, const NMixer::ExportOptions& options);
 
     static String bundledSongPath();

@@ -195,6 +195,20 @@ void NSequencer::setLoopEndAt(int ticks)
     }
 }
 
+void NSequencer::resetRunState()
+{
+    // Not stop(): in pattern mode that would take up a queued pattern, which is the user's choice.
+    // The export stops the machines itself once it has switched to song mode.
+    playing = false;
+    blockCounter = 0;
+    swing = 0;
+    swingPhase = 0;
+    stepsPlayed = 0;
+    // The song's mixer tempo takes over at the first render; until then (the export sizes its
+    // writes by it) the clock runs at the tempo the load left.
+    setTempo(loadedTempo);
+}
+
 void NSequencer::setUntitled()
 {
     fileName = u"\\(untitled)";
@@ -229,6 +243,7 @@ NSequencer::LoadResult NSequencer::loadSong(const String& path)
     if (stepsPerBar <= 0 || stepsPerBar > MaxStepsPerBar)
         stepsPerBar = ntime::DefaultStepsPerBar; // it divides every position
     setTempo(tempo);
+    loadedTempo = tempo;
     return result;
 }
 

@@ -28,6 +28,7 @@ struct NSequencerState {
     bool playing = false;
     int swingPhase = 0;
     long long stepsPlayed = 0; // steps begun since start(), for renders that count passes of a loop
+    int loadedTempo = DefaultTempo; // the clock's tempo as the last load set it; renders overwrite tempo
     bool loaded = false;
 };
 
@@ -69,6 +70,10 @@ public:
     void setLoopStartAt(int ticks);
     void setLoopEndAt(int ticks);
     void setUntitled();
+    // The clock as a loaded song has it before anything plays: not playing, no block counted, no
+    // swing yet and on its first phase, the tempo as the last load set it. Position, loop, mode,
+    // the machines' patterns and the tracks' data stay.
+    void resetRunState();
 
     int barTicks() const { return stepsPerBar * TicksPerStep; }
     NAutomatable* machine(int n) const { return tracks[n].machine; }

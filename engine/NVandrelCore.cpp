@@ -1,6 +1,7 @@
 #include "engine/NVandrelCore.h"
 
 #include "audio/NDrumMachine.h"
+#include "audio/NRandom.h"
 #include "engine/NBassSynth.h"
 #include "engine/NSequencer.h"
 #include "foundation/MemoryTracker.h"
@@ -28,6 +29,14 @@ void NVandrelCore::init()
     sequencer.addMachine(drums);
     sequencer.addMachine(&mixer);
     sequencer.setMode(0);
+}
+
+void NVandrelCore::resetRunState()
+{
+    // Automation (the tempo's included) is chased again when the export moves to the loop start.
+    NSequencer::instance().resetRunState();
+    mixer.resetRunState();
+    NRandom::reset();
 }
 
 void NVandrelCore::shutDown()

@@ -24,6 +24,10 @@ public:
     void init();
     // Once, after audio output has stopped; nothing may drive the sequencer afterwards.
     void shutDown();
+    // Every piece of run-time state (the clock, each machine's voices, the effect lines, the noise
+    // generator) back to where a fresh start and Load Song of the current song leave it, so that
+    // whatever played before cannot reach the next render. The song's data is left alone.
+    void resetRunState();
 
     NBassSynth* synths[SynthCount] = {};
     NDrumMachine* drums = nullptr;
