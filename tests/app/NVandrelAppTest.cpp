@@ -1,0 +1,154 @@
+#include "app/NVandrelApp.h"
+
+#include "engine/NSequencer.h"
+#include "engine/NVandrelCore.h"
+#include "gui/LFont.h"
+#include "gui/LGUICheckBox.h"
+#include "gui/LGUILabel.h"
+#include "gui/LScreenBitmap.h"
+#include "gui/NBitmapCache.h"
+#include "tests/support/FakeMidiPort.h"
+#include "tests/support/FakeServices.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+// Puts the engine back to nothing, so that every application starts it up afresh.
+void tearDownEngine()
+{
+    NVandrelCore::instance().shutDown();
+    NSequencer& s = NSequencer::instance();
+    for (NSeqTrack& track : s.tracks) {
+        track.clear();
+        track.machine = nullptr;
+    }
+    s.resetDefaults();
+    s.fileName = String();
+}
+
+KESODisplayEvent event(KESODisplayEvent::Type type, int x = 0, int y = 0, int code = 0)
+{
+    KESODisplayEvent e;
+    e.type = type;
+    e.x = x;
+    e.y = y;
+    e.code = code;
+    return e;
+}
+
+// The real application on fake platform services, started up as the program starts it, with
+// Control held so that MIDI goes out.
+class NVandrelAppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        services.programPath.path = RUZI_BIN_DIR "/ruzi-zevivuvo";
+        services.keyState.down.insert(KESOKeyState::Control);
+        tearDownEngine();
+        app = new DavEdirorarApp();
+        ASSERT_TRUE(app->create(u"VandrelStudio 1.1 Ruzi Zevivuvo"));
+    }
+
+    void TearDown() override
+    {
+        delete app;
+        for (int f = 0; f < LFont::Count; ++f)
+            LFont::font(f)->setImage(nullptr);
+        NBitmapCache::instance().empty();
+        LScreenBitmap::instance().flush(nullptr);
+        LScreenBitmap::instance().destroy();
+        tearDownEngine();
+    }
+
+    void click(int x, int y)
+    {
+        services.display.events.push_back(event(KESODisplayEvent::MouseDown, x, y));
+        services.display.events.push_back(event(KESODisplayEvent::MouseUp, x, y));
+    }
+
+    FakeServices services;
+    FakeMidiPort midi;
+    DavEdirorarApp* app = nullptr;
+};
+
+} // namespace
+
+TEST_F(NVandrelAppTest, StartUpOpensTheWindowLoadsTheSongAndStartsSoundAndMidi)
+{
+    FakeDisplay& display = services.display;
+    EXPECT_EQ(display.title, String(u"VandrelStudio 1.1 Ruzi Zevivuvo"));
+    EXPECT_EQ(display.width, 240);
+    EXPECT_EQ(display.height, 320);
+    // One cleared frame while the rest loaded, after a short wait for the new window's first event.
+    EXPECT_EQ(display.presents, 1);
+    EXPECT_EQ(display.waits, std::vector<int>{LGUIApp::FirstStepTimeoutMs});
+    EXPECT_TRUE(std::all_of(display.frame.begin(), display.frame.end(), [](std::uint32_t p) { return p == 0; }));
+
+    EXPECT_TRUE(LFont::font(LFont::Interface)->hasImage());
+    EXPECT_EQ(NSequencer::instance().fileName, String(u"\\(untitled)"));
+    EXPECT_EQ(NSequencer::instance().mode, 1);
+    EXPECT_EQ(app->exportScreen.titleLabel->text, String(u"(untitled)"));
+    EXPECT_EQ(app->exportScreen.loopCheckBox->checked, NSequencer::instance().loopOn);
+    EXPECT_EQ(app->exportScreen.listener, app);
+    EXPECT_EQ(app->currentScreen, &app->exportScreen);
+    EXPECT_FALSE(app->quitRequested);
+
+    EXPECT_TRUE(services.audioDevice.playing);
+    EXPECT_EQ(display.timers, (std::map<int, int>{{1, 40}}));
+    // Program changes only: the channel reset comes before them and the song's notes after.
+    std::vector<FakeMidiPort::Message> programs;
+    std::copy_if(midi.messages.begin(), midi.messages.end(), std::back_inserter(programs),
+                 [](const FakeMidiPort::Message& m) { return (m.status & 0xF0) == 0xC0; });
+    EXPECT_EQ(programs, (std::vector<FakeMidiPort::Message>{
+                            {0xC0, 80, 0}, {0xC4, 80, 0}, {0xC1, 81, 0}, {0xC5, 83, 0}, {0xC2, 87, 0}, {0xC6, 87, 0}}));
+}
+
+TEST_F(NVandrelAppTest, ClosingTheWindowShowsTheScreenThenStopsEverythingOnce)
+{
+    services.display.events.push_back(event(KESODisplayEvent::KeyDown, 0, 0, 0x0D)); // Enter: play
+    services.display.events.push_back(event(KESODisplayEvent::Timer, 0, 0, 1));
+    services.display.events.push_back(event(KESODisplayEvent::CloseRequest));
+    EXPECT_EQ(app->run(), 0);
+
+    EXPECT_TRUE(NSequencer::instance().playing);
+    EXPECT_FALSE(services.display.isOpen());
+    EXPECT_EQ(services.display.presents, 3); // the cleared frame, then the two turns before the close
+    EXPECT_NE(services.display.frame[150 * 240 + 2], 0u); // the panel reached the window
+    EXPECT_FALSE(services.audioDevice.playing);
+    EXPECT_EQ(services.audioDevice.closes, 1);
+    EXPECT_TRUE(services.display.timers.empty());
+    EXPECT_EQ(NVandrelCore::instance().drums, nullptr); // the engine is shut down
+
+    delete app; // closing again does nothing
+    app = nullptr;
+    EXPECT_EQ(services.audioDevice.closes, 1);
+}
+
+TEST_F(NVandrelAppTest, ExitStopsAudioAndClosesTheWindow)
+{
+    click(175, 104); // "Exit DavEdirorar"
+    services.display.events.push_back(event(KESODisplayEvent::Timer, 0, 0, 1)); // never reached
+    EXPECT_EQ(app->run(), 0);
+
+    EXPECT_TRUE(app->quitRequested);
+    EXPECT_FALSE(services.display.isOpen());
+    EXPECT_EQ(services.audioDevice.closes, 1);
+    EXPECT_TRUE(services.display.timers.empty());
+    EXPECT_EQ(services.display.events.size(), 1u);
+    EXPECT_TRUE(LScreenBitmap::instance().isEmpty());
+    EXPECT_EQ(NVandrelCore::instance().drums, nullptr);
+}
+
+TEST_F(NVandrelAppTest, MixerSourceIsSilentUntilConnected)
+{
+    NMixerSource source;
+    std::vector<std::int16_t> frames(64, 7);
+    source.render(frames.data(), 32, 16, 44100, 2);
+    EXPECT_TRUE(std::all_of(frames.begin(), frames.end(), [](std::int16_t s) { return s == 7; }));
+    EXPECT_EQ(app->mixerSource.mixer, &NVandrelCore::instance().mixer);
+}
