@@ -1,0 +1,111 @@
+// The real window program under a private X server: started from a folder of its own, it finds its
+// assets beside the executable, shows its window, and ends with status 0 when the window closes.
+#include "tests/desktop/DesktopSession.h"
+#include "tests/support/CommandRun.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+const char* const Title = "VandrelStudio 1.1 Ruzi Zevivuvo";
+
+class RuziZevivuvoProgramTest : public DesktopSession {
+protected:
+    void TearDown() override
+    {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        DesktopSession::TearDown();
+    }
+
+    // Starts the program in the working directory, its output in files there.
+    void start(const std::string& workingDirectory)
+    {
+        pid_ = fork();
+        ASSERT_GE(pid_, 0);
+        if (pid_ == 0) {
+            if (chdir(workingDirectory.c_str()) != 0)
+                _exit(126);
+            const int out = open("stdout.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            dup2(out, 1);
+            dup2(err, 2);
+            setenv("SDL_AUDIODRIVER", "dummy", 1);
+            execl(RUZI_BIN_DIR "/ruzi-zevivuvo", "ruzi-zevivuvo", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+    }
+
+    // The program's window, once it is there; 0 if it does not come.
+    XWindow findWindow()
+    {
+        XWindow window = 0;
+        within([&] { return window != 0; },
+               [&] {
+                   CommandRun run = CommandRun::run(std::string("xdotool search --name '") + Title + "'");
+                   if (run.status == 0)
+                       window = std::stoul(run.out);
+                   else
+                       std::this_thread::sleep_for(std::chrono::milliseconds(50));
+               },
+               10000);
+        return window;
+    }
+
+    // The exit status, or -1 when it has not ended in time or did not exit normally.
+    int waitForExit(int milliseconds)
+    {
+        int status = 0;
+        bool ended = within([&] { return waitpid(pid_, &status, WNOHANG) == pid_; },
+                            [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }, milliseconds);
+        if (!ended)
+            return -1;
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    pid_t pid_ = -1;
+};
+
+} // namespace
+
+TEST_F(RuziZevivuvoProgramTest, StartsFromAnotherFolderShowsItsWindowAndEndsWhenClosed)
+{
+    TempDir dir;
+    start(dir.path(""));
+    const XWindow window = findWindow();
+    ASSERT_NE(window, 0u) << CommandRun::run("cat stderr.txt", dir.path("")).out;
+    int width = 0, height = 0;
+    geometry(window, width, height);
+    EXPECT_EQ(width, 240);
+    EXPECT_EQ(height, 320);
+
+    // The first frames show the export screen: the panel's colour in its lower half, which needs
+    // the skin and the song found beside the program.
+    std::vector<std::uint32_t> shot;
+    const bool drawn = within([&] { return !shot.empty() && shot[150 * 240 + 2] == 0x3030'30u; },
+                              [&] {
+                                  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                                  shot = screenshot(window);
+                              },
+                              5000);
+    EXPECT_TRUE(drawn) << std::hex << (shot.empty() ? 0u : shot[150 * 240 + 2]);
+
+    requestClose(window);
+    EXPECT_EQ(waitForExit(5000), 0);
+    std::string err = CommandRun::run("cat stderr.txt", dir.path("")).out;
+    EXPECT_EQ(err.find("skin"), std::string::npos) << err;
+}
