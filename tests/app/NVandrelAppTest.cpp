@@ -1,6 +1,7 @@
 #include "app/NVandrelApp.h"
 
 #include "engine/NSequencer.h"
+#include "engine/NSongCommands.h"
 #include "engine/NVandrelCore.h"
 #include "gui/LFont.h"
 #include "gui/LGUICheckBox.h"
@@ -151,4 +152,20 @@ TEST_F(NVandrelAppTest, MixerSourceIsSilentUntilConnected)
     source.render(frames.data(), 32, 16, 44100, 2);
     EXPECT_TRUE(std::all_of(frames.begin(), frames.end(), [](std::int16_t s) { return s == 7; }));
     EXPECT_EQ(app->mixerSource.mixer, &NVandrelCore::instance().mixer);
+}
+
+TEST_F(NVandrelAppTest, EachTimerTickRedrawsTheSequencerViewInSongModeOnly)
+{
+    LScreenBitmap& screen = LScreenBitmap::instance();
+    screen.flush(nullptr);
+    app->onTimer(VandrelApp::AudioTimer);
+    ASSERT_GT(LScreenBitmap::dirtyCount(), 0);
+    const KESORect& area = LScreenBitmap::dirtyRect(0);
+    EXPECT_EQ(area.y, 252); // the view's rows
+    EXPECT_EQ(area.h, 68);
+
+    screen.flush(nullptr);
+    NSongCommands::setMode(0);
+    app->onTimer(VandrelApp::AudioTimer);
+    EXPECT_EQ(LScreenBitmap::dirtyCount(), 0);
 }

@@ -22,7 +22,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,23 @@ NSongDescription loopingSong()
     song.drums.hasKit = false;
     for (NSongMachine& machine : song.machines)
         machine.arrangement.assign(4, 0);
+    return song;
+}
+
+// One synthesizer through a long delay with feedback and the reverb, no drums: what rings after it
+// stops is the effect lines and the voice.
+NSongDescription echoingSong()
+{
+    NSongDescription song = loopingSong();
+    for (int step = 0; step < 16; ++step)
+        song.drums.setHit(0, step, 11, 0);
+    std::vector<std::int32_t> mixer(41, 0);
+    for (auto [index, value] : {std::pair{0, 200}, {1, 128}, {2, 220}, {6, 160}, {11, 100}, {12, 180}, {13, 1},
+                                {32, 128}, {33, 220}, {34, 3}, {35, 140}, {39, 128}, {40, 90}})
+        mixer[index] = value;
+    song.machines[4].songSet = song.machines[4].patternSet = mixer;
+    song.machines[0].songSet = song.machines[0].patternSet = {3, 90, 200, 120, 1, 150, 120, 5, 0, 9,
+                                                               0, 6,  7,   0,   0, 140, 0,   0, 0, 0};
     return song;
 }
 
@@ -245,6 +264,25 @@ TEST_F(NWavExportScreenTest, LoadSongShowsItsNameAndLoopWithAudioPausedAroundThe
     EXPECT_EQ(seq.fileName, dir.file("groove.vdl"));
     EXPECT_EQ(audio.log.size(), 4u);
     EXPECT_EQ(audio.log[3], "start after 2");
+}
+
+TEST_F(NWavExportScreenTest, CancellingLoadSongStillSilencesTheTailsOfWhatPlayed)
+{
+    loadThroughDialog(writeSong("echo.vdl", echoingSong()));
+    playLive(60);
+    NSongCommands::stop();
+    auto stoppedSegment = [] {
+        std::vector<std::int16_t> segment(2 * 992);
+        NEngineGuard guard;
+        NVandrelCore::instance().mixer.render(segment.data(), 992);
+        return std::count(segment.begin(), segment.end(), 0) == static_cast<long>(segment.size());
+    };
+    ASSERT_FALSE(stoppedSegment()) << "nothing rings after playing: the test proves nothing";
+
+    clickLoad(); // cancelled
+    EXPECT_EQ(seq.fileName, dir.file("echo.vdl"));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(stoppedSegment()) << "segment " << i;
 }
 
 TEST_F(NWavExportScreenTest, ASongThatCannotBeReadKeepsTheTitleAndSaysWhy)
