@@ -145,15 +145,6 @@ TEST_F(NVandrelAppTest, ExitStopsAudioAndClosesTheWindow)
     EXPECT_EQ(NVandrelCore::instance().drums, nullptr);
 }
 
-TEST_F(NVandrelAppTest, MixerSourceIsSilentUntilConnected)
-{
-    NMixerSource source;
-    std::vector<std::int16_t> frames(64, 7);
-    source.render(frames.data(), 32, 16, 44100, 2);
-    EXPECT_TRUE(std::all_of(frames.begin(), frames.end(), [](std::int16_t s) { return s == 7; }));
-    EXPECT_EQ(app->mixerSource.mixer, &NVandrelCore::instance().mixer);
-}
-
 TEST_F(NVandrelAppTest, EachTimerTickRedrawsTheSequencerViewInSongModeOnly)
 {
     LScreenBitmap& screen = LScreenBitmap::instance();

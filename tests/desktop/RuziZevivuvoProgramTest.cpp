@@ -65,6 +65,19 @@ protected:
         return window;
     }
 
+    // Whether the export screen came up within a few seconds: the panel's colour in its lower
+    // half, which needs the skin and the song found beside the program.
+    bool screenShown(XWindow window)
+    {
+        std::vector<std::uint32_t> shot;
+        return within([&] { return !shot.empty() && shot[150 * 240 + 2] == 0x303030u; },
+                      [&] {
+                          std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                          shot = screenshot(window);
+                      },
+                      5000);
+    }
+
     // The exit status, or -1 when it has not ended in time or did not exit normally.
     int waitForExit(int milliseconds)
     {
@@ -93,19 +106,21 @@ TEST_F(RuziZevivuvoProgramTest, StartsFromAnotherFolderShowsItsWindowAndEndsWhen
     EXPECT_EQ(width, 240);
     EXPECT_EQ(height, 320);
 
-    // The first frames show the export screen: the panel's colour in its lower half, which needs
-    // the skin and the song found beside the program.
-    std::vector<std::uint32_t> shot;
-    const bool drawn = within([&] { return !shot.empty() && shot[150 * 240 + 2] == 0x3030'30u; },
-                              [&] {
-                                  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-                                  shot = screenshot(window);
-                              },
-                              5000);
-    EXPECT_TRUE(drawn) << std::hex << (shot.empty() ? 0u : shot[150 * 240 + 2]);
+    EXPECT_TRUE(screenShown(window));
 
     requestClose(window);
     EXPECT_EQ(waitForExit(5000), 0);
     std::string err = CommandRun::run("cat stderr.txt", dir.path("")).out;
     EXPECT_EQ(err.find("skin"), std::string::npos) << err;
+}
+
+TEST_F(RuziZevivuvoProgramTest, ExitButtonEndsTheProgramWithStatusZero)
+{
+    TempDir dir;
+    start(dir.path(""));
+    const XWindow window = findWindow();
+    ASSERT_NE(window, 0u) << CommandRun::run("cat stderr.txt", dir.path("")).out;
+    ASSERT_TRUE(screenShown(window));
+    ASSERT_TRUE(xdotool("mousemove --window " + std::to_string(window) + " 175 104 click 1"));
+    EXPECT_EQ(waitForExit(5000), 0);
 }
