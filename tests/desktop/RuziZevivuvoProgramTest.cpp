@@ -95,7 +95,7 @@ protected:
 
 } // namespace
 
-TEST_F(RuziZevivuvoProgramTest, StartsFromAnotherFolderShowsItsWindowAndEndsWhenClosed)
+TEST_F(RuziZevivuvoProgramTest, StartsFromAnotherFolderShowsItsWindowZoomsAndEndsWhenClosed)
 {
     TempDir dir;
     start(dir.path(""));
@@ -107,6 +107,12 @@ TEST_F(RuziZevivuvoProgramTest, StartsFromAnotherFolderShowsItsWindowAndEndsWhen
     EXPECT_EQ(height, 320);
 
     EXPECT_TRUE(screenShown(window));
+
+    focus(window);
+    ASSERT_TRUE(xdotool("key --window " + std::to_string(window) + " ctrl+2"));
+    EXPECT_TRUE(within([&] { return geometry(window, width, height), width == 480 && height == 640; },
+                       [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }))
+        << width << " x " << height;
 
     requestClose(window);
     EXPECT_EQ(waitForExit(5000), 0);
