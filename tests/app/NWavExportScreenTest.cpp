@@ -308,24 +308,17 @@ TEST_F(NWavExportScreenTest, ASongThatCannotBeReadKeepsTheTitleAndSaysWhy)
     EXPECT_EQ(audio.log.back(), "start after 3");
 }
 
+// The rounding and the one-bar minimum are the sequencer's; here, that the buttons reach them with
+// the song position.
 TEST_F(NWavExportScreenTest, SetStartAndSetEndMoveTheLoopToTheNearestBar)
 {
     NSongCommands::setLoopBars(0, 4);
-    placeAt(127);
-    clickSetStart();
-    EXPECT_EQ(seq.loopStart, 0);
     placeAt(128);
     clickSetStart();
     EXPECT_EQ(seq.loopStart, 1);
     placeAt(5 * Bar);
-    clickSetStart();
-    EXPECT_EQ(seq.loopStart, 5);
-    EXPECT_EQ(seq.loopEnd, 6);
-    placeAt(3 * Bar);
     clickSetEnd();
-    EXPECT_EQ(seq.loopStart, 2);
-    EXPECT_EQ(seq.loopEnd, 3);
-    NSongCommands::setLoopBars(0, 4);
+    EXPECT_EQ(seq.loopEnd, 5);
     placeAt(0);
     clickSetEnd();
     EXPECT_EQ(seq.loopStart, 0);
