@@ -168,19 +168,11 @@ void NWavExportScreen::loadSong()
     bool cleared = false;
     if (!openDialog.cancelled) {
         // Audio is stopped: nothing else touches the song until startAudio.
-        NSequencer& song = NSequencer::instance();
         const String path(openDialog.pathBuffer);
-        const String previousName = song.fileName;
-        const bool previousLoaded = song.loaded;
         const NSequencer::LoadResult result = NProgramSession().loadSong(path);
-        if (result != NSequencer::LoadResult::Loaded) {
-            // The song in memory is still the previous one, and the title goes on naming it.
-            song.fileName = previousName;
-            song.loaded = previousLoaded;
-        }
         if (result == NSequencer::LoadResult::CannotOpen) {
             KESOServices::instance().showMessage(String(u"The song could not be opened:\n") + path +
-                                                     String(u"\n") + song.loadError,
+                                                     String(u"\n") + NSequencer::instance().loadError,
                                                  u"Load Song");
         } else {
             cleared = true; // the session's load has done it

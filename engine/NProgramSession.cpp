@@ -53,7 +53,14 @@ NSequencer::LoadResult NProgramSession::loadSong(const String& path)
 {
     NVandrelCore& core = NVandrelCore::instance();
     NSequencer& sequencer = NSequencer::instance();
+    const String previousName = sequencer.fileName;
+    const bool previousLoaded = sequencer.loaded;
     const NSequencer::LoadResult result = sequencer.loadSong(path);
+    if (result != NSequencer::LoadResult::Loaded) {
+        // The song in memory is still the one before, and its name goes on naming it.
+        sequencer.fileName = previousName;
+        sequencer.loaded = previousLoaded;
+    }
     if (result == NSequencer::LoadResult::CannotOpen)
         return result;
     sequencer.setMode(sequencer.mode);

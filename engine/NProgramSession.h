@@ -23,7 +23,8 @@ public:
     bool startUp();        // all five; false when the bundled song is missing
 
     // The program's Load Song steps: the song read, its mode applied, the effect lines cleared
-    // and the synthesizers' voices reset; when the file cannot be opened the rest is skipped.
+    // and the synthesizers' voices reset; when the file cannot be opened the rest is skipped. A file
+    // that cannot be opened or is not a song leaves the song in memory, and its name, as they were.
     NSequencer::LoadResult loadSong(const String& path);
     // The engine's run-time state reset first (NVandrelCore::resetRunState), so that the file is
     // the same whatever played before: the one a fresh start and Load Song would write.
