@@ -10,6 +10,7 @@
 #include "platform/desktop/SdlKeyState.h"
 #include "platform/desktop/SdlMessageBox.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 int main()
@@ -32,8 +33,15 @@ int main()
     services.fileChooser = &fileChooser;
 
     static DavEdirorarApp app;
-    if (!app.create(u"VandrelStudio 1.1 Ruzi Zevivuvo"))
-        return 1; // the display has told the user why
+    if (!app.create(u"VandrelStudio 1.1 Ruzi Zevivuvo")) {
+        // The display has told the user why; without any display, say what to do instead.
+        if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
+            std::fputs("ruzi-zevivuvo: there is no display to open the window on (neither DISPLAY nor "
+                       "WAYLAND_DISPLAY is set).\nTo render a song's loop without a window, use ruzi-render "
+                       "beside this program (ruzi-render SONG.vdl -o OUT.wav).\n",
+                       stderr);
+        return 1;
+    }
     app.run();
     // The window is closed, the sound stopped and the engine shut down: nothing is left to tidy
     // up, and the static objects' destructors would only race the platform's own threads.

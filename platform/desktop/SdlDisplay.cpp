@@ -58,6 +58,12 @@ bool SdlDisplay::open(const String& title, int width, int height)
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
         return fail("Error loading ddraw.dll");
     videoStarted_ = true;
+    // Without a display SDL falls back on drivers that show nothing (offscreen, dummy): a window
+    // nobody can see would run on for ever. Those count only when asked for by name.
+    if (!isVisibleVideoDriver(SDL_GetCurrentVideoDriver()) && SDL_getenv("SDL_VIDEODRIVER") == nullptr) {
+        SDL_SetError("no display to show a window on (neither DISPLAY nor WAYLAND_DISPLAY is set?)");
+        return fail("Error loading ddraw.dll");
+    }
     window_ = SDL_CreateWindow(title.toUtf8().c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                                SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
     if (window_ == nullptr)
@@ -82,6 +88,12 @@ bool SdlDisplay::open(const String& title, int width, int height)
     SDL_RenderPresent(renderer_);
     programWindow_ = window_;
     return true;
+}
+
+bool SdlDisplay::isVisibleVideoDriver(const char* driver)
+{
+    return driver != nullptr && SDL_strcmp(driver, "offscreen") != 0 && SDL_strcmp(driver, "dummy") != 0 &&
+           SDL_strcmp(driver, "evdev") != 0;
 }
 
 bool SdlDisplay::fail(const char* message)

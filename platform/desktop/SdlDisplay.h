@@ -37,6 +37,8 @@ public:
 
 private:
     bool fail(const char* message);
+    // False for the drivers SDL falls back on without a display, which show nothing.
+    static bool isVisibleVideoDriver(const char* driver);
     // Turns one SDL event into what the program sees: none, one or (a key with its character)
     // two events, appended to pending_.
     void translate(SDL_Event& event);

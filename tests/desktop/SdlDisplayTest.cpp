@@ -77,6 +77,12 @@ TEST_F(SdlDisplayTest, TheFrameFillsTheClientAreaPixelForPixelAtZoomOneAndTwo)
 TEST_F(SdlDisplayTest, WhatCannotOpenIsToldInADDrawMessageAndTheNextOpenStillWorks)
 {
     const std::string server = std::getenv("DISPLAY");
+    const std::string driver = std::getenv("SDL_VIDEODRIVER");
+    unsetenv("DISPLAY"); // no display at all: SDL would fall back on a driver that shows nothing
+    unsetenv("WAYLAND_DISPLAY");
+    unsetenv("SDL_VIDEODRIVER");
+    EXPECT_FALSE(display.open(u"Nowhere", 240, 320));
+    setenv("SDL_VIDEODRIVER", driver.c_str(), 1);
     setenv("DISPLAY", ":65000", 1); // nobody there
     EXPECT_FALSE(display.open(u"No server", 240, 320));
     setenv("DISPLAY", server.c_str(), 1);
@@ -84,10 +90,11 @@ TEST_F(SdlDisplayTest, WhatCannotOpenIsToldInADDrawMessageAndTheNextOpenStillWor
     EXPECT_FALSE(display.open(u"No pixels", 0, 0));
     EXPECT_FALSE(display.isOpen());
     EXPECT_EQ(SdlDisplay::programWindow(), nullptr);
-    ASSERT_EQ(services.messageBox.shown.size(), 3u);
+    ASSERT_EQ(services.messageBox.shown.size(), 4u);
     EXPECT_EQ(services.messageBox.shown[0].text, "Error loading ddraw.dll");
-    EXPECT_EQ(services.messageBox.shown[1].text, "Error getting address of DirectDrawCreate");
-    EXPECT_EQ(services.messageBox.shown[2].text, "DirectDrawCreate returned an error");
+    EXPECT_EQ(services.messageBox.shown[1].text, "Error loading ddraw.dll");
+    EXPECT_EQ(services.messageBox.shown[2].text, "Error getting address of DirectDrawCreate");
+    EXPECT_EQ(services.messageBox.shown[3].text, "DirectDrawCreate returned an error");
     for (const FakeMessageBox::Message& message : services.messageBox.shown)
         EXPECT_EQ(message.caption, "DDraw");
 
