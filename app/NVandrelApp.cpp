@@ -3,6 +3,7 @@
 #include "audio/KESOWaveout.h"
 #include "audio/NMidiOut.h"
 #include "engine/NProgramSession.h"
+#include "engine/NSongCommands.h"
 #include "engine/NSequencer.h"
 #include "engine/NVandrelCore.h"
 #include "foundation/MemoryTracker.h"
@@ -186,7 +187,8 @@ void DavEdirorarApp::onCreate()
 
     if (currentScreen == &exportScreen)
         startAudio();
-    session.enterSongMode();
+    // Song mode once more; the playback thread runs from here on, so through the locking command.
+    NSongCommands::setMode(1);
 }
 
 void DavEdirorarApp::onTimer(int)
