@@ -31,10 +31,6 @@ bool startGtk()
         if (driver != nullptr && std::strcmp(driver, "x11") == 0)
             gdk_set_allowed_backends("x11");
     }
-    // Without a session bus GTK cannot reach dconf and warns on stderr at every settings change the
-    // dialog makes; the dialog's settings then live in memory for the run instead.
-    if (g_getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr)
-        g_setenv("GSETTINGS_BACKEND", "memory", FALSE);
     started = gtk_init_check(nullptr, nullptr);
     return started;
 }
