@@ -3,6 +3,8 @@
 #include "foundation/KESOServices.h"
 #include "platform/desktop/SdlKeyMap.h"
 
+#include <SDL_syswm.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -88,6 +90,15 @@ bool SdlDisplay::open(const String& title, int width, int height)
     SDL_RenderPresent(renderer_);
     programWindow_ = window_;
     return true;
+}
+
+unsigned long SdlDisplay::programX11Window()
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (programWindow_ == nullptr || !SDL_GetWindowWMInfo(programWindow_, &info) || info.subsystem != SDL_SYSWM_X11)
+        return 0;
+    return info.info.x11.window;
 }
 
 bool SdlDisplay::isVisibleVideoDriver(const char* driver)

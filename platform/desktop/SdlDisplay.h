@@ -34,6 +34,9 @@ public:
 
     // The open program window, or null: dialogs and message boxes belong to it.
     static SDL_Window* programWindow() { return programWindow_; }
+    // The open window's X11 window id, 0 without one or on another video driver; for tools
+    // that drive the window from outside (the headless tests).
+    static unsigned long programX11Window();
 
 private:
     bool fail(const char* message);

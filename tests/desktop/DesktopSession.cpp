@@ -2,7 +2,6 @@
 
 #include "tests/support/CommandRun.h"
 
-#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -36,13 +35,6 @@ void DesktopSession::TearDown()
     if (x_ != nullptr)
         XCloseDisplay(x11(x_));
     xvfb_.reset();
-}
-
-DesktopSession::XWindow DesktopSession::x11Window(SDL_Window* window)
-{
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    return window != nullptr && SDL_GetWindowWMInfo(window, &info) ? info.info.x11.window : 0;
 }
 
 void DesktopSession::geometry(XWindow window, int& width, int& height)

@@ -2,7 +2,6 @@
 
 #include "tests/support/XvfbServer.h"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -21,7 +20,6 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    static XWindow x11Window(SDL_Window* window);
     void geometry(XWindow window, int& width, int& height);
     // Where the window's top left corner is on the screen.
     void origin(XWindow window, int& x, int& y);

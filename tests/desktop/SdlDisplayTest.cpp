@@ -54,7 +54,7 @@ protected:
 TEST_F(SdlDisplayTest, TheFrameFillsTheClientAreaPixelForPixelAtZoomOneAndTwo)
 {
     ASSERT_TRUE(display.open(u"Frame", 240, 320));
-    const XWindow window = x11Window(SdlDisplay::programWindow());
+    const XWindow window = SdlDisplay::programX11Window();
     const std::vector<std::uint32_t> frame = testFrame();
     for (int zoom : {1, 2}) {
         display.setZoom(zoom);
@@ -138,7 +138,7 @@ TEST_F(SdlDisplayTest, FilesDroppedTogetherArriveAsOneEvent)
 TEST_F(SdlDisplayTest, KeysArriveAsVirtualKeyCodesWithTheirCharacters)
 {
     ASSERT_TRUE(display.open(u"Keys", 240, 320));
-    const XWindow window = x11Window(SdlDisplay::programWindow());
+    const XWindow window = SdlDisplay::programX11Window();
     focus(window);
     ASSERT_TRUE(xdotool("key --window " + std::to_string(window) +
                         " Return space Escape BackSpace Prior Next End Home Left Up Right Down Delete a 7"
@@ -190,7 +190,7 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         ASSERT_TRUE(program.create(u"Program"));
-        window = x11Window(SdlDisplay::programWindow());
+        window = SdlDisplay::programX11Window();
         program.setTimer(1, 10); // keeps the steps turning, as the program's own timer does
     }
     void TearDown() override

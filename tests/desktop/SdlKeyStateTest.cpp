@@ -37,7 +37,7 @@ protected:
 TEST_F(SdlKeyStateTest, EscapeAndEitherControlAreSeenFromAnyThreadAndTheWindowStillGetsThem)
 {
     ASSERT_TRUE(display.open(u"Keys", 240, 320));
-    focus(x11Window(SdlDisplay::programWindow()));
+    focus(SdlDisplay::programX11Window());
     ASSERT_TRUE(xdotool("keydown Escape"));
     // Only the GUI thread takes the press in; another thread never touches the window system.
     EXPECT_FALSE(askedElsewhere(KESOKeyState::Escape));
