@@ -10,6 +10,7 @@
 #include "gui/NBitmapCache.h"
 #include "tests/support/FakeMidiPort.h"
 #include "tests/support/FakeServices.h"
+#include "tests/support/RecordingMachine.h"
 
 #include <gtest/gtest.h>
 
@@ -18,19 +19,6 @@
 #include <vector>
 
 namespace {
-
-// Puts the engine back to nothing, so that every application starts it up afresh.
-void tearDownEngine()
-{
-    NVandrelCore::instance().shutDown();
-    NSequencer& s = NSequencer::instance();
-    for (NSeqTrack& track : s.tracks) {
-        track.clear();
-        track.machine = nullptr;
-    }
-    s.resetDefaults();
-    s.fileName = String();
-}
 
 KESODisplayEvent event(KESODisplayEvent::Type type, int x = 0, int y = 0, int code = 0)
 {
@@ -50,7 +38,7 @@ protected:
     {
         services.programPath.path = RUZI_BIN_DIR "/ruzi-zevivuvo";
         services.keyState.down.insert(KESOKeyState::Control);
-        tearDownEngine();
+        resetEngineForTest();
         app = new DavEdirorarApp();
         ASSERT_TRUE(app->create(u"VandrelStudio 1.1 Ruzi Zevivuvo"));
     }
@@ -63,7 +51,7 @@ protected:
         NBitmapCache::instance().empty();
         LScreenBitmap::instance().flush(nullptr);
         LScreenBitmap::instance().destroy();
-        tearDownEngine();
+        resetEngineForTest();
     }
 
     void click(int x, int y)

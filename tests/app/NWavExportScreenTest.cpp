@@ -17,6 +17,7 @@
 #include "gui/NBitmapCache.h"
 #include "tests/support/CommandRun.h"
 #include "tests/support/FakeServices.h"
+#include "tests/support/RecordingMachine.h"
 #include "tests/support/TempDir.h"
 #include "tools/songbuilder/NSongBuilder.h"
 
@@ -43,19 +44,6 @@ public:
 private:
     const FakeFileChooser& chooser_;
 };
-
-// Puts the engine back to nothing, so that every test starts up the real one afresh.
-void tearDownEngine()
-{
-    NVandrelCore::instance().shutDown();
-    NSequencer& s = NSequencer::instance();
-    for (NSeqTrack& track : s.tracks) {
-        track.clear();
-        track.machine = nullptr;
-    }
-    s.resetDefaults();
-    s.fileName = String();
-}
 
 // A song that loops bars 1 to 3 with looping on.
 NSongDescription loopingSong()
@@ -98,7 +86,7 @@ protected:
     void SetUp() override
     {
         services.programPath.path = RUZI_BIN_DIR "/ruzi-zevivuvo";
-        tearDownEngine();
+        resetEngineForTest();
         ASSERT_TRUE(NProgramSession().startUp()) << "no bundled song in " RUZI_BIN_DIR;
         NBitmapCache& cache = NBitmapCache::instance();
         cache.loadPackfile(NBitmapCache::skinPath(u"skin.dat"));
@@ -120,7 +108,7 @@ protected:
         NBitmapCache::instance().empty();
         LScreenBitmap::instance().flush(nullptr);
         LScreenBitmap::instance().destroy();
-        tearDownEngine();
+        resetEngineForTest();
     }
 
     void click(int x, int y)

@@ -1,6 +1,7 @@
 #include "tests/support/RecordingMachine.h"
 
 #include "engine/NSequencer.h"
+#include "engine/NVandrelCore.h"
 
 #include <algorithm>
 
@@ -58,6 +59,12 @@ SequencerFixture::SequencerFixture()
 
 SequencerFixture::~SequencerFixture()
 {
+    resetEngineForTest();
+}
+
+void resetEngineForTest()
+{
+    NVandrelCore::instance().shutDown();
     NSequencer& s = NSequencer::instance();
     for (NSeqTrack& track : s.tracks) {
         track.clear();

@@ -44,3 +44,7 @@ public:
                                     RecordingMachine(27), RecordingMachine(41)};
     int block = 0;
 };
+
+// Puts the sequencer back to a new one without machines, and shuts the real engine down if it ran,
+// so that the next test starts everything afresh.
+void resetEngineForTest();
