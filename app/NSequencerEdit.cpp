@@ -59,16 +59,6 @@ LGUIButton* makeButton(int command, int x, int y, int w, const char16_t* icon, i
 } // namespace
 
 // The transport as one draw sees it.
-struct NSequencerEdit::SongState {
-    int mode;
-    int position;
-    int barTicks;
-    int loopStart;
-    int loopEnd;
-    bool playing;
-    int trackCount;
-};
-
 NSequencerEdit::NSequencerEdit(int x, int y, int w, int h) : LGUIContainer(x, y, w, h)
 {
     const int by = h - ButtonBarHeight;
@@ -314,14 +304,7 @@ void NSequencerEdit::draw(int ox, int oy)
     if (dirty) {
         const int X = ox + x;
         const int Y = oy + y;
-        SongState song;
-        {
-            NEngineGuard guard;
-            const NSequencer& s = NSequencer::instance();
-            song = {s.mode,    s.position,  std::max(s.barTicks(), 1),
-                    s.loopStart, s.loopEnd, s.playing,
-                    std::clamp(s.machineCount, 0, static_cast<int>(NSequencer::MachineCount))};
-        }
+        const SongState song = readSong();
         LScreenBitmap& screen = LScreenBitmap::instance();
         if (song.mode == 1) {
             drawSong(song, X, Y);
@@ -334,8 +317,24 @@ void NSequencerEdit::draw(int ox, int oy)
         screen.drawHLine(X, Y, X + w, 0x630C);
         screen.invalidate({X, Y, w, h});
         dirty = false;
+        shown_ = song;
+        showsSong_ = true;
     }
     LGUIContainer::draw(ox, oy);
+}
+
+NSequencerEdit::SongState NSequencerEdit::readSong()
+{
+    NEngineGuard guard;
+    const NSequencer& s = NSequencer::instance();
+    return {s.mode,    s.position,  std::max(s.barTicks(), 1),
+            s.loopStart, s.loopEnd, s.playing,
+            std::clamp(s.machineCount, 0, static_cast<int>(NSequencer::MachineCount))};
+}
+
+bool NSequencerEdit::showsCurrentSong() const
+{
+    return showsSong_ && !dirty && !gridDirty && readSong() == shown_;
 }
 
 void NSequencerEdit::drawSong(const SongState& song, int X, int Y)

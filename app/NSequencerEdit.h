@@ -38,6 +38,9 @@ public:
     // Scrolls the least that brings the edit cursor's bar into view.
     void ensureCursorVisible();
     void deleteCellAutomation();
+    // True when the view last drew the song as it stands now (and nothing marked it dirty since):
+    // the periodic redraw can then leave it as it is, its pixels would come out the same.
+    bool showsCurrentSong() const;
 
     int scrollColumn = 0;
     int cursorColumn = 0;
@@ -57,7 +60,18 @@ public:
     bool followPlayback = true;
 
 private:
-    struct SongState;
+    // What the view draws of the song, read under the engine lock in one go.
+    struct SongState {
+        int mode;
+        int position;
+        int barTicks;
+        int loopStart;
+        int loopEnd;
+        bool playing;
+        int trackCount;
+        bool operator==(const SongState&) const = default;
+    };
+    static SongState readSong();
 
     int trackCount() const;
     int visibleColumns() const { return w / ColumnWidth + 1; }
@@ -70,4 +84,6 @@ private:
     // for each track and pixel column whether an automation event lands there.
     std::vector<std::int8_t> cells_;
     std::vector<std::uint8_t> ticks_;
+    SongState shown_{};
+    bool showsSong_ = false; // shown_ is what the screen shows
 };

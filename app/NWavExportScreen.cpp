@@ -127,7 +127,8 @@ void NWavExportScreen::redrawSequencer()
 void NWavExportScreen::timerStep()
 {
     if (NSongCommands::transport().mode == 1) {
-        sequencer->invalidate();
+        if (!sequencer->showsCurrentSong())
+            sequencer->invalidate();
         draw(0, 0);
     }
     LScreenBitmap::instance().present();

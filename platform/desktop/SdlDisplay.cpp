@@ -6,38 +6,10 @@
 #include <SDL_syswm.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 
 SDL_Window* SdlDisplay::programWindow_ = nullptr;
 
-namespace {
-
-// Every timer ever set gets a key of its own, which its ticks carry: a tick of a timer killed or
-// set again since is recognised as stale when it arrives. SDL may still run a callback after
-// SDL_RemoveTimer has returned, so the callback touches nothing but SDL's event queue.
-std::atomic<std::uintptr_t> nextTimerKey{1};
-std::atomic<Uint32> timerEventType{0};
-
-// On SDL's timer thread: posts a tick unless the last one still waits, so a GUI thread that falls
-// behind finds one tick, not a backlog.
-Uint32 timerTick(Uint32 interval, void* key)
-{
-    const Uint32 type = timerEventType.load();
-    SDL_Event waiting[32];
-    const int count = SDL_PeepEvents(waiting, 32, SDL_PEEKEVENT, type, type);
-    for (int i = 0; i < count; ++i) {
-        if (waiting[i].user.data1 == key)
-            return interval;
-    }
-    SDL_Event event{};
-    event.type = type;
-    event.user.data1 = key;
-    SDL_PushEvent(&event);
-    return interval;
-}
-
-} // namespace
 
 SdlDisplay::~SdlDisplay()
 {
@@ -57,7 +29,7 @@ bool SdlDisplay::open(const String& title, int width, int height)
     // Where the software renderer draws, its picture goes to the window as it is, not through an
     // OpenGL texture SDL would otherwise make for it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0)
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return fail("Error loading ddraw.dll");
     videoStarted_ = true;
     // Without a display SDL falls back on drivers that show nothing (offscreen, dummy): a window
@@ -79,12 +51,6 @@ bool SdlDisplay::open(const String& title, int width, int height)
     // The frame's top byte is 0, not an opacity.
     SDL_SetTextureBlendMode(texture_, SDL_BLENDMODE_NONE);
     SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
-    if (timerEventType.load() == 0) {
-        const Uint32 type = SDL_RegisterEvents(1);
-        if (type == static_cast<Uint32>(-1))
-            return fail("DirectDrawCreate returned an error");
-        timerEventType = type;
-    }
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
@@ -117,8 +83,7 @@ bool SdlDisplay::fail(const char* message)
 
 void SdlDisplay::close()
 {
-    while (!timers_.empty())
-        killTimer(timers_.begin()->first);
+    timers_.clear();
     if (window_ != nullptr)
         SDL_CaptureMouse(SDL_FALSE);
     if (texture_ != nullptr)
@@ -133,7 +98,7 @@ void SdlDisplay::close()
         programWindow_ = nullptr;
     window_ = nullptr;
     if (videoStarted_) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         videoStarted_ = false;
         // The event queue outlives the video while others keep SDL's events going (the key
         // state): nothing of this window may reach a window opened later.
@@ -145,6 +110,7 @@ void SdlDisplay::close()
     }
     pending_.clear();
     dropped_.clear();
+    shown_.clear();
 }
 
 bool SdlDisplay::waitEvent(KESODisplayEvent& event, int timeoutMs)
@@ -153,22 +119,37 @@ bool SdlDisplay::waitEvent(KESODisplayEvent& event, int timeoutMs)
         return false;
     const Uint64 deadline = SDL_GetTicks64() + static_cast<Uint64>(std::max(timeoutMs, 0));
     while (pending_.empty()) {
-        int wait = -1;
-        if (timeoutMs >= 0) {
-            const Uint64 now = SDL_GetTicks64();
-            wait = now >= deadline ? 0 : static_cast<int>(deadline - now);
-        }
+        const Uint64 now = SDL_GetTicks64();
+        if (tickDueTimers(now))
+            break;
+        if (timeoutMs >= 0 && now >= deadline)
+            return false;
+        // Until the caller's deadline or the next timer tick, whichever comes first.
+        Uint64 until = timeoutMs >= 0 ? deadline : UINT64_MAX;
+        for (const auto& timer : timers_)
+            until = std::min(until, timer.second.due);
+        const int wait = until == UINT64_MAX ? -1 : static_cast<int>(std::min<Uint64>(until - now, INT32_MAX));
         SDL_Event sdlEvent;
-        if (SDL_WaitEventTimeout(&sdlEvent, wait) == 0) {
-            if (timeoutMs >= 0)
-                return false;
-            continue; // an error without a timeout: wait again rather than report nothing
-        }
-        translate(sdlEvent);
+        if (SDL_WaitEventTimeout(&sdlEvent, wait) != 0)
+            translate(sdlEvent);
     }
     event = std::move(pending_.front());
     pending_.pop_front();
     return true;
+}
+
+bool SdlDisplay::tickDueTimers(Uint64 now)
+{
+    bool ticked = false;
+    for (auto& [id, timer] : timers_) {
+        if (timer.due > now)
+            continue;
+        push(KESODisplayEvent::Timer, 0, 0, id);
+        // A GUI thread that fell behind gets one tick, not a backlog.
+        timer.due = std::max(timer.due + timer.interval, now + 1);
+        ticked = true;
+    }
+    return ticked;
 }
 
 void SdlDisplay::push(KESODisplayEvent::Type type, int x, int y, int code)
@@ -190,8 +171,10 @@ void SdlDisplay::translate(SDL_Event& event)
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE)
             push(KESODisplayEvent::CloseRequest);
-        else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+            shown_.clear(); // the window's picture has to be drawn again
             push(KESODisplayEvent::Exposed);
+        }
         break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
@@ -246,19 +229,7 @@ void SdlDisplay::translate(SDL_Event& event)
         dropped_.clear();
         break;
     default:
-        if (event.type == timerEventType.load())
-            timerExpired(event.user);
         break;
-    }
-}
-
-void SdlDisplay::timerExpired(const SDL_UserEvent& event)
-{
-    for (const auto& [id, timer] : timers_) {
-        if (timer.key == event.data1) {
-            push(KESODisplayEvent::Timer, 0, 0, id);
-            return;
-        }
     }
 }
 
@@ -266,6 +237,16 @@ void SdlDisplay::present(const std::uint32_t* frame)
 {
     if (renderer_ == nullptr || frame == nullptr)
         return;
+    // The program presents on every turn of its loop, mostly the very frame the window shows:
+    // comparing costs far less than converting, scaling and sending it to the display again.
+    const std::size_t pixels = static_cast<std::size_t>(width_) * height_;
+    Size output;
+    SDL_GetRendererOutputSize(renderer_, &output.width, &output.height);
+    if (output.width == shownSize_.width && output.height == shownSize_.height && shown_.size() == pixels &&
+        std::equal(frame, frame + pixels, shown_.begin()))
+        return;
+    shown_.assign(frame, frame + pixels);
+    shownSize_ = output;
     SDL_UpdateTexture(texture_, nullptr, frame, width_ * static_cast<int>(sizeof(std::uint32_t)));
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
     SDL_RenderPresent(renderer_);
@@ -308,23 +289,15 @@ void SdlDisplay::setTimer(int id, int milliseconds)
 {
     if (window_ == nullptr)
         return;
-    killTimer(id);
-    void* key = reinterpret_cast<void*>(nextTimerKey++);
-    const SDL_TimerID sdlTimer = SDL_AddTimer(static_cast<Uint32>(std::max(milliseconds, 1)), timerTick, key);
-    if (sdlTimer == 0) {
-        std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
-        return;
-    }
-    timers_[id] = {sdlTimer, key};
+    const Uint64 interval = static_cast<Uint64>(std::max(milliseconds, 1));
+    timers_[id] = {interval, SDL_GetTicks64() + interval};
 }
 
 void SdlDisplay::killTimer(int id)
 {
-    const auto found = timers_.find(id);
-    if (found == timers_.end())
-        return;
-    SDL_RemoveTimer(found->second.sdl);
-    timers_.erase(found);
+    timers_.erase(id);
+    // A tick already queued must not arrive after the kill.
+    std::erase_if(pending_, [id](const KESODisplayEvent& e) { return e.type == KESODisplayEvent::Timer && e.code == id; });
 }
 
 void SdlDisplay::captureMouse(bool captured)

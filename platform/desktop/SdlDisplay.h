@@ -4,12 +4,15 @@
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <deque>
 #include <map>
+#include <vector>
 
 // The program window on SDL2: a resizable window whose renderer stretches a streaming texture of
-// the frame over the whole client area, nearest-neighbour. Timers run on SDL's timer thread and
-// only post an event; everything else happens on the thread that opened the window.
+// the frame over the whole client area, nearest-neighbour. Everything happens on the thread that
+// opened the window; timers too, as deadlines of the wait for the next event (no timer thread
+// waking the program to post a tick).
 class SdlDisplay : public KESODisplay {
 public:
     SdlDisplay() = default;
@@ -46,7 +49,8 @@ private:
     // two events, appended to pending_.
     void translate(SDL_Event& event);
     void push(KESODisplayEvent::Type type, int x = 0, int y = 0, int code = 0);
-    void timerExpired(const SDL_UserEvent& event);
+    // Queues a tick for every timer that is due; true if there was one.
+    bool tickDueTimers(Uint64 now);
 
     int width_ = 0;
     int height_ = 0;
@@ -57,10 +61,12 @@ private:
     std::deque<KESODisplayEvent> pending_;
     std::vector<String> dropped_; // the files of a drop that has not completed yet
     struct Timer {
-        SDL_TimerID sdl = 0;
-        void* key = nullptr; // what its ticks carry
+        Uint64 interval = 0; // milliseconds
+        Uint64 due = 0;      // SDL_GetTicks64 of the next tick
     };
     std::map<int, Timer> timers_; // by id
+    std::vector<std::uint32_t> shown_; // the frame the window shows; empty when it must be drawn again
+    Size shownSize_;                   // at this size
 
     static SDL_Window* programWindow_;
 };

@@ -133,17 +133,22 @@ TEST_F(NVandrelAppTest, ExitStopsAudioAndClosesTheWindow)
     EXPECT_EQ(NVandrelCore::instance().drums, nullptr);
 }
 
-TEST_F(NVandrelAppTest, EachTimerTickRedrawsTheSequencerViewInSongModeOnly)
+TEST_F(NVandrelAppTest, TimerTicksRedrawTheSequencerViewWhenTheSongMovedInSongModeOnly)
 {
     LScreenBitmap& screen = LScreenBitmap::instance();
+    app->onTimer(VandrelApp::AudioTimer);
     screen.flush(nullptr);
+    NSongCommands::locate(NSequencer::instance().barTicks());
     app->onTimer(VandrelApp::AudioTimer);
     ASSERT_GT(LScreenBitmap::dirtyCount(), 0);
     const KESORect& area = LScreenBitmap::dirtyRect(0);
     EXPECT_EQ(area.y, 252); // the view's rows
     EXPECT_EQ(area.h, 68);
 
-    screen.flush(nullptr);
+    screen.flush(nullptr); // nothing moved since: nothing to draw
+    app->onTimer(VandrelApp::AudioTimer);
+    EXPECT_EQ(LScreenBitmap::dirtyCount(), 0);
+
     NSongCommands::setMode(0);
     app->onTimer(VandrelApp::AudioTimer);
     EXPECT_EQ(LScreenBitmap::dirtyCount(), 0);
