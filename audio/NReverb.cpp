@@ -3,6 +3,7 @@
 #include "engine/NWrap32.h"
 #include "foundation/MemoryTracker.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -47,22 +48,42 @@ void NReverb::clear()
     }
 }
 
+// The six combs run side by side, frame after frame, with their state in locals (stores into the
+// delay lines cannot change them), in runs that end where the first line wraps.
 void NReverb::process(std::int32_t* io)
 {
-    std::int32_t out[ntime::BlockFrames];
-    for (int n = 0; n < ntime::BlockFrames; ++n) {
-        const std::int32_t x = io[n];
-        std::int32_t acc = 0;
-        for (int k = 0; k < Combs; ++k) {
-            std::int32_t& cell = line[k][position[k]];
-            const std::int32_t y = cell;
-            acc = wrap32::add(acc, y);
-            lowpass[k] = wrap32::add(lowpass[k], wrap32::mul(wrap32::sub(y, lowpass[k]), damping) >> 14);
-            cell = wrap32::add(wrap32::mul(lowpass[k], gain[k]) >> 14, x);
-            if (++position[k] >= combLength[k])
-                position[k] = 0;
-        }
-        out[n] = acc;
+    std::int32_t lp[Combs];
+    std::int32_t* cell[Combs];
+    for (int k = 0; k < Combs; ++k) {
+        lp[k] = lowpass[k];
+        cell[k] = line[k] + position[k];
     }
+    const std::int32_t d = damping;
+    std::int32_t out[ntime::BlockFrames];
+    for (int n = 0; n < ntime::BlockFrames;) {
+        int run = ntime::BlockFrames - n;
+        for (int k = 0; k < Combs; ++k)
+            run = std::min(run, combLength[k] - position[k]);
+        for (int i = 0; i < run; ++i) {
+            const std::int32_t x = io[n + i];
+            std::int32_t acc = 0;
+            for (int k = 0; k < Combs; ++k) {
+                const std::int32_t y = cell[k][i];
+                acc = wrap32::add(acc, y);
+                lp[k] = wrap32::add(lp[k], wrap32::mul(wrap32::sub(y, lp[k]), d) >> 14);
+                cell[k][i] = wrap32::add(wrap32::mul(lp[k], gain[k]) >> 14, x);
+            }
+            out[n + i] = acc;
+        }
+        n += run;
+        for (int k = 0; k < Combs; ++k) {
+            position[k] += run;
+            if (position[k] >= combLength[k])
+                position[k] = 0;
+            cell[k] = line[k] + position[k];
+        }
+    }
+    for (int k = 0; k < Combs; ++k)
+        lowpass[k] = lp[k];
     std::memcpy(io, out, sizeof(out));
 }
