@@ -9,8 +9,9 @@
 
 namespace {
 
-// How glide and noise sound is pinned by the golden renders; here each shape at its turning points.
-TEST(NOscillator, EveryShapeGivesTheseFramesAtItsTurningPoints)
+// How each shape sounds is pinned by the golden renders; here the wrap, the pulse's signed compare
+// and a shape that does not exist.
+TEST(NOscillator, ShapesGiveTheseFramesAtTheirTurningPoints)
 {
     NTables::buildTables();
     // Pulse sweep at a quarter turn: (262143 with its low bits cleared) * 4096 = 1073725440. At three
@@ -22,13 +23,8 @@ TEST(NOscillator, EveryShapeGivesTheseFramesAtItsTurningPoints)
         std::int32_t pulsePhase, first, second;
     };
     const Case cases[] = {
-        {NOscillator::Saw, 0, 1u << 26, 0, -32768, -31744},
         {NOscillator::Saw, 0xFFFFFFFFu, 1, 0, 32767, -32768}, // wraps
-        {NOscillator::Square, 0x7FFFFFFFu, 1, 0, -32767, 32767},
-        {NOscillator::Triangle, 0, 0, 0, -32768, -32768},
-        {NOscillator::Triangle, 0x80000000u, 0x8000, 0, 32768, 32767},
         {NOscillator::Sine, 0, 0, 0, 262143 >> 3, 262143 >> 3}, // the cosine of the phase
-        {NOscillator::Sine, 0x80000000u, 0, 0, -262143 >> 3, -262143 >> 3},
         {NOscillator::Pulse, 1073725439u, 1, 16384, -32767, 32767},
         {NOscillator::Pulse, low - 1, 1, 49152, -32767, 32767},
         {7, 0, 1u << 26, 0, 0, 0}, // no such shape: silence
