@@ -1,8 +1,6 @@
 #include "engine/NSeqTrack.h"
 #include "engine/NSequencer.h"
-#include "foundation/ChunkFile.h"
 #include "tests/support/RecordingMachine.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -24,35 +22,7 @@ protected:
             list.emplace_back(e->position, e->column, e->value);
         return list;
     }
-    // Loads a track's chunks: `bars` bars stated and these bytes, `events` events stated and these
-    // ints (position, then column and value packed). Each count follows its data and the automation
-    // comes first: the loader finds chunks by tag, whatever their order.
-    void load(int bars, const std::vector<unsigned char>& barBytes, int events, const std::vector<std::int32_t>& eventInts)
-    {
-        {
-            ChunkFile file(dir.file("track.bin"), false);
-            auto chunk = [&file](const char(&tag)[5], auto body) {
-                file.descend(chunkTag(tag));
-                body();
-                file.ascend();
-            };
-            chunk("AUTO", [&] {
-                chunk("AUTd", [&] {
-                    for (std::int32_t v : eventInts)
-                        file.writeInt(v);
-                });
-                chunk("AUTi", [&] { file.writeInt(events); });
-            });
-            chunk("BAR ", [&] {
-                chunk("BARd", [&] { file.writeBytes(barBytes.data(), static_cast<int>(barBytes.size())); });
-                chunk("BARi", [&] { file.writeInt(bars); });
-            });
-        }
-        ChunkFile file(dir.file("track.bin"), true);
-        track.load(file);
-    }
 
-    TempDir dir;
     SequencerFixture sequencer; // the base events read the sequencer's mode
     RecordingMachine machine;
     NSeqTrack track;
@@ -102,20 +72,4 @@ TEST_F(NSeqTrackTest, ApplyEventsSetsParametersUpToThePosition)
     track.applyEvents(2000);
     track.addEventLast(300, 3, 1);
     EXPECT_EQ(events(), (Events{{0, 3, 0}, {300, 3, 1}}));
-}
-
-// A load replaces the arrangement and the events; values are signed, and counts may lie.
-TEST_F(NSeqTrackTest, LoadReplacesEverythingAndSurvivesLyingCounts)
-{
-    track.setPatternAt(5, 3);
-    track.addEvent(64, 1, 1);
-    load(3, {0, 1, 0xFF}, 1, {48, static_cast<std::int32_t>(0xFFFF0003u)});
-    EXPECT_EQ((std::vector<int>{track.patternAt(0), track.patternAt(1), track.patternAt(2), track.patternAt(5),
-                                track.patternAt(-1)}),
-              (std::vector<int>{0, 1, -1, -1, -1}));
-    EXPECT_EQ(events(), (Events{{0, 3, 0}, {48, 3, -1}}));
-    load(5000, std::vector<unsigned char>(1200, 2), 0x7FFFFFFF, {16, 0x00050002}); // more than stored
-    EXPECT_EQ(track.patternAt(998), 2); // the last bar a song has
-    EXPECT_EQ(track.patternAt(999), -1);
-    EXPECT_EQ(events(), (Events{{0, 2, 0}, {16, 2, 5}}));
 }

@@ -84,6 +84,10 @@ TEST_F(SongLoadTest, LoadsThePositionAndEveryMachinesParameterSetsAndTrackOrRese
     for (int n = 0; n < 5; ++n) // parameter 1 of the pattern and song sets, the pattern of bar 0
         EXPECT_EQ((std::array{machines[n].parameter(0, 1), machines[n].parameter(1, 1), seq.tracks[n].patternAt(0)}),
                   expected[n]) << n;
+    // The arrangement's empty bar and a negative automation value come back signed.
+    const NSeqEvent* last = seq.tracks[4].lastEvent();
+    EXPECT_EQ((std::array<int, 4>{seq.tracks[4].patternAt(1), last->position, last->column, last->value}),
+              (std::array{-1, 64, 5, -2}));
 }
 
 TEST_F(SongLoadTest, NewerVersionsWarnAndLoadAnyway)
