@@ -140,19 +140,3 @@ TEST_F(SongLoadTest, FilesThatAreNoSongOrHoldNothingChangeNothingAndAMissingOneS
               dir.path("absent.vdl") + ": No such file or directory");
     EXPECT_EQ(shown(), "");
 }
-
-TEST_F(SongLoadTest, DivisorsFromAFileStayPositive)
-{
-    for (auto [tempo, stepsPerBar, mode] : {std::array{0, 0, 0}, {-40, -3, 9}}) {
-        NSongDescription song;
-        song.tempo = tempo;
-        song.stepsPerBar = stepsPerBar;
-        song.mode = mode;
-        load(song);
-        EXPECT_EQ((std::vector<int>{seq.tempo, seq.samplesPerStep, seq.stepsPerBar, seq.mode}),
-                  (std::vector<int>{120, 5504, 16, mode != 0})) << tempo;
-    }
-    seq.start();
-    fixture.run(400); // plays without dividing by zero
-    EXPECT_EQ(seq.position, 48);
-}

@@ -138,21 +138,3 @@ TEST_F(ChunkFileTest, MalformedChunksAreNotFound)
         EXPECT_FALSE(file.descend(chunkTag("MISS")));
     }
 }
-
-TEST_F(ChunkFileTest, NestingStopsAtEightLevels)
-{
-    // A ninth level on disk is there but cannot be entered, nor written.
-    Bytes nine = chunk("NEST", 4, intBytes(42));
-    for (int i = 0; i < 8; ++i)
-        nine = chunk("NEST", static_cast<int>(nine.size()), nine);
-    dir.writeBytes("nine.bin", nine);
-    for (bool read : {true, false}) {
-        ChunkFile file(dir.file("nine.bin"), read);
-        for (int i = 0; i < 8; ++i)
-            ASSERT_TRUE(file.descend(chunkTag("NEST")));
-        EXPECT_FALSE(file.descend(chunkTag("NEST")));
-        EXPECT_EQ(file.depth(), 8);
-        for (int i = 0; i < 9; ++i) // one too many does nothing
-            file.ascend();
-    }
-}
