@@ -51,7 +51,8 @@ public:
         std::fill(out, out + frames * channels, static_cast<std::int16_t>(renders.size() + 1));
         const bool inPlay = std::this_thread::get_id() == player;
         renders.push_back({out, inPlay});
-        wrongFormat = wrongFormat || std::array{frames, bits, rate, channels} != std::array{SegmentFrames, 16, 44100, 2};
+        const std::array format{frames, bits, rate, channels};
+        wrongFormat = wrongFormat || format != std::array{SegmentFrames, 16, 44100, 2};
         changed.notify_all();
         changed.wait(hold, [&] { return !gated || inPlay; });
         overlapped = overlapped || commandRunning;

@@ -16,7 +16,10 @@ constexpr std::size_t StepBytes = 5312 * 4;
 
 class RuziRender : public ::testing::Test {
 protected:
-    CommandRun render(const std::string& arguments) { return CommandRun::run(renderer + " " + arguments, dir.path("")); }
+    CommandRun render(const std::string& arguments)
+    {
+        return CommandRun::run(renderer + " " + arguments, dir.path(""));
+    }
 
     TempDir dir;
 };
@@ -65,8 +68,8 @@ TEST_F(RuziRender, ExitStatusSaysWhatWentWrong)
 TEST_F(RuziRender, CtrlCAbortsAndLeavesAValidWav)
 {
     // 999 bars take long enough to be interrupted.
-    CommandRun run = CommandRun::run("(" + renderer + " --end 999 -o long.wav & pid=$!; sleep 1; kill -INT $pid; wait $pid)",
-                                     dir.path(""));
+    const std::string interrupted = renderer + " --end 999 -o long.wav & pid=$!; sleep 1; kill -INT $pid; wait $pid";
+    CommandRun run = CommandRun::run("(" + interrupted + ")", dir.path(""));
     EXPECT_EQ(run.status, 5) << run.err;
     EXPECT_TRUE(contains(run.err, "The .WAV export was aborted.")) << run.err;
     std::vector<unsigned char> wav = dir.readBytes("long.wav");

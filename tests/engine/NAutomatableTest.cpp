@@ -30,8 +30,9 @@ TEST(NAutomatable, LoadTakesWhatIsThereAndZerosWhatIsShort)
     NSequencer::instance().mode = 0;
     ChunkFile file(dir.file("par.bin"), true);
     m.load(file);
-    // The pattern set's last given value and the first missing one; no "PARs": the song set stays.
-    EXPECT_EQ((std::array{m.parameter(0, 19), m.parameter(0, 20), m.parameter(1, 5)}), (std::array{1019, 0, 1}));
+    // The pattern set's last given value, the missing ones zero; no "PARs": the song set stays.
+    EXPECT_EQ((std::array{m.parameter(0, 19), m.parameter(0, 20), m.parameter(0, 26), m.parameter(1, 5)}),
+              (std::array{1019, 0, 0, 1}));
 
     ChunkFile none(dir.file("par.bin"), true);
     ASSERT_TRUE(none.descend(chunkTag("PAR "))); // inside it there is no further PAR chunk

@@ -1,11 +1,11 @@
 #include "engine/NSeqTrack.h"
 #include "foundation/MemoryTracker.h"
+#include "tests/support/CommandRun.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -204,8 +204,8 @@ TEST(TrackedOperatorsRun, StartsWithAFreshLogAndEndsWithALeakReport)
 {
     TempDir dir;
     std::ofstream(dir.path("memory.log")) << "the previous run's messages";
-    std::string run = "cd '" + dir.path("") + "' && '" + std::filesystem::read_symlink("/proc/self/exe").string() + "' --gtest_filter=None";
-    ASSERT_EQ(std::system((run + " >/dev/null 2>&1").c_str()), 0);
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    ASSERT_EQ(CommandRun::run("'" + self + "' --gtest_filter=None", dir.path("")).status, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.path("memory.log")));
     EXPECT_EQ(readText(dir.path("memleaks.log")).substr(0, 134), " " + std::string(130, '-') + " \r\n");
 }
