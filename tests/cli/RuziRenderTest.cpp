@@ -1,0 +1,117 @@
+#include "tests/support/CommandRun.h"
+#include "tests/support/TempDir.h"
+#include "tools/songbuilder/NSongBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+namespace {
+
+const std::string renderer = std::string(RUZI_BIN_DIR) + "/ruzi-render";
+
+// The bundled song plays at 124 bpm, a step of 5312 frames of 4 bytes. The bytes of its loop, and
+// of seamless and tail exports, are pinned by the golden renders.
+constexpr std::size_t StepBytes = 5312 * 4;
+
+class RuziRender : public ::testing::Test {
+protected:
+    CommandRun render(const std::string& arguments)
+    {
+        return CommandRun::run(renderer + " " + arguments, dir.path(""));
+    }
+
+    TempDir dir;
+};
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+TEST_F(RuziRender, WritesTheLoopBarsNamedAfterTheSong)
+{
+    CommandRun run = render("");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(contains(run.out, "Wrote " + dir.path("newsong.wav") + ": 7.709 s")) << run.out;
+
+    CommandRun one = render("--start 1 --end 2 -o one.wav --quiet");
+    EXPECT_TRUE(one.status == 0 && one.out.empty() && one.err.empty()) << one.out << one.err;
+    EXPECT_EQ(dir.readBytes("one.wav").size(), 44 + 16 * StepBytes); // one bar
+
+    NSongDescription song; // 120 bpm: steps of 5504 frames
+    song.loopStart = 0;
+    song.loopEnd = 1;
+    ASSERT_TRUE(NSongBuilder::write(song, dir.file("My Groove.vdl")));
+    ASSERT_EQ(render("'My Groove.vdl'").status, 0);
+    EXPECT_EQ(dir.readBytes("My Groove.wav").size(), 44 + 16 * 5504 * 4);
+}
+
+TEST_F(RuziRender, ExitStatusSaysWhatWentWrong)
+{
+    dir.writeBytes("text.vdl", {'x', 'y', 'z', '\n'});
+    for (auto [arguments, status, message] : {
+             std::tuple{"--start 3 --end 3", 1, "the loop is empty"}, {"--end 0", 1, ""}, {"--start x", 1, ""},
+             {"--tail", 1, ""}, {"--bogus", 1, ""}, {"a.vdl b.vdl", 1, ""},
+             {"absent.vdl", 2, ""}, {"--info absent.vdl", 2, "/absent.vdl: No such file or directory"},
+             {"--info text.vdl", 3, "Unrecognized file: Sorry, this is not a readable VandrelStudio file."},
+             {"text.vdl", 3, ""}, {"-o no/such/folder/out.wav", 4, "no/such/folder/out.wav"},
+             {"-o /dev/full", 4, ""}}) {
+        CommandRun run = render(arguments);
+        EXPECT_EQ(run.status, status) << arguments;
+        EXPECT_TRUE(contains(run.err, message)) << arguments << ": " << run.err;
+    }
+}
+
+TEST_F(RuziRender, CtrlCAbortsAndLeavesAValidWav)
+{
+    // 999 bars take long enough to be interrupted.
+    const std::string interrupted = renderer + " --end 999 -o long.wav & pid=$!; sleep 1; kill -INT $pid; wait $pid";
+    CommandRun run = CommandRun::run("(" + interrupted + ")", dir.path(""));
+    EXPECT_EQ(run.status, 5) << run.err;
+    EXPECT_TRUE(contains(run.err, "The .WAV export was aborted.")) << run.err;
+    std::vector<unsigned char> wav = dir.readBytes("long.wav");
+    ASSERT_GT(wav.size(), 44u);
+    EXPECT_EQ((wav.size() - 44) % StepBytes, 0u); // whole steps, and the header says so
+    CommandRun sox = CommandRun::run("sox --i -s '" + dir.path("long.wav") + "'");
+    EXPECT_EQ(sox.out, std::to_string((wav.size() - 44) / 4) + "\n");
+}
+
+TEST_F(RuziRender, InfoSummarisesASong)
+{
+    NSongDescription song;
+    song.creator = u"VandrelStudio";
+    song.major = 1;
+    song.minor = 0;
+    song.tempo = 140;
+    song.stepsPerBar = 12;
+    song.loopStart = 1;
+    song.loopEnd = 3;
+    song.loopOn = 0;
+    song.machines[0].arrangement = {0, -1, 31, 9};
+    song.machines[3].arrangement = {1};
+    song.machines[4].patternSet.assign(41, 0);
+    song.machines[4].patternSet[39] = 140; // during playback the mixer's tempo rules
+    song.machines[4].songSet = song.machines[4].patternSet;
+    song.machines[4].automation = {{16, 39, 130}, {32, 39, 140}, {64, 2, 5}};
+    ASSERT_TRUE(NSongBuilder::write(song, dir.file("groove.vdl")));
+
+    CommandRun run = render("--info groove.vdl"); // relative to the working directory
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const char* line : {"Written by: VandrelStudio 1.0\n", "Tempo:      140 bpm, 12 steps per bar",
+                             "Mode:       song\n", "Loop:       bars 1 to 3 (end exclusive), off\n",
+                             "SYN1  bars:       a1 - d8 b2\n", "SYN2  bars:       (no bars)\n",
+                             "DRM   bars:       a2\n", "      automation: P2 x2, P39 x3\n"})
+        EXPECT_TRUE(contains(run.out, line)) << line << run.out;
+    EXPECT_TRUE(contains(run.out, "Song:       " + dir.path("groove.vdl")));
+    EXPECT_TRUE(run.err.empty()) << run.err;
+
+    // Without an argument: the bundled song, every pad of the default kit loaded.
+    run = render("--info");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find("not loaded"), std::string::npos) << run.out;
+    EXPECT_TRUE(contains(run.out, "/data/newsong.vdl\n"));
+    EXPECT_TRUE(contains(run.out, "Loop:       bars 8 to 12 (end exclusive), on\n"));
+}
