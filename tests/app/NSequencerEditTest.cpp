@@ -2,9 +2,7 @@
 
 #include "engine/NSequencer.h"
 #include "engine/NSongCommands.h"
-#include "gui/LFont.h"
 #include "gui/LGUIButton.h"
-#include "gui/NBitmapCache.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/GuiTestScreen.h"
 #include "tests/support/RecordingMachine.h"
@@ -134,19 +132,6 @@ TEST_F(NSequencerEditTest, ThePlayingBarBecomesTheFirstColumnWhenItLeavesTheView
     EXPECT_EQ(view->scrollColumn, 15);
 }
 
-TEST_F(NSequencerEditTest, PatternModeShowsOnlyItsMessageAndClicksReachOnlyTheButtons)
-{
-    NSongCommands::setMode(0);
-    EXPECT_EQ(redraw(), 0xFC2EDF5Bu);
-    NSongCommands::locate(3 * Bar);
-    click(11, 4);
-    click(45, 30);
-    EXPECT_EQ(seq.position, 3 * Bar);
-    EXPECT_EQ(cursor(), std::pair(0, 0));
-    click(5, 60);
-    EXPECT_EQ(commandsSent(), std::vector<std::int32_t>{commandCode("PLAY")});
-}
-
 TEST_F(NSequencerEditTest, RulerClicksLocateToTheNearestBarAndTrackClicksMoveTheCursor)
 {
     NSongCommands::locate(5 * Bar);
@@ -193,7 +178,7 @@ TEST_F(NSequencerEditTest, PageUpDownAndTheScrollButtonsMoveFourBarsWithinTheLim
     EXPECT_EQ(commandsSent(), std::vector<std::int32_t>{commandCode("STOP")});
 }
 
-TEST_F(NSequencerEditTest, ArrowKeysKeepTheCursorInRangeAndInViewInSongModeOnly)
+TEST_F(NSequencerEditTest, ArrowKeysKeepTheCursorInRangeAndInView)
 {
     view->cursorColumn = 989;
     view->keyDown(0x27);
@@ -205,22 +190,17 @@ TEST_F(NSequencerEditTest, ArrowKeysKeepTheCursorInRangeAndInViewInSongModeOnly)
     EXPECT_EQ(view->scrollColumn, 978);
     view->cursorColumn = 0;
     view->keyDown(0x25);
-    EXPECT_EQ(view->cursorColumn, 0);
-    EXPECT_EQ(view->scrollColumn, 0);
     view->keyDown(0x26);
-    EXPECT_EQ(view->cursorRow, 0);
+    EXPECT_EQ(cursor(), std::pair(0, 0));
+    EXPECT_EQ(view->scrollColumn, 0);
     for (int i = 0; i < 6; ++i)
         view->keyDown(0x28);
     EXPECT_EQ(view->cursorRow, 4);
-
-    NSongCommands::setMode(0);
-    view->keyDown(0x26);
-    view->keyDown(0x27);
-    EXPECT_EQ(cursor(), std::pair(4, 0));
 }
 
-TEST_F(NSequencerEditTest, BackspaceRemovesTheAutomationOfTheCursorCellOnly)
+TEST_F(NSequencerEditTest, EditingKeysActOnTheSongOrGoUpAsButtonEvents)
 {
+    // Backspace: the cursor cell's automation, from the bar's first tick to its last, no further.
     NSeqTrack& track = seq.tracks[2];
     for (int position : {Bar - 1, Bar, Bar + 40, 2 * Bar - 1, 2 * Bar})
         track.addEvent(position, 3, 10);
@@ -231,14 +211,26 @@ TEST_F(NSequencerEditTest, BackspaceRemovesTheAutomationOfTheCursorCellOnly)
     view->cursorColumn = 1;
     view->gridDirty = false;
     view->keyDown(0x08);
-    EXPECT_EQ(track.eventCount(3), before - 3); // the bar's first tick up to its last, no further
+    EXPECT_EQ(track.eventCount(3), before - 3);
     EXPECT_EQ(seq.tracks[1].eventCount(3), neighbour);
     EXPECT_TRUE(view->gridDirty);
 
-    NSongCommands::setMode(0);
-    view->cursorColumn = 2;
-    view->keyDown(0x08);
-    EXPECT_EQ(track.eventCount(3), before - 3);
+    // Home and End: the loop's start and end to the nearest bar.
+    NSongCommands::setLoopBars(0, 4);
+    NSongCommands::locate(5 * Bar);
+    view->keyDown(0x24);
+    EXPECT_EQ(loopBars(), std::pair(5, 6));
+    NSongCommands::locate(3 * Bar);
+    view->keyDown(0x23);
+    EXPECT_EQ(loopBars(), std::pair(2, 3));
+
+    for (int key : {0x2E, 0x52, 0x6A, 0x6B, 0x6D, 0x41, 0x1B})
+        view->keyDown(key);
+    EXPECT_EQ(commandsSent(), (std::vector<std::int32_t>{commandCode("DELE"), commandCode("REPE"),
+                                                         commandCode("REPE"), commandCode("INCR"),
+                                                         commandCode("DECR")}));
+    for (const LGUIEvent& e : sink.events)
+        EXPECT_TRUE(e.type == LGUIEvent::Clicked && e.value == 0);
 }
 
 TEST_F(NSequencerEditTest, EnterStartsAndStopsAndSpaceAlternatesBetweenLoopStartAndSongStart)
@@ -253,41 +245,34 @@ TEST_F(NSequencerEditTest, EnterStartsAndStopsAndSpaceAlternatesBetweenLoopStart
         view->keyDown(0x20);
         EXPECT_EQ(seq.position, expected);
     }
-    NSongCommands::setMode(0); // both work in pattern mode too
+}
+
+// Pattern mode shows only its message; the grid's clicks and keys do nothing there, but Enter,
+// Space and the buttons still work.
+TEST_F(NSequencerEditTest, PatternModeLeavesOnlyTransportAndButtons)
+{
+    seq.tracks[2].addEvent(Bar, 3, 10);
+    const int automation = seq.tracks[2].eventCount(3);
+    NSongCommands::setLoopBars(2, 3);
+    NSongCommands::setMode(0);
+    EXPECT_EQ(redraw(), 0xFC2EDF5Bu);
+    NSongCommands::locate(7 * Bar);
+    click(11, 4);
+    click(45, 30);
+    view->cursorRow = 2;
+    view->cursorColumn = 1;
+    for (int key : {0x28, 0x27, 0x08, 0x24, 0x23, 0x2E})
+        view->keyDown(key);
+    EXPECT_EQ(seq.position, 7 * Bar);
+    EXPECT_EQ(cursor(), std::pair(2, 1));
+    EXPECT_EQ(seq.tracks[2].eventCount(3), automation);
+    EXPECT_EQ(loopBars(), std::pair(2, 3));
+    click(5, 60);
+    EXPECT_EQ(commandsSent(), std::vector<std::int32_t>{commandCode("PLAY")});
     view->keyDown(0x0D);
     EXPECT_TRUE(seq.playing);
     view->keyDown(0x20);
     EXPECT_FALSE(seq.playing);
-}
-
-TEST_F(NSequencerEditTest, HomeAndEndMoveTheLoopMarkersToTheNearestBarInSongModeOnly)
-{
-    NSongCommands::setLoopBars(0, 4);
-    NSongCommands::locate(5 * Bar);
-    view->keyDown(0x24);
-    EXPECT_EQ(loopBars(), std::pair(5, 6));
-    NSongCommands::locate(3 * Bar);
-    view->keyDown(0x23);
-    EXPECT_EQ(loopBars(), std::pair(2, 3));
-
-    NSongCommands::setMode(0);
-    NSongCommands::locate(7 * Bar);
-    view->keyDown(0x24);
-    view->keyDown(0x23);
-    EXPECT_EQ(loopBars(), std::pair(2, 3));
-}
-
-TEST_F(NSequencerEditTest, EditingKeysGoUpAsButtonEventsInSongModeOnly)
-{
-    for (int key : {0x2E, 0x52, 0x6A, 0x6B, 0x6D, 0x41, 0x1B})
-        view->keyDown(key);
-    NSongCommands::setMode(0);
-    view->keyDown(0x2E);
-    EXPECT_EQ(commandsSent(), (std::vector<std::int32_t>{commandCode("DELE"), commandCode("REPE"),
-                                                         commandCode("REPE"), commandCode("INCR"),
-                                                         commandCode("DECR")}));
-    for (const LGUIEvent& e : sink.events)
-        EXPECT_TRUE(e.type == LGUIEvent::Clicked && e.value == 0);
 }
 
 // Loop bars as a hostile file may leave them must not overflow the flags' coordinates into view.

@@ -17,16 +17,6 @@
 
 namespace {
 
-KESODisplayEvent event(KESODisplayEvent::Type type, int x = 0, int y = 0, int code = 0)
-{
-    KESODisplayEvent e;
-    e.type = type;
-    e.x = x;
-    e.y = y;
-    e.code = code;
-    return e;
-}
-
 // The real application on fake platform services, started up as the program starts it, with
 // Control held so that MIDI goes out.
 class NVandrelAppTest : public ::testing::Test {
@@ -49,8 +39,8 @@ protected:
 
     void click(int x, int y)
     {
-        services.display.events.push_back(event(KESODisplayEvent::MouseDown, x, y));
-        services.display.events.push_back(event(KESODisplayEvent::MouseUp, x, y));
+        services.display.push(KESODisplayEvent::MouseDown, x, y);
+        services.display.push(KESODisplayEvent::MouseUp, x, y);
     }
 
     FakeServices services;
@@ -84,9 +74,9 @@ TEST_F(NVandrelAppTest, StartUpOpensTheWindowLoadsTheSongAndStartsSoundAndMidi)
 
 TEST_F(NVandrelAppTest, ClosingTheWindowShowsTheScreenThenStopsEverythingOnce)
 {
-    services.display.events.push_back(event(KESODisplayEvent::KeyDown, 0, 0, 0x0D)); // Enter: play
-    services.display.events.push_back(event(KESODisplayEvent::Timer, 0, 0, 1));
-    services.display.events.push_back(event(KESODisplayEvent::CloseRequest));
+    services.display.push(KESODisplayEvent::KeyDown, 0, 0, 0x0D); // Enter: play
+    services.display.push(KESODisplayEvent::Timer, 0, 0, 1);
+    services.display.push(KESODisplayEvent::CloseRequest);
     EXPECT_EQ(app->run(), 0);
 
     EXPECT_TRUE(NSequencer::instance().playing);
@@ -106,7 +96,7 @@ TEST_F(NVandrelAppTest, ClosingTheWindowShowsTheScreenThenStopsEverythingOnce)
 TEST_F(NVandrelAppTest, ExitStopsAudioAndClosesTheWindow)
 {
     click(175, 104); // "Exit DavEdirorar"
-    services.display.events.push_back(event(KESODisplayEvent::Timer, 0, 0, 1)); // never reached
+    services.display.push(KESODisplayEvent::Timer, 0, 0, 1); // never reached
     EXPECT_EQ(app->run(), 0);
 
     EXPECT_FALSE(services.display.isOpen());

@@ -41,16 +41,6 @@ protected:
     void SetUp() override { ASSERT_TRUE(app.create(u"Title")); }
     void TearDown() override { LScreenBitmap::instance().destroy(); }
 
-    void queue(KESODisplayEvent::Type type, int x = 0, int y = 0, int code = 0, bool control = false)
-    {
-        KESODisplayEvent event;
-        event.type = type;
-        event.x = x;
-        event.y = y;
-        event.code = code;
-        event.control = control;
-        display.events.push_back(event);
-    }
     // Steps until every queued event has been handled; the calls they made.
     std::vector<std::string> steps()
     {
@@ -62,7 +52,7 @@ protected:
     std::string moveIn(int cw, int ch, int x, int y)
     {
         display.client = {cw, ch};
-        queue(KESODisplayEvent::MouseMove, x, y);
+        display.push(KESODisplayEvent::MouseMove, x, y);
         const std::vector<std::string> calls = steps();
         return calls.size() == 1 ? calls[0] : "calls: " + std::to_string(calls.size());
     }
@@ -81,7 +71,7 @@ TEST_F(LGUIAppTest, CreateOpensTheWindowAndItsFirstStepWaitsOnlyBriefly)
     // No event came during onCreate's step, yet it returned and showed the frame.
     EXPECT_EQ(app.calls, std::vector<std::string>{"create 1"});
     EXPECT_EQ(display.frame, app.frame);
-    queue(KESODisplayEvent::Exposed);
+    display.push(KESODisplayEvent::Exposed);
     steps();
     EXPECT_EQ(display.waits, (std::vector<int>{LGUIApp::FirstStepTimeoutMs, -1}));
 }
@@ -115,20 +105,17 @@ TEST_F(LGUIAppTest, PointerPositionsAreMappedFromTheCurrentClientSize)
 TEST_F(LGUIAppTest, EachEventReachesItsOperation)
 {
     display.client = {480, 640};
-    queue(KESODisplayEvent::MouseMove, 20, 40);
-    queue(KESODisplayEvent::MouseDown, 100, 200);
-    queue(KESODisplayEvent::MouseMove, 102, 204);
-    queue(KESODisplayEvent::MouseUp, 104, 208);
-    queue(KESODisplayEvent::KeyDown, 0, 0, 0x0D);
-    queue(KESODisplayEvent::KeyDown, 0, 0, 0x0D); // held and repeating
-    queue(KESODisplayEvent::Character, 0, 0, 'a');
-    queue(KESODisplayEvent::KeyUp, 0, 0, 0x0D);
-    queue(KESODisplayEvent::Timer, 0, 0, 1);
-    queue(KESODisplayEvent::Exposed);
-    KESODisplayEvent drop;
-    drop.type = KESODisplayEvent::FilesDropped;
-    drop.files = {u"/a/song.vdl", u"/b/other.vdl"};
-    display.events.push_back(drop);
+    display.push(KESODisplayEvent::MouseMove, 20, 40);
+    display.push(KESODisplayEvent::MouseDown, 100, 200);
+    display.push(KESODisplayEvent::MouseMove, 102, 204);
+    display.push(KESODisplayEvent::MouseUp, 104, 208);
+    display.push(KESODisplayEvent::KeyDown, 0, 0, 0x0D);
+    display.push(KESODisplayEvent::KeyDown, 0, 0, 0x0D); // held and repeating
+    display.push(KESODisplayEvent::Character, 0, 0, 'a');
+    display.push(KESODisplayEvent::KeyUp, 0, 0, 0x0D);
+    display.push(KESODisplayEvent::Timer, 0, 0, 1);
+    display.push(KESODisplayEvent::Exposed);
+    display.events.push_back({.type = KESODisplayEvent::FilesDropped, .files = {u"/a/song.vdl", u"/b/other.vdl"}});
     // The button flag is set before mouseDown and cleared after mouseUp; the mouse is captured
     // from the press until just before the release is handled.
     EXPECT_EQ(steps(), (std::vector<std::string>{"move 10,20", "down 50,100 held", "drag 51,102 held captured",
@@ -141,15 +128,15 @@ TEST_F(LGUIAppTest, EachEventReachesItsOperation)
 
 TEST_F(LGUIAppTest, ControlWithOneTwoOrFourZoomsInsteadOfReachingTheScreen)
 {
-    queue(KESODisplayEvent::KeyDown, 0, 0, '2', true);
+    display.push(KESODisplayEvent::KeyDown, 0, 0, '2', true);
     EXPECT_TRUE(steps().empty());
     EXPECT_EQ(display.client.width, 480);
-    queue(KESODisplayEvent::KeyDown, 0, 0, '4', true);
-    queue(KESODisplayEvent::KeyDown, 0, 0, '3', true);
-    queue(KESODisplayEvent::KeyDown, 0, 0, '2');
+    display.push(KESODisplayEvent::KeyDown, 0, 0, '4', true);
+    display.push(KESODisplayEvent::KeyDown, 0, 0, '3', true);
+    display.push(KESODisplayEvent::KeyDown, 0, 0, '2');
     EXPECT_EQ(steps(), (std::vector<std::string>{"keyDown 51", "keyDown 50"}));
     EXPECT_EQ(display.zoom, 4);
-    queue(KESODisplayEvent::KeyDown, 0, 0, '1', true);
+    display.push(KESODisplayEvent::KeyDown, 0, 0, '1', true);
     steps();
     app.setZoom(3);
     EXPECT_EQ(display.zoom, 1);
@@ -157,7 +144,7 @@ TEST_F(LGUIAppTest, ControlWithOneTwoOrFourZoomsInsteadOfReachingTheScreen)
 
 TEST_F(LGUIAppTest, ClosingRunsOnDestroyOnceAndEndsTheSteps)
 {
-    queue(KESODisplayEvent::CloseRequest); // the close button
+    display.push(KESODisplayEvent::CloseRequest); // the close button
     app.calls.clear();
     EXPECT_EQ(app.displayStep(app.frame.data()), 0);
     EXPECT_EQ(app.displayStep(app.frame.data()), 0);
