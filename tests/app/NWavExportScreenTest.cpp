@@ -104,9 +104,7 @@ protected:
     }
     void clickLoad() { click(115, 57); }
     void clickExport() { click(65, 104); }
-    void clickSetStart() { click(75, 223); }
-    void clickSetEnd() { click(140, 223); }
-    void clickLoopBox() { click(210, 252 + 60); }
+    void clickStop() { click(28, 252 + 60); }
 
     String writeSong(const std::string& name, const NSongDescription& song = loopingSong())
     {
@@ -120,15 +118,19 @@ protected:
     }
     std::string title() const { return screen->titleLabel->text.toUtf8(); }
 
-    // As the playback thread feeds the sound card.
+    // One segment as the playback thread renders it for the sound card; whether it was silent.
+    static bool renderSegment()
+    {
+        std::vector<std::int16_t> segment(2 * 992);
+        NEngineGuard guard;
+        NVandrelCore::instance().mixer.render(segment.data(), 992);
+        return std::all_of(segment.begin(), segment.end(), [](std::int16_t sample) { return sample == 0; });
+    }
     static void playLive(int segments)
     {
         NSongCommands::start();
-        std::vector<std::int16_t> segment(2 * 992);
-        for (int i = 0; i < segments; ++i) {
-            NEngineGuard guard;
-            NVandrelCore::instance().mixer.render(segment.data(), 992);
-        }
+        for (int i = 0; i < segments; ++i)
+            renderSegment();
     }
 
     // A song position inside a bar, as playback leaves it.
@@ -162,95 +164,77 @@ TEST_F(NWavExportScreenTest, LoadSongShowsItsNameAndLoopWithAudioPausedAroundThe
     EXPECT_EQ(seq.fileName, dir.file("groove.vdl"));
     EXPECT_EQ(seq.tempo, 133);
     EXPECT_EQ(audio.log, (std::vector<std::string>{"stop after 0", "start after 1"}));
-    ASSERT_EQ(services.fileChooser.shown.size(), 1u);
-    EXPECT_EQ(services.fileChooser.shown[0].filters[0].pattern, String(u"*.VDL"));
-    EXPECT_TRUE(services.messageBox.shown.empty());
-
-    // Cancelled: the song stays, and audio still comes back.
-    clickLoad();
+    EXPECT_EQ(services.fileChooser.shown.at(0).filters.at(0).pattern, String(u"*.VDL"));
+    clickLoad(); // cancelled: the song stays, and audio still comes back
     EXPECT_EQ(seq.fileName, dir.file("groove.vdl"));
     EXPECT_EQ(audio.log.back(), "start after 2");
+    EXPECT_TRUE(services.messageBox.shown.empty());
 }
 
+// The dialog pauses audio and the engine is reset even when it is cancelled: nothing of what played
+// may ring on.
 TEST_F(NWavExportScreenTest, CancellingLoadSongStillSilencesTheTailsOfWhatPlayed)
 {
     loadThroughDialog(writeSong("echo.vdl", echoingSong()));
     playLive(60);
     NSongCommands::stop();
-    auto stoppedSegment = [] {
-        std::vector<std::int16_t> segment(2 * 992);
-        NEngineGuard guard;
-        NVandrelCore::instance().mixer.render(segment.data(), 992);
-        return std::count(segment.begin(), segment.end(), 0) == static_cast<long>(segment.size());
-    };
-    ASSERT_FALSE(stoppedSegment()) << "nothing rings after playing: the test proves nothing";
-
-    clickLoad(); // cancelled
-    EXPECT_EQ(seq.fileName, dir.file("echo.vdl"));
+    ASSERT_FALSE(renderSegment()) << "nothing rings after playing: the test proves nothing";
+    clickLoad();
     for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(stoppedSegment()) << "segment " << i;
+        EXPECT_TRUE(renderSegment()) << "segment " << i;
 }
 
 TEST_F(NWavExportScreenTest, ASongThatCannotBeReadKeepsTheTitleAndSaysWhy)
 {
     loadThroughDialog(writeSong("groove.vdl"));
     loadThroughDialog(dir.file("missing.vdl"));
-    EXPECT_EQ(title(), "groove.vdl");
-    EXPECT_EQ(seq.fileName, dir.file("groove.vdl"));
-    ASSERT_EQ(services.messageBox.shown.size(), 1u);
-    EXPECT_EQ(services.messageBox.shown[0].caption, "Load Song");
-    EXPECT_NE(services.messageBox.shown[0].text.find("missing.vdl"), std::string::npos);
-
     dir.writeBytes("notes.vdl", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!'});
     loadThroughDialog(dir.file("notes.vdl"));
     EXPECT_EQ(title(), "groove.vdl");
+    EXPECT_EQ(seq.fileName, dir.file("groove.vdl"));
     EXPECT_TRUE(seq.loaded);
     ASSERT_EQ(services.messageBox.shown.size(), 2u);
+    EXPECT_EQ(services.messageBox.shown[0].caption, "Load Song");
+    EXPECT_NE(services.messageBox.shown[0].text.find("missing.vdl"), std::string::npos);
     EXPECT_EQ(services.messageBox.shown[1].caption, "Unrecognized file");
     EXPECT_EQ(audio.log.back(), "start after 3");
 }
 
-// The rounding and the one-bar minimum are the sequencer's; here, that the buttons reach them with
-// the song position.
-TEST_F(NWavExportScreenTest, SetStartAndSetEndMoveTheLoopToTheNearestBar)
+// The rounding and the one-bar minimum are the sequencer's; here, that Set Start, Set End and the
+// loop box reach it with the song position.
+TEST_F(NWavExportScreenTest, LoopButtonsAndTheLoopBoxDriveTheSequencer)
 {
     NSongCommands::setLoopBars(0, 4);
     placeAt(128);
-    clickSetStart();
-    EXPECT_EQ(seq.loopStart, 1);
+    click(75, 223); // Set Start
     placeAt(5 * Bar);
-    clickSetEnd();
-    EXPECT_EQ(seq.loopEnd, 5);
-    placeAt(0);
-    clickSetEnd();
-    EXPECT_EQ(seq.loopStart, 0);
-    EXPECT_EQ(seq.loopEnd, 1);
+    click(140, 223); // Set End
+    EXPECT_EQ(std::pair(seq.loopStart, seq.loopEnd), std::pair(1, 5));
+    ASSERT_TRUE(seq.loopOn);
+    click(210, 252 + 60);
+    EXPECT_FALSE(seq.loopOn || screen->loopCheckBox->checked);
 }
 
-TEST_F(NWavExportScreenTest, LoopCheckBoxPlayAndStopDriveTheSequencer)
+// Stop stops, then moves to the song's start, then to the loop's; the view's grid is rendered again.
+TEST_F(NWavExportScreenTest, PlayAndStopDriveTheSequencer)
 {
-    ASSERT_TRUE(seq.loopOn);
-    clickLoopBox();
-    EXPECT_FALSE(seq.loopOn || screen->loopCheckBox->checked);
-
     click(8, 252 + 60); // Play
     EXPECT_TRUE(seq.playing);
     playLive(20);
     screen->sequencer->gridDirty = false;
-    click(28, 252 + 60); // Stop
+    clickStop();
     EXPECT_FALSE(seq.playing);
     EXPECT_TRUE(screen->sequencer->gridDirty);
     EXPECT_GT(seq.position, 0);
-    click(28, 252 + 60); // stopped before the loop: back to the song's start
+    clickStop();
     EXPECT_EQ(seq.position, 0);
-    click(28, 252 + 60); // and from there to the loop start
+    clickStop();
     EXPECT_EQ(seq.position, seq.loopStart * Bar);
 }
 
 TEST_F(NWavExportScreenTest, ExportWritesWhatRuziRenderWritesAfterPlayingAWhile)
 {
     loadThroughDialog(writeSong("groove.vdl"));
-    ASSERT_TRUE(screen->loopCheckBox->checked);
     playLive(150);
     audio.log.clear();
     services.fileChooser.answers.push_back(dir.file("loop.wav"));
@@ -269,8 +253,7 @@ TEST_F(NWavExportScreenTest, ExportWritesWhatRuziRenderWritesAfterPlayingAWhile)
     // The second dialog offers the first name; cancelled, audio is left alone.
     audio.log.clear();
     clickExport();
-    ASSERT_EQ(services.fileChooser.shown.size(), 3u);
-    EXPECT_EQ(services.fileChooser.shown[2].path, dir.file("loop.wav"));
+    EXPECT_EQ(services.fileChooser.shown.at(2).path, dir.file("loop.wav"));
     EXPECT_EQ(services.fileChooser.shown[2].defaultExtension, String(u"WAV"));
     EXPECT_TRUE(audio.log.empty());
 }

@@ -1,19 +1,9 @@
-#include "gui/PixelRow.h"
 #include "gui/RowConverter.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <vector>
-
-TEST(PixelRow, Blend565MixesEveryChannelByAWeightOutOf32)
-{
-    EXPECT_EQ(blend565(0x0000, 0xFFFF, 32), 0xFFFF);
-    EXPECT_EQ(blend565(0xFFFF, 0x0000, 16), 0x7BEF);
-    EXPECT_EQ(blend565(0x1234, 0xFFFF, 0), 0x1234);
-    EXPECT_EQ(blend565(0xF800, 0x001F, 16), 0x780F);
-    EXPECT_EQ(blend565(0x0000, 0x07E0, 8), 0x01E0);
-}
 
 TEST(RowConverter, EveryKnownFormatPlacesItsChannelsAndUnknownOnesHaveNoConverter)
 {
