@@ -171,8 +171,7 @@ TEST_F(NWavExportScreenTest, LoadSongShowsItsNameAndLoopWithAudioPausedAroundThe
     EXPECT_TRUE(services.messageBox.shown.empty());
 }
 
-// The dialog pauses audio and the engine is reset even when it is cancelled: nothing of what played
-// may ring on.
+// A cancelled Load Song leaves no effect tail or voice of what played ringing on.
 TEST_F(NWavExportScreenTest, CancellingLoadSongStillSilencesTheTailsOfWhatPlayed)
 {
     loadThroughDialog(writeSong("echo.vdl", echoingSong()));

@@ -82,10 +82,10 @@ TEST(LGUIAppCreate, FailsWhenNoWindowOpensOrThereIsNoDisplay)
     services.display.canOpen = false;
     RecordingApp app;
     EXPECT_FALSE(app.create(u"Title"));
-    EXPECT_TRUE(app.calls.empty());
     EXPECT_EQ(app.displayStep(app.frame.data()), 0);
     KESOServices::instance().display = nullptr;
     EXPECT_FALSE(app.create(u"Title"));
+    EXPECT_TRUE(app.calls.empty());
 }
 
 TEST_F(LGUIAppTest, PointerPositionsAreMappedFromTheCurrentClientSize)
@@ -142,20 +142,14 @@ TEST_F(LGUIAppTest, ControlWithOneTwoOrFourZoomsInsteadOfReachingTheScreen)
     EXPECT_EQ(display.zoom, 1);
 }
 
-TEST_F(LGUIAppTest, ClosingRunsOnDestroyOnceAndEndsTheSteps)
+TEST_F(LGUIAppTest, TheCloseButtonRunsOnDestroyOnceAndEndsTheSteps)
 {
-    display.push(KESODisplayEvent::CloseRequest); // the close button
+    display.push(KESODisplayEvent::CloseRequest);
     app.calls.clear();
     EXPECT_EQ(app.displayStep(app.frame.data()), 0);
     EXPECT_EQ(app.displayStep(app.frame.data()), 0);
     app.close();
     EXPECT_EQ(app.calls, std::vector<std::string>{"destroy 0"});
     EXPECT_FALSE(display.isOpen());
-
-    // close(): onDestroy has run when it returns, and the screen's pixels are gone.
-    ASSERT_TRUE(app.create(u"Again"));
-    app.calls.clear();
-    app.close();
-    EXPECT_EQ(app.calls, std::vector<std::string>{"destroy 0"});
     EXPECT_TRUE(LScreenBitmap::instance().isEmpty());
 }
