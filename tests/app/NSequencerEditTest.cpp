@@ -136,41 +136,35 @@ TEST_F(NSequencerEditTest, RulerClicksLocateToTheNearestBarAndTrackClicksMoveThe
     EXPECT_TRUE(sink.events.empty());
 }
 
-TEST_F(NSequencerEditTest, PageUpDownAndTheScrollButtonsMoveFourBarsWithinTheLimits)
+// The cursor stays on bars 0 ... 990 and tracks 0 ... 4 and in view; the view scrolls four bars
+// a page, up to bar 980 at the left edge.
+TEST_F(NSequencerEditTest, CursorAndPageKeysStayWithinTheLimits)
 {
-    const int cases[][3] = {{2, 0x21, 0}, {978, 0x22, 980}, {980, 0x22, 980}}; // scroll before, key, after
-    for (auto [before, key, after] : cases) {
-        view->setScroll(before);
-        view->keyDown(key);
-        EXPECT_EQ(view->scrollColumn, after) << before;
+    struct Case {
+        int key, row, column, scroll;
+        int rowAfter, columnAfter, scrollAfter;
+    };
+    const Case cases[] = {
+        {0x27, 0, 989, 0, 0, 990, 979},   {0x27, 0, 990, 979, 0, 990, 979}, {0x25, 0, 979, 979, 0, 978, 978},
+        {0x25, 0, 0, 0, 0, 0, 0},         {0x26, 0, 5, 0, 0, 5, 0},         {0x28, 3, 5, 0, 4, 5, 0},
+        {0x28, 4, 5, 0, 4, 5, 0},         {0x21, 0, 0, 2, 0, 0, 0},         {0x22, 0, 0, 978, 0, 0, 980},
+        {0x22, 0, 0, 980, 0, 0, 980},
+    };
+    for (const Case& c : cases) {
+        view->cursorRow = c.row;
+        view->cursorColumn = c.column;
+        view->setScroll(c.scroll);
+        view->keyDown(c.key);
+        EXPECT_EQ(cursor(), std::pair(c.rowAfter, c.columnAfter)) << "key " << c.key << " at " << c.column;
+        EXPECT_EQ(view->scrollColumn, c.scrollAfter) << "key " << c.key << " at " << c.column;
     }
-    // The buttons do the same, and their events go no further; the others reach the screen.
+    // The scroll buttons do the same, and their events go no further; the others reach the screen.
     click(134 + 8, 54 + 6);
     EXPECT_EQ(view->scrollColumn, 976);
     click(152 + 8, 54 + 6);
     EXPECT_EQ(view->scrollColumn, 980);
     click(20 + 9, 54 + 6);
     EXPECT_EQ(commandsSent(), std::vector<std::int32_t>{commandCode("STOP")});
-}
-
-TEST_F(NSequencerEditTest, ArrowKeysKeepTheCursorInRangeAndInView)
-{
-    view->cursorColumn = 989;
-    view->keyDown(0x27);
-    view->keyDown(0x27);
-    EXPECT_EQ(view->cursorColumn, 990);
-    EXPECT_EQ(view->scrollColumn, 979); // bars 979 ... 991 shown
-    view->cursorColumn = 979;
-    view->keyDown(0x25);
-    EXPECT_EQ(view->scrollColumn, 978);
-    view->cursorColumn = 0;
-    view->keyDown(0x25);
-    view->keyDown(0x26);
-    EXPECT_EQ(cursor(), std::pair(0, 0));
-    EXPECT_EQ(view->scrollColumn, 0);
-    for (int i = 0; i < 6; ++i)
-        view->keyDown(0x28);
-    EXPECT_EQ(view->cursorRow, 4);
 }
 
 TEST_F(NSequencerEditTest, EditingKeysActOnTheSongOrGoUpAsButtonEvents)
