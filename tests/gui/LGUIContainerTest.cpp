@@ -1,5 +1,4 @@
 #include "gui/LGUIContainer.h"
-#include "tests/support/GuiTestScreen.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -87,14 +86,6 @@ protected:
     void TearDown() override { releaseScreenAndFonts(); }
 
     static LScreenBitmap& screen() { return LScreenBitmap::instance(); }
-    static std::uint16_t at(int x, int y) { return screen().pixel(x, y); }
-
-    // Checks screen pixels given as {x, y, colour}.
-    static void expectPixels(std::initializer_list<std::array<int, 3>> pixels)
-    {
-        for (auto [x, y, colour] : pixels)
-            EXPECT_EQ(at(x, y), colour) << "at (" << x << ", " << y << ")";
-    }
 
     KESOBitmap fontImage;
     GuiEventSink sink;
