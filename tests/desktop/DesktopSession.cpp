@@ -19,6 +19,7 @@ void DesktopSession::SetUp()
     setenv("SDL_VIDEODRIVER", "x11", 1);
     setenv("SDL_RENDER_DRIVER", "software", 1);
     setenv("RUZI_MESSAGES_TO_STDERR", "1", 1);
+    setenv("RUZI_ZOOM", "1", 1); // the tests click at the logical size
     x_ = XOpenDisplay(xvfb_->display().c_str());
     ASSERT_NE(x_, nullptr) << "cannot talk to " << xvfb_->display();
 }
@@ -30,18 +31,11 @@ void DesktopSession::TearDown()
     xvfb_.reset();
 }
 
-::testing::AssertionResult DesktopSession::sizeBecomes(XWindow window, int width, int height,
-                                                       const std::function<void()>& step)
+bool DesktopSession::hasSize(XWindow window, int width, int height)
 {
     XWindowAttributes attributes{};
-    if (within([&] {
-            XGetWindowAttributes(static_cast<Display*>(x_), window, &attributes);
-            return attributes.width == width && attributes.height == height;
-        },
-               step))
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << attributes.width << " x " << attributes.height << ", not " << width
-                                         << " x " << height;
+    XGetWindowAttributes(static_cast<Display*>(x_), window, &attributes);
+    return attributes.width == width && attributes.height == height;
 }
 
 std::vector<std::uint32_t> DesktopSession::screenshot(XWindow window)

@@ -12,7 +12,7 @@
 
 // The base of the tests of the real window services: a private X server, SDL sent to it with the
 // software renderer, message boxes on stderr, and an X connection of the test's own to look at
-// the program's window and poke it as a desktop would. Skips where no X server can start.
+// windows and poke them as a desktop would. Skips where no X server can start.
 class DesktopSession : public ::testing::Test {
 protected:
     using XWindow = unsigned long;
@@ -20,8 +20,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Whether the window's client area comes to width x height while step runs.
-    ::testing::AssertionResult sizeBecomes(XWindow window, int width, int height, const std::function<void()>& step);
+    bool hasSize(XWindow window, int width, int height);
     // What the X server shows in the window, row after row, as 0x00RRGGBB.
     std::vector<std::uint32_t> screenshot(XWindow window);
     // The close request a window manager sends for the close button (WM_DELETE_WINDOW).

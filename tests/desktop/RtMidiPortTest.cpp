@@ -44,10 +44,3 @@ TEST(RtMidiPortTest, WithoutASequencerThePortStaysClosedAndSilent)
         expectClosedAndQuiet(dir.path("seq"));
     }
 }
-
-TEST(RtMidiPortTest, AProgramChangeGoesOutWithoutAThirdByte)
-{
-    // A third byte would go out as a second program change in running status.
-    for (const auto& [status, length] : {std::pair{0x90, 3}, {0xC6, 2}, {0xDF, 2}, {0xF8, 1}, {0x24, 0}, {0xF0, 0}})
-        EXPECT_EQ(RtMidiPort::messageLength(status), length) << std::hex << status;
-}

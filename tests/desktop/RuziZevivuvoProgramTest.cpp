@@ -22,7 +22,6 @@ namespace {
 const char* const Title = "VandrelStudio 1.1 Ruzi Zevivuvo";
 constexpr int Width = 240;
 constexpr int Height = 320;
-constexpr int ViewTop = 252; // the sequencer view's first row
 
 // The frame the application shows once it has started, built in this process on fake services
 // from the same skin and bundled song as the program: what the window must show, pixel for pixel.
@@ -48,38 +47,23 @@ std::vector<std::uint32_t> inProcessFirstFrame()
     return frame;
 }
 
-// How many pixels of the rows [from, to) differ between two frames of the unzoomed window.
-int differing(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b, int from = 0, int to = Height)
-{
-    int count = a.size() == b.size() && a.size() == static_cast<size_t>(Width * Height) ? 0 : Width * Height;
-    for (int i = from * Width; count < Width * Height && i < to * Width; ++i)
-        count += a[i] != b[i];
-    return count;
-}
-
 class RuziZevivuvoProgramTest : public DesktopSession {
 protected:
-    // From a folder of its own. A test failing half-way waits for it at most a minute: the program
-    // goes on running when its X server has gone.
-    void start()
-    {
-        program = std::async(std::launch::async, [this] {
-            return CommandRun::run("SDL_AUDIODRIVER=dummy timeout -s KILL 60 " RUZI_BIN_DIR "/ruzi-zevivuvo",
-                                   dir.path(""));
-        });
-    }
-
-    TempDir dir;
-    std::future<CommandRun> program;
+    TempDir dir; // the program's working folder
+    std::future<CommandRun> program; // waited for after the X server has gone
 };
 
 } // namespace
 
-TEST_F(RuziZevivuvoProgramTest, StartedElsewhereItShowsTheSongPlaysZoomsAndEndsWhenClosed)
+TEST_F(RuziZevivuvoProgramTest, StartedElsewhereItShowsTheSongZoomsAndEndsWhenClosed)
 {
     const std::vector<std::uint32_t> expected = inProcessFirstFrame();
     ASSERT_EQ(expected.size(), static_cast<size_t>(Width * Height)) << "the application did not start in-process";
-    start();
+    // A test failing half-way waits for it at most a minute: the program goes on running when its
+    // X server has gone.
+    program = std::async(std::launch::async, [this] {
+        return CommandRun::run("SDL_AUDIODRIVER=dummy timeout -s KILL 60 " RUZI_BIN_DIR "/ruzi-zevivuvo", dir.path(""));
+    });
     const XWindow window = findWindow(Title, 10);
     ASSERT_NE(window, 0u);
     std::vector<std::uint32_t> shot;
@@ -88,20 +72,11 @@ TEST_F(RuziZevivuvoProgramTest, StartedElsewhereItShowsTheSongPlaysZoomsAndEndsW
         shot = screenshot(window);
     };
     // Only with the skin and the song found beside the program is its first frame the in-process one.
-    EXPECT_TRUE(within([&] { return differing(shot, expected) == 0; }, look, 5000))
-        << differing(shot, expected) << " pixels differ";
-
-    // Play: the sequencer view's cursor moves on; the panel above it is left alone.
-    ASSERT_TRUE(xdotool("mousemove --window " + std::to_string(window) + " 8 312 click 1"));
-    EXPECT_TRUE(within([&] { return differing(shot, expected, ViewTop) > 0; }, look, 3000));
-    const std::vector<std::uint32_t> playing = shot;
-    EXPECT_TRUE(within([&] { return differing(shot, playing, ViewTop) > 0; }, look, 3000));
-    EXPECT_EQ(differing(shot, expected, 0, ViewTop), 0);
+    EXPECT_TRUE(within([&] { return shot == expected; }, look, 5000));
 
     focus(window);
     ASSERT_TRUE(xdotool("key --window " + std::to_string(window) + " ctrl+2"));
-    EXPECT_TRUE(sizeBecomes(window, 2 * Width, 2 * Height,
-                            [] { std::this_thread::sleep_for(std::chrono::milliseconds(20)); }));
+    EXPECT_TRUE(within([&] { return hasSize(window, 2 * Width, 2 * Height); }, look));
 
     requestClose(window);
     ASSERT_EQ(program.wait_for(std::chrono::seconds(5)), std::future_status::ready);

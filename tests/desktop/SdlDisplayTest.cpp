@@ -6,7 +6,6 @@
 #include "tests/desktop/DesktopSession.h"
 #include "tests/support/FakeServices.h"
 
-#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -82,7 +81,7 @@ TEST_F(SdlDisplayTest, TheFrameFillsTheClientAreaPixelForPixelAtEachZoom)
     for (int zoom : {1, 2}) {
         display.setZoom(zoom);
         KESODisplayEvent event;
-        ASSERT_TRUE(sizeBecomes(window, 240 * zoom, 320 * zoom, [&] { display.waitEvent(event, 10); }));
+        ASSERT_TRUE(within([&] { return hasSize(window, 240 * zoom, 320 * zoom); }, [&] { display.waitEvent(event, 10); }));
         display.present(frame.data());
         const std::vector<std::uint32_t> shot = screenshot(window);
         ASSERT_EQ(shot.size(), frame.size() * zoom * zoom);
@@ -123,10 +122,7 @@ TEST_F(SdlDisplayTest, TheKeyStateSeesEscapeAndEitherControlFromAnyThread)
         return down;
     };
     // Asked on the GUI thread, as an export does while nothing else takes events in.
-    const auto becomes = [&](int key, bool down) {
-        return within([&] { return keys.isKeyDown(key) == down; },
-                      [] { std::this_thread::sleep_for(std::chrono::milliseconds(5)); });
-    };
+    const auto becomes = [&](int key, bool down) { return within([&] { return keys.isKeyDown(key) == down; }, [] {}); };
     ASSERT_TRUE(xdotool("keydown Escape"));
     // Only the GUI thread takes the press in; another thread never touches the window system.
     EXPECT_FALSE(askedElsewhere(KESOKeyState::Escape));
