@@ -28,6 +28,12 @@ TEST(Gtk3FileChooserTest, FiltersMatchWhateverTheCase)
     EXPECT_FALSE(Gtk3FileChooser::matchesPattern("*.VDL", "newsong.vdl.bak"));
 }
 
+TEST(Gtk3FileChooserTest, OnlyANameWithoutExtensionGetsTheDefaultOne)
+{
+    EXPECT_EQ(Gtk3FileChooser::withDefaultExtension("/home/me.old/.take1", "WAV"), "/home/me.old/.take1.WAV");
+    EXPECT_EQ(Gtk3FileChooser::withDefaultExtension("/home/me/take1.wav", "WAV"), "/home/me/take1.wav");
+}
+
 // In a process of its own: once GTK has started on a display it cannot be taken back.
 TEST(Gtk3FileChooserDeathTest, WithoutADisplayEveryDialogCountsAsCancelled)
 {
