@@ -8,24 +8,18 @@
 #include <chrono>
 #include <cstdlib>
 
-namespace {
-
-Display* x11(void* connection)
-{
-    return static_cast<Display*>(connection);
-}
-
-} // namespace
-
 void DesktopSession::SetUp()
 {
     xvfb_ = std::make_unique<XvfbServer>();
     if (!xvfb_->started())
         GTEST_SKIP() << "no X server for the window tests: " << xvfb_->why();
+    if (CommandRun::run("command -v xdotool").status != 0)
+        GTEST_SKIP() << "xdotool is not installed";
     // Read when SDL's video starts.
     setenv("SDL_VIDEODRIVER", "x11", 1);
     setenv("SDL_RENDER_DRIVER", "software", 1);
     setenv("RUZI_MESSAGES_TO_STDERR", "1", 1);
+    setenv("RUZI_ZOOM", "1", 1); // the tests click at the logical size
     x_ = XOpenDisplay(xvfb_->display().c_str());
     ASSERT_NE(x_, nullptr) << "cannot talk to " << xvfb_->display();
 }
@@ -33,34 +27,27 @@ void DesktopSession::SetUp()
 void DesktopSession::TearDown()
 {
     if (x_ != nullptr)
-        XCloseDisplay(x11(x_));
+        XCloseDisplay(static_cast<Display*>(x_));
     xvfb_.reset();
 }
 
-void DesktopSession::geometry(XWindow window, int& width, int& height)
+bool DesktopSession::hasSize(XWindow window, int width, int height)
 {
     XWindowAttributes attributes{};
-    XGetWindowAttributes(x11(x_), window, &attributes);
-    width = attributes.width;
-    height = attributes.height;
-}
-
-void DesktopSession::origin(XWindow window, int& x, int& y)
-{
-    ::Window child;
-    XTranslateCoordinates(x11(x_), window, DefaultRootWindow(x11(x_)), 0, 0, &x, &y, &child);
+    XGetWindowAttributes(static_cast<Display*>(x_), window, &attributes);
+    return attributes.width == width && attributes.height == height;
 }
 
 std::vector<std::uint32_t> DesktopSession::screenshot(XWindow window)
 {
-    int width = 0;
-    int height = 0;
-    geometry(window, width, height);
+    Display* x = static_cast<Display*>(x_);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(x, window, &attributes);
     std::vector<std::uint32_t> pixels;
-    if (XImage* image = XGetImage(x11(x_), window, 0, 0, width, height, AllPlanes, ZPixmap)) {
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x)
-                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, x, y)) & 0xFFFFFF);
+    if (XImage* image = XGetImage(x, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap)) {
+        for (int row = 0; row < attributes.height; ++row) {
+            for (int column = 0; column < attributes.width; ++column)
+                pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, column, row)) & 0xFFFFFF);
         }
         XDestroyImage(image);
     }
@@ -69,20 +56,28 @@ std::vector<std::uint32_t> DesktopSession::screenshot(XWindow window)
 
 void DesktopSession::requestClose(XWindow window)
 {
+    Display* x = static_cast<Display*>(x_);
     XEvent event{};
     event.xclient.type = ClientMessage;
     event.xclient.window = window;
-    event.xclient.message_type = XInternAtom(x11(x_), "WM_PROTOCOLS", False);
+    event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x11(x_), "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
     event.xclient.data.l[1] = CurrentTime;
-    XSendEvent(x11(x_), window, False, NoEventMask, &event);
-    XFlush(x11(x_));
+    XSendEvent(x, window, False, NoEventMask, &event);
+    XFlush(x);
 }
 
 bool DesktopSession::xdotool(const std::string& arguments)
 {
     return CommandRun::run("xdotool " + arguments).status == 0;
+}
+
+DesktopSession::XWindow DesktopSession::findWindow(const std::string& title, int seconds)
+{
+    const CommandRun found = CommandRun::run("timeout " + std::to_string(seconds) +
+                                             " xdotool search --sync --onlyvisible --name '^" + title + "$'");
+    return found.status == 0 ? std::strtoul(found.out.c_str(), nullptr, 10) : 0;
 }
 
 bool DesktopSession::within(const std::function<bool()>& done, const std::function<void()>& step, int milliseconds)

@@ -2,144 +2,100 @@
 #include "gui/LGUIApp.h"
 #include "gui/LScreenBitmap.h"
 #include "platform/desktop/SdlDisplay.h"
+#include "platform/desktop/SdlKeyState.h"
 #include "tests/desktop/DesktopSession.h"
 #include "tests/support/FakeServices.h"
 
-#include <chrono>
-#include <cstdlib>
-#include <map>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
 
-// Every pixel differs from its neighbours, so a pixel shown in the wrong place shows.
-std::vector<std::uint32_t> testFrame()
-{
-    std::vector<std::uint32_t> frame(240 * 320);
-    for (int y = 0; y < 320; ++y) {
-        for (int x = 0; x < 240; ++x)
-            frame[y * 240 + x] = (x << 16) | ((y & 0xFF) << 8) | ((y >> 8) << 7) | ((x * 3 + y) & 0x7F);
+// The window program's view of the window: its last mouse call and how often it was destroyed.
+class WindowProgram : public LGUIApp {
+public:
+    void mouseDown(int x, int y) override { log("down", x, y); }
+    void mouseMove(int x, int y, bool held) override { log(held ? "drag" : "move", x, y); }
+    void mouseUp(int x, int y) override { log("up", x, y); }
+    void onDestroy() override { ++destroyed; }
+    void log(const char* what, int x, int y)
+    {
+        last = std::string(what) + " " + std::to_string(x) + "," + std::to_string(y) + (buttonDown ? " held" : "");
     }
-    return frame;
-}
 
+    std::string last;
+    int destroyed = 0;
+};
+
+// The program's window on the real display; the tests look at it and drive it through X.
 class SdlDisplayTest : public DesktopSession {
 protected:
     void SetUp() override
     {
         DesktopSession::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         KESOServices::instance().display = &display;
+        ASSERT_TRUE(program.create(u"Program"));
+        window = SdlDisplay::programX11Window();
+        focus(window);
     }
     void TearDown() override
     {
         display.close(); // before its X server goes
+        LScreenBitmap::instance().destroy();
         DesktopSession::TearDown();
     }
     // Takes events until one satisfies wanted; false when none did in the time.
-    bool waitFor(const std::function<bool(const KESODisplayEvent&)>& wanted, int milliseconds = 2000)
+    bool waitFor(const std::function<bool(const KESODisplayEvent&)>& wanted)
     {
         KESODisplayEvent event;
         bool got = false;
-        return within([&] { return got && wanted(event); }, [&] { got = display.waitEvent(event, 10); }, milliseconds);
+        return within([&] { return got && wanted(event); }, [&] { got = display.waitEvent(event, 10); });
+    }
+    // The program's own steps, as its main loop runs them; 0 once it has ended.
+    std::function<void()> steps()
+    {
+        program.setTimer(1, 10); // keeps the steps turning, as the program's own timer does
+        return [this] { lastStep = program.displayStep(frame.data()); };
     }
 
     FakeServices services;
     SdlDisplay display;
+    WindowProgram program;
+    XWindow window = 0;
+    std::vector<std::uint32_t> frame = std::vector<std::uint32_t>(240 * 320);
+    int lastStep = 1;
 };
 
 } // namespace
 
-TEST_F(SdlDisplayTest, TheFrameFillsTheClientAreaPixelForPixelAtZoomOneAndTwo)
+TEST_F(SdlDisplayTest, TheFrameFillsTheClientAreaPixelForPixelAtEachZoom)
 {
-    ASSERT_TRUE(display.open(u"Frame", 240, 320));
-    const XWindow window = SdlDisplay::programX11Window();
-    const std::vector<std::uint32_t> frame = testFrame();
+    // Every pixel differs from its neighbours, so a pixel shown in the wrong place shows.
+    for (int y = 0; y < 320; ++y) {
+        for (int x = 0; x < 240; ++x)
+            frame[y * 240 + x] = (x << 16) | ((y & 0xFF) << 8) | ((y >> 8) << 7) | ((x * 3 + y) & 0x7F);
+    }
     for (int zoom : {1, 2}) {
         display.setZoom(zoom);
-        int width = 0;
-        int height = 0;
-        ASSERT_TRUE(within([&] { geometry(window, width, height); return width == 240 * zoom && height == 320 * zoom; },
-                           [&] { KESODisplayEvent event; display.waitEvent(event, 10); }));
+        KESODisplayEvent event;
+        ASSERT_TRUE(within([&] { return hasSize(window, 240 * zoom, 320 * zoom); }, [&] { display.waitEvent(event, 10); }));
         display.present(frame.data());
         const std::vector<std::uint32_t> shot = screenshot(window);
         ASSERT_EQ(shot.size(), frame.size() * zoom * zoom);
         int wrong = 0;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x)
-                wrong += shot[y * width + x] != frame[(y / zoom) * 240 + x / zoom];
+        for (int y = 0; y < 320 * zoom; ++y) {
+            for (int x = 0; x < 240 * zoom; ++x)
+                wrong += shot[y * 240 * zoom + x] != frame[(y / zoom) * 240 + x / zoom];
         }
         EXPECT_EQ(wrong, 0) << "zoom " << zoom;
     }
 }
 
-TEST_F(SdlDisplayTest, WhatCannotOpenIsToldInADDrawMessageAndTheNextOpenStillWorks)
-{
-    const std::string server = std::getenv("DISPLAY");
-    const std::string driver = std::getenv("SDL_VIDEODRIVER");
-    unsetenv("DISPLAY"); // no display at all: SDL would fall back on a driver that shows nothing
-    unsetenv("WAYLAND_DISPLAY");
-    unsetenv("SDL_VIDEODRIVER");
-    EXPECT_FALSE(display.open(u"Nowhere", 240, 320));
-    setenv("SDL_VIDEODRIVER", driver.c_str(), 1);
-    setenv("DISPLAY", ":65000", 1); // nobody there
-    EXPECT_FALSE(display.open(u"No server", 240, 320));
-    setenv("DISPLAY", server.c_str(), 1);
-    EXPECT_FALSE(display.open(u"Too large", 20000, 20000));
-    EXPECT_FALSE(display.open(u"No pixels", 0, 0));
-    EXPECT_FALSE(display.isOpen());
-    EXPECT_EQ(SdlDisplay::programWindow(), nullptr);
-    ASSERT_EQ(services.messageBox.shown.size(), 4u);
-    EXPECT_EQ(services.messageBox.shown[0].text, "Error loading ddraw.dll");
-    EXPECT_EQ(services.messageBox.shown[1].text, "Error loading ddraw.dll");
-    EXPECT_EQ(services.messageBox.shown[2].text, "Error getting address of DirectDrawCreate");
-    EXPECT_EQ(services.messageBox.shown[3].text, "DirectDrawCreate returned an error");
-    for (const FakeMessageBox::Message& message : services.messageBox.shown)
-        EXPECT_EQ(message.caption, "DDraw");
-
-    ASSERT_TRUE(display.open(u"Fine", 240, 320));
-    EXPECT_EQ(display.usableScreenSize().width, 1280);
-    EXPECT_EQ(display.usableScreenSize().height, 1024);
-}
-
-TEST_F(SdlDisplayTest, TimersTickWithAtMostOneTickWaitingAndStopWhenKilled)
-{
-    ASSERT_TRUE(display.open(u"Timers", 240, 320));
-    display.setTimer(7, 5);
-    display.setTimer(8, 5);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // some twenty expiries each
-    std::map<int, int> ticks;
-    KESODisplayEvent event;
-    while (display.waitEvent(event, 0))
-        ticks[event.code] += event.type == KESODisplayEvent::Timer;
-    EXPECT_LE(ticks[7], 1);
-    EXPECT_LE(ticks[8], 1);
-    EXPECT_TRUE(waitFor([](const KESODisplayEvent& e) { return e.type == KESODisplayEvent::Timer && e.code == 8; }));
-    display.killTimer(7);
-    display.killTimer(8);
-    EXPECT_FALSE(waitFor([](const KESODisplayEvent& e) { return e.type == KESODisplayEvent::Timer; }, 60));
-}
-
-TEST_F(SdlDisplayTest, FilesDroppedTogetherArriveAsOneEvent)
-{
-    ASSERT_TRUE(display.open(u"Drop", 240, 320));
-    SDL_Event drop{};
-    for (const char* path : {"/tmp/a song.vdl", "/tmp/S\xC3\xA5ng.vdl", ""}) {
-        drop.type = *path != 0 ? SDL_DROPFILE : SDL_DROPCOMPLETE;
-        drop.drop.file = *path != 0 ? SDL_strdup(path) : nullptr;
-        SDL_PushEvent(&drop);
-    }
-    std::vector<String> files;
-    ASSERT_TRUE(waitFor([&](const KESODisplayEvent& e) { files = e.files; return e.type == KESODisplayEvent::FilesDropped; }));
-    EXPECT_EQ(files, (std::vector<String>{u"/tmp/a song.vdl", u"/tmp/S\u00E5ng.vdl"}));
-}
-
 TEST_F(SdlDisplayTest, KeysArriveAsVirtualKeyCodesWithTheirCharacters)
 {
-    ASSERT_TRUE(display.open(u"Keys", 240, 320));
-    const XWindow window = SdlDisplay::programX11Window();
-    focus(window);
     ASSERT_TRUE(xdotool("key --window " + std::to_string(window) +
                         " Return space Escape BackSpace Prior Next End Home Left Up Right Down Delete a 7"
                         " KP_Multiply KP_Add KP_Subtract ctrl+2"));
@@ -157,96 +113,46 @@ TEST_F(SdlDisplayTest, KeysArriveAsVirtualKeyCodesWithTheirCharacters)
     EXPECT_EQ(characters, (std::vector<int>{0x0D, ' ', 0x1B, 0x08, 'a', '7', '*', '+', '-'}));
 }
 
-namespace {
-
-// The window program's view of the window.
-class WindowProgram : public LGUIApp {
-public:
-    void mouseDown(int x, int y) override { log("down", x, y); }
-    void mouseMove(int x, int y, bool held) override
-    {
-        if (held)
-            log("drag", x, y);
-    }
-    void mouseUp(int x, int y) override { log("up", x, y); }
-    void onDestroy() override { ++destroyed; }
-
-    void log(const char* what, int x, int y)
-    {
-        mouse.push_back(std::string(what) + " " + std::to_string(x) + "," + std::to_string(y) + (buttonDown ? " held" : ""));
-    }
-    bool saw(const std::string& call) const { return !mouse.empty() && mouse.back() == call; }
-
-    std::vector<std::string> mouse;
-    int destroyed = 0;
-    std::vector<std::uint32_t> frame = testFrame();
-};
-
-class WindowProgramTest : public SdlDisplayTest {
-protected:
-    void SetUp() override
-    {
-        SdlDisplayTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        ASSERT_TRUE(program.create(u"Program"));
-        window = SdlDisplay::programX11Window();
-        program.setTimer(1, 10); // keeps the steps turning, as the program's own timer does
-    }
-    void TearDown() override
-    {
-        LScreenBitmap::instance().destroy();
-        SdlDisplayTest::TearDown();
-    }
-    std::function<void()> step()
-    {
-        return [this] { lastStep = program.displayStep(program.frame.data()); };
-    }
-    std::string at(int x, int y) const
-    {
-        return " " + std::to_string(x) + " " + std::to_string(y);
-    }
-
-    WindowProgram program;
-    XWindow window = 0;
-    int lastStep = 1;
-};
-
-} // namespace
-
-TEST_F(WindowProgramTest, ControlTwoGivesAClientAreaOfTwiceTheScreen)
+TEST_F(SdlDisplayTest, TheKeyStateSeesEscapeAndEitherControlFromAnyThread)
 {
-    focus(window);
-    ASSERT_TRUE(xdotool("key --window " + std::to_string(window) + " ctrl+2"));
-    int width = 0;
-    int height = 0;
-    EXPECT_TRUE(within([&] { geometry(window, width, height); return width == 480 && height == 640; }, step()))
-        << width << " x " << height;
-    EXPECT_EQ(display.clientSize().width, 480);
+    SdlKeyState keys; // made on this thread, which is therefore the GUI thread
+    const auto askedElsewhere = [&](int key) {
+        bool down = false;
+        std::thread([&] { down = keys.isKeyDown(key); }).join();
+        return down;
+    };
+    // Asked on the GUI thread, as an export does while nothing else takes events in.
+    const auto becomes = [&](int key, bool down) { return within([&] { return keys.isKeyDown(key) == down; }, [] {}); };
+    ASSERT_TRUE(xdotool("keydown Escape"));
+    // Only the GUI thread takes the press in; another thread never touches the window system.
+    EXPECT_FALSE(askedElsewhere(KESOKeyState::Escape));
+    ASSERT_TRUE(becomes(KESOKeyState::Escape, true));
+    EXPECT_TRUE(askedElsewhere(KESOKeyState::Escape));
+    // Either Control key gives Control, which stays down while one of them is held.
+    ASSERT_TRUE(xdotool("keyup Escape keydown Control_L keydown Control_R keyup Control_L"));
+    ASSERT_TRUE(becomes(KESOKeyState::Escape, false));
+    EXPECT_TRUE(askedElsewhere(KESOKeyState::Control));
+    ASSERT_TRUE(xdotool("keyup Control_R"));
+    EXPECT_TRUE(becomes(KESOKeyState::Control, false));
 }
 
-TEST_F(WindowProgramTest, ADragThatLeavesTheWindowGoesOnUntilTheReleaseOutside)
+TEST_F(SdlDisplayTest, ADragThatLeavesTheWindowGoesOnUntilTheReleaseOutside)
 {
-    focus(window);
-    int x = 0;
-    int y = 0;
-    origin(window, x, y);
-    ASSERT_TRUE(xdotool("mousemove" + at(x + 100, y + 200) + " mousedown 1"));
-    ASSERT_TRUE(within([&] { return program.saw("down 100,200 held"); }, step()));
-    ASSERT_TRUE(xdotool("mousemove" + at(x - 30, y + 100))); // left: a large x
-    ASSERT_TRUE(within([&] { return program.saw("drag 65506,100 held"); }, step()));
-    ASSERT_TRUE(xdotool("mousemove" + at(x + 100, y - 40))); // above: a negative y
-    ASSERT_TRUE(within([&] { return program.saw("drag 100,-40 held"); }, step()));
-    ASSERT_TRUE(xdotool("mousemove" + at(x + 300, y + 400) + " mouseup 1"));
-    ASSERT_TRUE(within([&] { return program.saw("up 300,400 held"); }, step()));
+    const std::function<void()> step = steps();
+    const std::string to = "mousemove --window " + std::to_string(window) + " -- ";
+    const auto becomes = [&](const std::string& call) { return within([&] { return program.last == call; }, step); };
+    ASSERT_TRUE(xdotool(to + "100 200 mousedown 1") && becomes("down 100,200 held"));
+    ASSERT_TRUE(xdotool(to + "-30 100") && becomes("drag 65506,100 held")); // left: a large x
+    ASSERT_TRUE(xdotool(to + "100 -40") && becomes("drag 100,-40 held"));   // above: a negative y
+    ASSERT_TRUE(xdotool(to + "300 400 mouseup 1") && becomes("up 300,400 held"));
     EXPECT_FALSE(program.buttonDown);
 }
 
-TEST_F(WindowProgramTest, TheCloseButtonDestroysOnceAndEndsTheSteps)
+TEST_F(SdlDisplayTest, TheCloseButtonDestroysTheProgramOnceAndEndsItsSteps)
 {
     requestClose(window);
-    ASSERT_TRUE(within([&] { return lastStep == 0; }, step()));
-    EXPECT_EQ(program.displayStep(program.frame.data()), 0);
+    ASSERT_TRUE(within([&] { return lastStep == 0; }, steps()));
+    EXPECT_EQ(program.displayStep(frame.data()), 0);
     EXPECT_FALSE(display.isOpen());
     EXPECT_EQ(program.destroyed, 1);
 }

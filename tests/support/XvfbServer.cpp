@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <cstdlib>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,8 +33,13 @@ XvfbServer::XvfbServer()
         why_ = "no pipe for Xvfb";
         return;
     }
+    const pid_t parent = getpid();
     pid_t child = fork();
     if (child == 0) {
+        // A test that stops the process at once (a dialog that never shows) leaves no server behind.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            _exit(127);
         close(pipeFds[0]);
         const int quiet = open("/dev/null", O_WRONLY); // its start-up chatter is not the test's
         dup2(quiet, 1);

@@ -5,8 +5,8 @@
 
 // A private X server for one test: Xvfb on a display number of its own choosing (-displayfd, so
 // that tests running side by side never collide), 1280 x 1024 at 24 bits, stopped when the object
-// goes. DISPLAY is set to it while it runs. Where none can be started, started() is false and
-// why() says so, for a test to skip with.
+// goes or the process ends. DISPLAY is set to it while it runs. Where none can be started,
+// started() is false and why() says so, for a test to skip with.
 class XvfbServer {
 public:
     XvfbServer();
