@@ -145,8 +145,9 @@ bool SdlDisplay::tickDueTimers(Uint64 now)
         if (timer.due > now)
             continue;
         push(KESODisplayEvent::Timer, 0, 0, id);
-        // A GUI thread that fell behind gets one tick, not a backlog.
-        timer.due = std::max(timer.due + timer.interval, now + 1);
+        timer.due += timer.interval;
+        if (timer.due <= now) // a GUI thread that fell behind gets one tick, not a backlog
+            timer.due = now + timer.interval;
         ticked = true;
     }
     return ticked;

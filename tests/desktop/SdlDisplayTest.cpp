@@ -156,3 +156,25 @@ TEST_F(SdlDisplayTest, TheCloseButtonDestroysTheProgramOnceAndEndsItsSteps)
     EXPECT_FALSE(display.isOpen());
     EXPECT_EQ(program.destroyed, 1);
 }
+
+TEST_F(SdlDisplayTest, TimersTickOnceHoweverLateTheProgramIsAndNotAfterTheirKill)
+{
+    display.setTimer(7, 5);
+    display.setTimer(8, 5);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // ten intervals without a look
+    int ticks[9] = {};
+    KESODisplayEvent event;
+    while (display.waitEvent(event, 0))
+        ticks[event.code] += event.type == KESODisplayEvent::Timer;
+    EXPECT_EQ(ticks[7], 1);
+    EXPECT_EQ(ticks[8], 1);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    display.killTimer(7); // a tick of 7 may be due already: it must not arrive
+    EXPECT_TRUE(waitFor([](const KESODisplayEvent& e) { return e.type == KESODisplayEvent::Timer && e.code == 8; }));
+    display.killTimer(8);
+    bool ticked = false;
+    for (int i = 0; i < 6; ++i)
+        ticked |= display.waitEvent(event, 10) && event.type == KESODisplayEvent::Timer;
+    EXPECT_FALSE(ticked);
+}
