@@ -4,11 +4,25 @@
 #include "platform/desktop/SdlKeyMap.h"
 
 #include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 SDL_Window* SdlDisplay::programWindow_ = nullptr;
+
+namespace {
+
+// Xlib's own handler ends the process with exit(), whose static destructors then close the window
+// on the dead connection and spin there for ever. Without its display the program can only end.
+int displayLost(Display*)
+{
+    std::fputs("ruzi-zevivuvo: the connection to the display was lost\n", stderr);
+    std::_Exit(1);
+}
+
+} // namespace
 
 
 SdlDisplay::~SdlDisplay()
@@ -55,6 +69,8 @@ bool SdlDisplay::open(const String& title, int width, int height)
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
     programWindow_ = window_;
+    if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
+        XSetIOErrorHandler(displayLost);
     return true;
 }
 
