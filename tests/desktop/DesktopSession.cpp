@@ -26,6 +26,7 @@ void DesktopSession::SetUp()
     setenv("SDL_VIDEODRIVER", "x11", 1);
     setenv("SDL_RENDER_DRIVER", "software", 1);
     setenv("RUZI_MESSAGES_TO_STDERR", "1", 1);
+    setenv("RUZI_ZOOM", "1", 1); // the tests click at the logical size
     x_ = XOpenDisplay(xvfb_->display().c_str());
     ASSERT_NE(x_, nullptr) << "cannot talk to " << xvfb_->display();
 }
