@@ -5,7 +5,6 @@ add_executable(make-icons ${CMAKE_CURRENT_LIST_DIR}/make-icons.cpp ${CMAKE_CURRE
 set_target_properties(make-icons PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RUZI_TOOLS_DIR})
 target_include_directories(make-icons PRIVATE ${PROJECT_SOURCE_DIR})
 
-set(RUZI_ICON_DIR ${CMAKE_BINARY_DIR}/icons)
 set(RUZI_ICON_FILES)
 foreach(size 48x48 128x128)
   list(APPEND RUZI_ICON_FILES ${RUZI_ICON_DIR}/${size}/apps/ruzi-zevivuvo.png
