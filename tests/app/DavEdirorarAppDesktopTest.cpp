@@ -1,0 +1,293 @@
+// The window program as a Linux desktop user meets it, on fake services: the export's progress in
+// the hint line, files dropped on the window, a song named on the command line, the Control
+// shortcuts and the zoom the window opens at.
+#include "app/NVandrelApp.h"
+
+#include "engine/NSequencer.h"
+#include "gui/LFont.h"
+#include "gui/LGUILabel.h"
+#include "gui/LScreenBitmap.h"
+#include "gui/NBitmapCache.h"
+#include "tests/support/FakeMidiPort.h"
+#include "tests/support/FakeServices.h"
+#include "tests/support/RecordingMachine.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int Width = 240;
+constexpr int HintTop = 150; // rows around the hint line (centred on 157)
+constexpr int HintBottom = 165;
+constexpr int EscapeKey = 0x1B;
+
+KESODisplayEvent key(int code, bool control, bool repeat = false)
+{
+    KESODisplayEvent e;
+    e.type = KESODisplayEvent::KeyDown;
+    e.code = code;
+    e.control = control;
+    e.repeat = repeat;
+    return e;
+}
+
+KESODisplayEvent event(KESODisplayEvent::Type type, int x = 0, int y = 0)
+{
+    KESODisplayEvent e;
+    e.type = type;
+    e.x = x;
+    e.y = y;
+    return e;
+}
+
+// Rows [from, to) of two frames differ somewhere.
+bool rowsDiffer(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b, int from, int to)
+{
+    for (int i = from * Width; i < to * Width; ++i) {
+        if (a.at(i) != b.at(i))
+            return true;
+    }
+    return false;
+}
+
+// The real application on fake services, its clock under the test's control: every reading of the
+// clock moves it on by `tick`, and `onTick` sees each reading (the export reads it once a step).
+class DavEdirorarAppDesktopTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        services.programPath.path = RUZI_BIN_DIR "/ruzi-zevivuvo";
+        resetEngineForTest();
+    }
+
+    void start(int startZoom = 1)
+    {
+        app = std::make_unique<DavEdirorarApp>();
+        app->startZoom = startZoom;
+        ASSERT_TRUE(app->create(u"VandrelStudio 1.1 Ruzi Zevivuvo"));
+        app->exportScreen.clock = [this] {
+            now += tick;
+            if (onTick)
+                onTick();
+            return now;
+        };
+    }
+
+    void TearDown() override
+    {
+        app.reset();
+        for (int f = 0; f < LFont::Count; ++f)
+            LFont::font(f)->setImage(nullptr);
+        NBitmapCache::instance().empty();
+        LScreenBitmap::instance().flush(nullptr);
+        LScreenBitmap::instance().destroy();
+        resetEngineForTest();
+    }
+
+    // Dispatches one queued event and shows the frame, as one turn of the main loop.
+    void turn()
+    {
+        LScreenBitmap::instance().flush(app->frameBuffer);
+        app->displayStep(app->frameBuffer);
+    }
+    void exportWithCtrlE(const std::string& name)
+    {
+        services.fileChooser.answers.push_back(dir.file(name));
+        services.display.events.push_back(key('E', true));
+        turn();
+    }
+    std::string hint() const { return app->exportScreen.hintLabel->text.toUtf8(); }
+    std::string title() const { return app->exportScreen.titleLabel->text.toUtf8(); }
+    String copyOfBundledSong(const std::string& name)
+    {
+        std::filesystem::copy_file(RUZI_BIN_DIR "/data/newsong.vdl", dir.path(name));
+        return dir.file(name);
+    }
+
+    FakeServices services;
+    FakeMidiPort midi;
+    TempDir dir;
+    std::unique_ptr<DavEdirorarApp> app;
+    Clock::time_point now{};
+    Clock::duration tick = 40ms;
+    std::function<void()> onTick;
+};
+
+} // namespace
+
+TEST_F(DavEdirorarAppDesktopTest, ALongExportShowsItsProgressInTheHintLineOnlyAndThenWhatItWrote)
+{
+    start();
+    turn();
+    const std::vector<std::uint32_t> atRest = services.display.frame;
+    // Clicks and keys that arrive during the export must not fire after it.
+    services.display.events.push_back(event(KESODisplayEvent::MouseDown, 175, 104)); // "Exit DavEdirorar"
+    services.display.events.push_back(event(KESODisplayEvent::MouseUp, 175, 104));
+    services.display.events.push_back(key(0x0D, false)); // Enter: play
+    std::vector<std::string> shown;
+    int presents = services.display.presents;
+    onTick = [&] {
+        if (services.display.presents == presents)
+            return;
+        presents = services.display.presents;
+        shown.push_back(hint());
+        EXPECT_FALSE(rowsDiffer(services.display.frame, atRest, 0, HintTop)) << "above the hint, at " << hint();
+        EXPECT_FALSE(rowsDiffer(services.display.frame, atRest, HintBottom, 320)) << "below the hint, at " << hint();
+        EXPECT_TRUE(rowsDiffer(services.display.frame, atRest, HintTop, HintBottom));
+    };
+    services.display.events.push_front(key('E', true));
+    services.fileChooser.answers.push_back(dir.file("loop.wav"));
+    turn();
+    onTick = nullptr;
+
+    // The bundled loop takes 64 steps, 2.5 s on this clock: from a third of a second on, a frame
+    // every 100 ms at most.
+    ASSERT_GE(shown.size(), 15u);
+    EXPECT_LE(shown.size(), 22u);
+    EXPECT_EQ(shown.front().rfind("Exporting... ", 0), 0u) << shown.front();
+    EXPECT_NE(shown.front(), "Exporting... 0% (Esc aborts)");
+    EXPECT_EQ(shown.back(), "Exporting... 100% (Esc aborts)");
+    EXPECT_TRUE(services.display.events.empty());
+    EXPECT_FALSE(app->quitRequested);
+    EXPECT_FALSE(NSequencer::instance().playing);
+    EXPECT_TRUE(services.audioDevice.playing);
+
+    EXPECT_EQ(hint(), "Exported loop.wav: 7.7 s"); // four bars at 124 bpm
+
+    // Three seconds later the usual hint is back, and the panel is what it was, pixel for pixel.
+    tick = 2900ms;
+    app->onTimer(VandrelApp::AudioTimer);
+    EXPECT_EQ(hint(), "Exported loop.wav: 7.7 s");
+    app->onTimer(VandrelApp::AudioTimer);
+    EXPECT_EQ(hint(), "Set up a loop and press the Export... button.");
+    turn();
+    EXPECT_FALSE(rowsDiffer(services.display.frame, atRest, 0, 240));
+}
+
+TEST_F(DavEdirorarAppDesktopTest, EscapeTheCloseButtonAndAFailureEachEndTheExportWithTheirOwnMessage)
+{
+    start();
+    int steps = 0;
+    onTick = [&] {
+        if (++steps == 10)
+            services.keyState.down.insert(EscapeKey);
+    };
+    exportWithCtrlE("escaped.wav");
+    EXPECT_EQ(hint(), "Export aborted");
+    ASSERT_EQ(services.messageBox.shown.size(), 1u);
+    EXPECT_EQ(services.messageBox.shown[0].caption, "Aborted");
+    services.keyState.down.clear();
+
+    exportWithCtrlE("no such folder/x.wav");
+    EXPECT_EQ(hint(), "Export failed: No such file or directory");
+    EXPECT_EQ(services.messageBox.shown.size(), 2u);
+
+    // The close button aborts like Escape, then the program ends as Exit ends it.
+    steps = 0;
+    onTick = [&] {
+        if (++steps == 10)
+            services.display.events.push_back(event(KESODisplayEvent::CloseRequest));
+    };
+    exportWithCtrlE("closed.wav");
+    EXPECT_EQ(services.messageBox.shown.back().caption, "Aborted");
+    EXPECT_LT(std::filesystem::file_size(dir.path("closed.wav")), 44 + 176400 * 7u); // less than the 7.7 s loop
+    EXPECT_TRUE(app->quitRequested);
+    EXPECT_FALSE(services.display.isOpen());
+    EXPECT_FALSE(services.audioDevice.playing);
+    // Escape is asked of the real key state again once the export is over.
+    EXPECT_EQ(KESOServices::instance().keyState, &services.keyState);
+}
+
+TEST_F(DavEdirorarAppDesktopTest, TheFirstSongDroppedOnTheWindowIsLoadedAndAnythingElseIsRefused)
+{
+    start();
+    const String song = copyOfBundledSong("Dropped.VDL");
+    std::ofstream(dir.path("notes.txt")) << "not a song";
+    KESODisplayEvent drop = event(KESODisplayEvent::FilesDropped);
+    drop.files = {dir.file("notes.txt")};
+    services.display.events.push_back(drop);
+    turn();
+    ASSERT_EQ(services.messageBox.shown.size(), 1u);
+    EXPECT_EQ(services.messageBox.shown[0].caption, "Unrecognized file");
+    EXPECT_EQ(title(), "(untitled)");
+    EXPECT_EQ(NSequencer::instance().fileName, String(u"\\(untitled)"));
+
+    drop.files = {song, dir.file("notes.txt")};
+    services.display.events.push_back(drop);
+    turn();
+    EXPECT_EQ(services.messageBox.shown.size(), 1u);
+    EXPECT_EQ(title(), "Dropped.VDL");
+    EXPECT_EQ(NSequencer::instance().fileName, song);
+    EXPECT_TRUE(services.audioDevice.playing);
+    EXPECT_EQ(services.audioDevice.closes, 2); // audio stopped around each load
+}
+
+TEST_F(DavEdirorarAppDesktopTest, ASongFromTheCommandLineIsLoadedAfterStartUpAndAMissingOneIsReported)
+{
+    start();
+    app->openSong(dir.file("missing.vdl"));
+    ASSERT_EQ(services.messageBox.shown.size(), 1u);
+    EXPECT_EQ(services.messageBox.shown[0].caption, "Load Song");
+    EXPECT_EQ(title(), "(untitled)");
+    EXPECT_TRUE(services.audioDevice.playing);
+
+    app->openSong(copyOfBundledSong("Opened.vdl"));
+    EXPECT_EQ(title(), "Opened.vdl");
+    turn();
+    EXPECT_NE(services.display.frame[22 * Width + 120], 0u); // the screen was drawn with it
+}
+
+TEST_F(DavEdirorarAppDesktopTest, ControlShortcutsRunTheButtonsCommandsAndLeaveThePlainKeysAlone)
+{
+    start();
+    const String song = copyOfBundledSong("Shortcut.vdl");
+    services.display.events.push_back(key('O', false)); // no dialog without Control
+    services.display.events.push_back(key('E', false));
+    services.display.events.push_back(key('O', true, true)); // nor for a held key's repeats
+    for (int i = 0; i < 3; ++i)
+        turn();
+    EXPECT_TRUE(services.fileChooser.shown.empty());
+
+    services.fileChooser.answers.push_back(song);
+    services.display.events.push_back(key('O', true));
+    turn();
+    EXPECT_EQ(title(), "Shortcut.vdl");
+
+    services.display.events.push_back(key(0x0D, true)); // Control does not change the Part's keys
+    turn();
+    EXPECT_TRUE(NSequencer::instance().playing);
+
+    services.display.events.push_back(key('Q', true));
+    turn();
+    EXPECT_TRUE(app->quitRequested);
+    EXPECT_FALSE(services.display.isOpen());
+}
+
+TEST_F(DavEdirorarAppDesktopTest, TheWindowOpensAtTheLargestZoomThatFitsTwoThirdsOfTheScreen)
+{
+    struct Case {
+        KESODisplay::Size screen;
+        int startZoom;
+        int zoom;
+    };
+    for (const Case& c : {Case{{1920, 1080}, 0, 2}, Case{{3840, 2160}, 0, 4}, Case{{1366, 700}, 0, 1},
+                          Case{{0, 0}, 0, 1}, Case{{3840, 2160}, 1, 1}, Case{{1280, 800}, 4, 4}}) {
+        services.display.screen = c.screen;
+        services.display.zoom = 1;
+        start(c.startZoom);
+        EXPECT_EQ(services.display.zoom, c.zoom) << c.screen.width << "x" << c.screen.height;
+        TearDown();
+        SetUp();
+    }
+}
