@@ -32,22 +32,21 @@ constexpr int HintTop = 150; // rows around the hint line (centred on 157)
 constexpr int HintBottom = 165;
 constexpr int EscapeKey = 0x1B;
 
-KESODisplayEvent key(int code, bool control, bool repeat = false)
-{
-    KESODisplayEvent e;
-    e.type = KESODisplayEvent::KeyDown;
-    e.code = code;
-    e.control = control;
-    e.repeat = repeat;
-    return e;
-}
-
 KESODisplayEvent event(KESODisplayEvent::Type type, int x = 0, int y = 0)
 {
     KESODisplayEvent e;
     e.type = type;
     e.x = x;
     e.y = y;
+    return e;
+}
+
+KESODisplayEvent key(int code, bool control, bool repeat = false)
+{
+    KESODisplayEvent e = event(KESODisplayEvent::KeyDown);
+    e.code = code;
+    e.control = control;
+    e.repeat = repeat;
     return e;
 }
 
@@ -95,17 +94,19 @@ protected:
         resetEngineForTest();
     }
 
-    // Dispatches one queued event and shows the frame, as one turn of the main loop.
-    void turn()
+    // One turn of the main loop: one queued event dispatched, the frame shown.
+    void turn(const KESODisplayEvent* queued = nullptr)
     {
+        if (queued != nullptr)
+            services.display.events.push_back(*queued);
         LScreenBitmap::instance().flush(app->frameBuffer);
         app->displayStep(app->frameBuffer);
     }
     void exportWithCtrlE(const std::string& name)
     {
         services.fileChooser.answers.push_back(dir.file(name));
-        services.display.events.push_back(key('E', true));
-        turn();
+        const KESODisplayEvent ctrlE = key('E', true);
+        turn(&ctrlE);
     }
     std::string hint() const { return app->exportScreen.hintLabel->text.toUtf8(); }
     std::string title() const { return app->exportScreen.titleLabel->text.toUtf8(); }
@@ -209,67 +210,49 @@ TEST_F(DavEdirorarAppDesktopTest, EscapeTheCloseButtonAndAFailureEachEndTheExpor
     EXPECT_EQ(KESOServices::instance().keyState, &services.keyState);
 }
 
-TEST_F(DavEdirorarAppDesktopTest, TheFirstSongDroppedOnTheWindowIsLoadedAndAnythingElseIsRefused)
+TEST_F(DavEdirorarAppDesktopTest, DroppedAndCommandLineSongsAreLoadedAsLoadSongDoesAndBadOnesRefused)
 {
     start();
-    const String song = copyOfBundledSong("Dropped.VDL");
     std::ofstream(dir.path("notes.txt")) << "not a song";
     KESODisplayEvent drop = event(KESODisplayEvent::FilesDropped);
     drop.files = {dir.file("notes.txt")};
-    services.display.events.push_back(drop);
-    turn();
-    ASSERT_EQ(services.messageBox.shown.size(), 1u);
+    turn(&drop);
+    app->openSong(dir.file("missing.vdl")); // as main does with the command line's song
+    ASSERT_EQ(services.messageBox.shown.size(), 2u);
     EXPECT_EQ(services.messageBox.shown[0].caption, "Unrecognized file");
+    EXPECT_EQ(services.messageBox.shown[1].caption, "Load Song");
     EXPECT_EQ(title(), "(untitled)");
     EXPECT_EQ(NSequencer::instance().fileName, String(u"\\(untitled)"));
 
+    // Of several files, the first.
+    const String song = copyOfBundledSong("Dropped.VDL");
     drop.files = {song, dir.file("notes.txt")};
-    services.display.events.push_back(drop);
-    turn();
-    EXPECT_EQ(services.messageBox.shown.size(), 1u);
+    turn(&drop);
+    EXPECT_EQ(services.messageBox.shown.size(), 2u);
     EXPECT_EQ(title(), "Dropped.VDL");
     EXPECT_EQ(NSequencer::instance().fileName, song);
     EXPECT_TRUE(services.audioDevice.playing);
-    EXPECT_EQ(services.audioDevice.closes, 2); // audio stopped around each load
-}
-
-TEST_F(DavEdirorarAppDesktopTest, ASongFromTheCommandLineIsLoadedAfterStartUpAndAMissingOneIsReported)
-{
-    start();
-    app->openSong(dir.file("missing.vdl"));
-    ASSERT_EQ(services.messageBox.shown.size(), 1u);
-    EXPECT_EQ(services.messageBox.shown[0].caption, "Load Song");
-    EXPECT_EQ(title(), "(untitled)");
-    EXPECT_TRUE(services.audioDevice.playing);
+    EXPECT_EQ(services.audioDevice.closes, 3); // audio stopped around each load
 
     app->openSong(copyOfBundledSong("Opened.vdl"));
     EXPECT_EQ(title(), "Opened.vdl");
-    turn();
-    EXPECT_NE(services.display.frame[22 * Width + 120], 0u); // the screen was drawn with it
 }
 
 TEST_F(DavEdirorarAppDesktopTest, ControlShortcutsRunTheButtonsCommandsAndLeaveThePlainKeysAlone)
 {
     start();
-    const String song = copyOfBundledSong("Shortcut.vdl");
-    services.display.events.push_back(key('O', false)); // no dialog without Control
-    services.display.events.push_back(key('E', false));
-    services.display.events.push_back(key('O', true, true)); // nor for a held key's repeats
-    for (int i = 0; i < 3; ++i)
-        turn();
+    // No dialog without Control, nor for a held key's repeats.
+    for (const KESODisplayEvent& k : {key('O', false), key('E', false), key('O', true, true)})
+        turn(&k);
     EXPECT_TRUE(services.fileChooser.shown.empty());
 
-    services.fileChooser.answers.push_back(song);
-    services.display.events.push_back(key('O', true));
-    turn();
+    services.fileChooser.answers.push_back(copyOfBundledSong("Shortcut.vdl"));
+    const KESODisplayEvent ctrlO = key('O', true), ctrlEnter = key(0x0D, true), ctrlQ = key('Q', true);
+    turn(&ctrlO);
     EXPECT_EQ(title(), "Shortcut.vdl");
-
-    services.display.events.push_back(key(0x0D, true)); // Control does not change the Part's keys
-    turn();
+    turn(&ctrlEnter); // Enter still plays with Control held
     EXPECT_TRUE(NSequencer::instance().playing);
-
-    services.display.events.push_back(key('Q', true));
-    turn();
+    turn(&ctrlQ);
     EXPECT_TRUE(app->quitRequested);
     EXPECT_FALSE(services.display.isOpen());
 }
