@@ -5,10 +5,16 @@
 // implements it, so screens do not depend on the application class.
 class NBusyHost {
 public:
+    // What was among the events dropped.
+    struct Dropped {
+        bool closeRequested = false; // the window's close button
+        bool escapePressed = false;  // a tap may be over before anyone asks whether Escape is held
+    };
+
     virtual ~NBusyHost() = default;
     // Takes in what the window system has sent and drops it, pointer and key events included, so
-    // that nothing fires after the job. True when the close button was pressed meanwhile.
-    virtual bool dropWaitingEvents() = 0;
+    // that nothing fires after the job.
+    virtual Dropped dropWaitingEvents() = 0;
     // Shows on the window what was drawn on the screen since the last time, now.
     virtual void showScreenNow() = 0;
 };

@@ -51,8 +51,11 @@ void NExportProgress::finish()
 
 void NExportProgress::dropEvents()
 {
-    if (host_ != nullptr && host_->dropWaitingEvents())
-        closeRequested_ = true;
+    if (host_ == nullptr)
+        return;
+    const NBusyHost::Dropped dropped = host_->dropWaitingEvents();
+    closeRequested_ = closeRequested_ || dropped.closeRequested;
+    escapePressed_ = escapePressed_ || dropped.escapePressed;
 }
 
 String NExportProgress::progressText(double fraction)
@@ -63,7 +66,7 @@ String NExportProgress::progressText(double fraction)
 
 bool NExportProgress::isKeyDown(int virtualKey)
 {
-    if (virtualKey == Escape && closeRequested_)
+    if (virtualKey == Escape && (closeRequested_ || escapePressed_))
         return true;
     return keyState_ != nullptr && keyState_->isKeyDown(virtualKey);
 }

@@ -13,8 +13,8 @@ class NBusyHost;
 // after a quiet start the hint line shows how far it got, at most every FrameInterval, and what the
 // window system sends meanwhile is dropped. The close button aborts the export as Escape does.
 //
-// For its lifetime it stands in for the key state (Escape counts as held once the close button was
-// pressed) and the message box (it remembers the reason of a failure, for the hint line); both
+// For its lifetime it stands in for the key state (Escape counts as held once the close button or
+// Escape was pressed, however briefly) and the message box (it remembers the reason of a failure, for the hint line); both
 // questions are passed on to the services it replaced. Audio is stopped during an export, so the
 // GUI thread is the only one that asks.
 class NExportProgress : public KESOKeyState, public KESOMessageBox {
@@ -57,5 +57,6 @@ private:
     KESOKeyState* keyState_;
     KESOMessageBox* messageBox_;
     bool closeRequested_ = false;
+    bool escapePressed_ = false;
     String reason_;
 };

@@ -6,6 +6,7 @@
 #include "engine/NSongCommands.h"
 #include "engine/NSequencer.h"
 #include "engine/NVandrelCore.h"
+#include "foundation/KESOKeyState.h"
 #include "foundation/MemoryTracker.h"
 #include "gui/LFont.h"
 #include "gui/LGUIEvent.h"
@@ -132,15 +133,17 @@ void VandrelApp::stopAudio()
     KESOWaveout::instance().close();
 }
 
-bool VandrelApp::dropWaitingEvents()
+NBusyHost::Dropped VandrelApp::dropWaitingEvents()
 {
-    bool closeRequested = false;
+    Dropped dropped;
     KESODisplayEvent event;
     while (window != nullptr && window->waitEvent(event, 0)) {
         if (event.type == KESODisplayEvent::CloseRequest)
-            closeRequested = true;
+            dropped.closeRequested = true;
+        else if (event.type == KESODisplayEvent::KeyDown && event.code == KESOKeyState::Escape)
+            dropped.escapePressed = true;
     }
-    return closeRequested;
+    return dropped;
 }
 
 void VandrelApp::showScreenNow()

@@ -59,7 +59,7 @@ public:
     void onDestroy() override;
     void startAudio() override;
     void stopAudio() override;
-    bool dropWaitingEvents() override;
+    Dropped dropWaitingEvents() override;
     void showScreenNow() override;
 
     std::uint32_t* frameBuffer = nullptr;

@@ -61,12 +61,12 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 class TimedHost : public NBusyHost {
 public:
     explicit TimedHost(NBusyHost& inner) : inner_(inner) {}
-    bool dropWaitingEvents() override
+    Dropped dropWaitingEvents() override
     {
         const auto start = std::chrono::steady_clock::now();
-        const bool closed = inner_.dropWaitingEvents();
+        const Dropped dropped = inner_.dropWaitingEvents();
         taking += secondsSince(start);
-        return closed;
+        return dropped;
     }
     void showScreenNow() override
     {

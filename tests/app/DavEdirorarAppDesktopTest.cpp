@@ -190,9 +190,20 @@ TEST_F(DavEdirorarAppDesktopTest, EscapeTheCloseButtonAndAFailureEachEndTheExpor
     EXPECT_EQ(services.messageBox.shown[0].caption, "Aborted");
     services.keyState.down.clear();
 
+    // A tap that is over before the export asks whether Escape is held still counts.
+    steps = 0;
+    onTick = [&] {
+        if (++steps == 10)
+            services.display.events.push_back(key(EscapeKey, false));
+    };
+    exportWithCtrlE("tapped.wav");
+    EXPECT_EQ(hint(), "Export aborted");
+    EXPECT_EQ(services.messageBox.shown.size(), 2u);
+    onTick = nullptr;
+
     exportWithCtrlE("no such folder/x.wav");
     EXPECT_EQ(hint(), "Export failed: No such file or directory");
-    EXPECT_EQ(services.messageBox.shown.size(), 2u);
+    EXPECT_EQ(services.messageBox.shown.size(), 3u);
 
     // The close button aborts like Escape, then the program ends as Exit ends it.
     steps = 0;
