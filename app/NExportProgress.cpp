@@ -12,8 +12,12 @@ NExportProgress::NExportProgress(NBusyHost* host, Clock clock, ShowText drawHint
     : host_(host), clock_(std::move(clock)), drawHint_(std::move(drawHint))
 {
     const auto now = clock_();
-    nextCheck_ = now;
+    nextCheck_ = now + FrameInterval;
     nextFrame_ = now + QuietTime;
+    // What waited before the export began is dropped too, but an Escape typed then was not meant
+    // for it.
+    if (host_ != nullptr)
+        closeRequested_ = host_->dropWaitingEvents().closeRequested;
     KESOServices& services = KESOServices::instance();
     keyState_ = services.keyState;
     messageBox_ = services.messageBox;
