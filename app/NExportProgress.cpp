@@ -42,10 +42,13 @@ void NExportProgress::step(double fraction)
     dropEvents();
     if (now < nextFrame_ || host_ == nullptr)
         return;
-    nextFrame_ = now + FrameInterval;
+    // The cost is what the frame takes in real time, whatever clock paces the progress.
+    const auto drawing = std::chrono::steady_clock::now();
     if (drawHint_)
         drawHint_(progressText(fraction));
     host_->showScreenNow();
+    const auto cost = std::chrono::steady_clock::now() - drawing;
+    nextFrame_ = now + std::max<std::chrono::steady_clock::duration>(FrameInterval, cost * FrameCostShare);
 }
 
 void NExportProgress::finish()

@@ -24,6 +24,9 @@ public:
     // Short exports finish before anyone wonders; the window shows nothing new for them.
     static constexpr std::chrono::milliseconds QuietTime{333};
     static constexpr std::chrono::milliseconds FrameInterval{100};
+    // Showing a frame may take at most this share of the export's time: where it is slow (a large
+    // zoom on a busy machine) frames come further apart.
+    static constexpr int FrameCostShare = 50; // 2 %
 
     // host may be null (no window): then nothing is shown or taken in.
     NExportProgress(NBusyHost* host, Clock clock, ShowText drawHint);
