@@ -10,6 +10,8 @@ bin=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "install test: $*" >&2; exit 1; }
+# The window program's memory tracker writes its report here, not into the home folder.
+export XDG_STATE_HOME="$work/state"
 
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log" >&2; fail "cmake --install failed"; }
