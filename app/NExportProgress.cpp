@@ -48,7 +48,7 @@ void NExportProgress::step(double fraction)
         drawHint_(progressText(fraction));
     host_->showScreenNow();
     const auto cost = std::chrono::steady_clock::now() - drawing;
-    nextFrame_ = now + std::max<std::chrono::steady_clock::duration>(FrameInterval, cost * FrameCostShare);
+    nextFrame_ = now + std::max<std::chrono::steady_clock::duration>(FrameInterval, cost * FrameSpacingPerCost);
 }
 
 void NExportProgress::finish()

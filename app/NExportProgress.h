@@ -14,9 +14,9 @@ class NBusyHost;
 // window system sends meanwhile is dropped. The close button aborts the export as Escape does.
 //
 // For its lifetime it stands in for the key state (Escape counts as held once the close button or
-// Escape was pressed, however briefly) and the message box (it remembers the reason of a failure, for the hint line); both
-// questions are passed on to the services it replaced. Audio is stopped during an export, so the
-// GUI thread is the only one that asks.
+// Escape was pressed, however briefly) and the message box (it remembers the reason of a failure,
+// for the hint line); both pass on to the services they replaced. Audio is stopped during an
+// export, so the GUI thread is the only one that asks.
 class NExportProgress : public KESOKeyState, public KESOMessageBox {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
@@ -24,9 +24,9 @@ public:
     // Short exports finish before anyone wonders; the window shows nothing new for them.
     static constexpr std::chrono::milliseconds QuietTime{333};
     static constexpr std::chrono::milliseconds FrameInterval{100};
-    // Showing a frame may take at most this share of the export's time: where it is slow (a large
-    // zoom on a busy machine) frames come further apart.
-    static constexpr int FrameCostShare = 50; // 2 %
+    // The next frame waits at least this many times as long as the last took to show, so frames
+    // never take more than 2 % of the export's time (a large zoom on a busy machine shows fewer).
+    static constexpr int FrameSpacingPerCost = 50;
 
     // host may be null (no window): then nothing is shown or taken in.
     NExportProgress(NBusyHost* host, Clock clock, ShowText drawHint);

@@ -110,8 +110,8 @@ void NWavExportScreen::create()
 
     songBox->addChild(titleLabel);
     songBox->addChild(loadButton);
-    for (LGUIWidget* child : std::initializer_list<LGUIWidget*>{exportButton, exitButton, songBox, hintLabel, web, mail,
-                                                               copyright, loopLabel, setStart, setEnd})
+    for (LGUIWidget* child : std::initializer_list<LGUIWidget*>{exportButton, exitButton, songBox, hintLabel, web,
+                                                               mail, copyright, loopLabel, setStart, setEnd})
         systemPanel->addChild(child);
     sequencer->addChild(loopCheckBox);
     addChild(sequencer);

@@ -214,7 +214,8 @@ TEST(TrackedOperatorsRun, StartsWithAFreshLogAndEndsWithALeakReportInTheStateFol
     TempDir dir;
     const std::string state = dir.path("state/ruzi-zevivuvo");
     std::string run = "cd '" + dir.path("") + "' && XDG_STATE_HOME='" + dir.path("state") + "' '" +
-                      std::filesystem::read_symlink("/proc/self/exe").string() + "' --gtest_filter=None >/dev/null 2>&1";
+                      std::filesystem::read_symlink("/proc/self/exe").string() +
+                      "' --gtest_filter=None >/dev/null 2>&1";
     ASSERT_EQ(std::system(run.c_str()), 0); // the folder is made for the report
     std::ofstream(state + "/memory.log") << "the previous run's messages";
     ASSERT_EQ(std::system(run.c_str()), 0);

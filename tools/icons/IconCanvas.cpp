@@ -37,7 +37,8 @@ void IconCanvas::fill(double x0, double y0, double x1, double y1, Inside inside,
             if (!inside(px, py))
                 continue;
             const std::uint32_t colour = colourAt(py);
-            samples_[static_cast<size_t>(sy) * fine_ + sx] = {channel(colour, 16), channel(colour, 8), channel(colour, 0), 1};
+            samples_[static_cast<size_t>(sy) * fine_ + sx] = {channel(colour, 16), channel(colour, 8),
+                                                               channel(colour, 0), 1};
         }
     }
 }
