@@ -6,6 +6,7 @@
 #include "engine/NSongCommands.h"
 #include "engine/NSequencer.h"
 #include "engine/NVandrelCore.h"
+#include "foundation/KESOKeyState.h"
 #include "foundation/MemoryTracker.h"
 #include "gui/LFont.h"
 #include "gui/LGUIEvent.h"
@@ -132,6 +133,27 @@ void VandrelApp::stopAudio()
     KESOWaveout::instance().close();
 }
 
+NBusyHost::Dropped VandrelApp::dropWaitingEvents()
+{
+    Dropped dropped;
+    KESODisplayEvent event;
+    while (window != nullptr && window->waitEvent(event, 0)) {
+        if (event.type == KESODisplayEvent::CloseRequest)
+            dropped.closeRequested = true;
+        else if (event.type == KESODisplayEvent::KeyDown && event.code == KESOKeyState::Escape)
+            dropped.escapePressed = true;
+    }
+    return dropped;
+}
+
+void VandrelApp::showScreenNow()
+{
+    if (frameBuffer == nullptr || window == nullptr || !window->isOpen())
+        return;
+    LScreenBitmap::instance().flush(frameBuffer);
+    window->present(frameBuffer);
+}
+
 DavEdirorarApp::DavEdirorarApp()
 {
     currentScreen = &exportScreen;
@@ -168,6 +190,7 @@ void DavEdirorarApp::onCreate()
     session.buildTables(); // then song mode again
     exportScreen.setListener(this);
     exportScreen.setAudioControl(this);
+    exportScreen.setBusyHost(this);
     exportScreen.w = width;
     exportScreen.h = height;
     session.loadBundledSong(); // marked untitled; a missing song leaves the defaults
@@ -203,4 +226,35 @@ void DavEdirorarApp::onEvent(const LGUIEvent* event)
         stopAudio();
         close();
     }
+}
+
+bool DavEdirorarApp::shortcut(int key, bool repeat)
+{
+    int command = 0;
+    if (key == 'O')
+        command = commandCode("OPEN");
+    else if (key == 'E')
+        command = commandCode("WAVE");
+    else if (key == 'Q')
+        command = commandCode("EXIT");
+    if (command == 0)
+        return false;
+    // A held key would open one dialog after the other.
+    if (!repeat) {
+        exportScreen.runCommand(command);
+        redraw();
+    }
+    return true;
+}
+
+void DavEdirorarApp::filesDropped(const std::vector<String>& files)
+{
+    if (!files.empty())
+        openSong(files.front());
+}
+
+void DavEdirorarApp::openSong(const String& path)
+{
+    exportScreen.loadSongFile(path);
+    redraw();
 }

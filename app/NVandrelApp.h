@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/NAudioControl.h"
+#include "app/NBusyHost.h"
 #include "app/NWavExportScreen.h"
 #include "audio/KESOAudioSource.h"
 #include "gui/LGUIApp.h"
@@ -34,13 +35,13 @@ public:
     // Not owned.
     LGUIScreen* currentScreen = nullptr;
 
-private:
+protected:
     void redraw();
 };
 
 // The window program's application: the frame buffer the screen bitmap is copied into, real-time
 // audio from the mixer, and the main loop.
-class VandrelApp : public LScreenHost, public NAudioControl {
+class VandrelApp : public LScreenHost, public NAudioControl, public NBusyHost {
 public:
     static constexpr int AudioTimer = 1;
     static constexpr int AudioTimerMs = 40;
@@ -58,6 +59,8 @@ public:
     void onDestroy() override;
     void startAudio() override;
     void stopAudio() override;
+    Dropped dropWaitingEvents() override;
+    void showScreenNow() override;
 
     std::uint32_t* frameBuffer = nullptr;
     NMixerSource mixerSource;
@@ -77,6 +80,12 @@ public:
     void onTimer(int timerId) override;
     // Exit ends the program; the screen handles everything else.
     void onEvent(const LGUIEvent* event) override;
+    // Ctrl+O loads a song, Ctrl+E exports the loop, Ctrl+Q exits, as their buttons do.
+    bool shortcut(int key, bool repeat) override;
+    // The first file dropped on the window is loaded as a song.
+    void filesDropped(const std::vector<String>& files) override;
+    // Loads a song with the Load Song steps and shows it.
+    void openSong(const String& path);
 
     NWavExportScreen exportScreen;
 };

@@ -1,14 +1,17 @@
 #include "app/NWavExportScreen.h"
 
 #include "app/NAudioControl.h"
+#include "app/NBusyHost.h"
 #include "app/NSequencerEdit.h"
 #include "engine/NBassSynth.h"
 #include "engine/NProgramSession.h"
 #include "engine/NSequencer.h"
 #include "engine/NSongCommands.h"
 #include "engine/NVandrelCore.h"
+#include "foundation/File.h"
 #include "foundation/KESOServices.h"
 #include "foundation/MemoryTracker.h"
+#include "gui/LFont.h"
 #include "gui/LGUIButton.h"
 #include "gui/LGUICheckBox.h"
 #include "gui/LGUIEvent.h"
@@ -19,6 +22,7 @@
 #include "gui/LScreenBitmap.h"
 #include "gui/NBitmapCache.h"
 
+#include <cstdio>
 #include <initializer_list>
 
 namespace {
@@ -27,6 +31,10 @@ constexpr std::uint16_t PanelColour = 0x3186;
 constexpr std::uint16_t TitleColour = 0xFFE0;
 constexpr std::uint16_t TextColour = 0xFFFF;
 constexpr int SpaceKey = 0x20;
+// RIFF and WAVE, the format chunk, and the data chunk's tag and length: what an exported file holds
+// before its frames.
+constexpr std::int64_t WavHeaderBytes = 44;
+constexpr int WavBytesPerSecond = 44100 * 4;
 
 LGUIButton* button(const char16_t* caption, const char (&code)[5], int x, int y, int w, int h, int style,
                    const char16_t* icon)
@@ -54,7 +62,20 @@ void clearEffectsAndVoices()
     }
 }
 
+// The length of the sound an exported file holds, from its size.
+double exportedSeconds(const String& path)
+{
+    File file;
+    if (!file.open(path, File::Read))
+        return 0;
+    const std::int64_t bytes = file.size();
+    file.close();
+    return bytes > WavHeaderBytes ? static_cast<double>(bytes - WavHeaderBytes) / WavBytesPerSecond : 0;
+}
+
 } // namespace
+
+const char16_t* const NWavExportScreen::UsualHint = u"Set up a loop and press the Export... button.";
 
 NWavExportScreen::NWavExportScreen() = default;
 
@@ -75,7 +96,7 @@ void NWavExportScreen::create()
     LGUIButton* loadButton = button(u"Load Song...", "OPEN", 65, 32, 100, 20, LGUIButton::IconLeft, u"open.tga");
     LGUIButton* exportButton = button(u"Export Loop to WAV...", "WAVE", 15, 94, 100, 20, 0, nullptr);
     LGUIButton* exitButton = button(u"Exit DavEdirorar", "EXIT", 125, 94, 100, 20, LGUIButton::IconLeft, u"off.tga");
-    LGUILabel* hint = label(u"Set up a loop and press the Export... button.", 120, 157, TextColour, 1);
+    hintLabel = label(UsualHint, 120, 157, TextColour, 1);
     LGUILabel* web = label(u"ruzi-zevivuvo.example.org", 120, 168, TextColour, 1);
     LGUILabel* mail = label(u"support@ruzi-zevivuvo.example.org", 120, 179, TextColour, 1);
     LGUILabel* copyright = label(u"(c) 2026 The Ruzi Zevivuvo developers", 120, 190, TextColour, 1);
@@ -89,8 +110,8 @@ void NWavExportScreen::create()
 
     songBox->addChild(titleLabel);
     songBox->addChild(loadButton);
-    for (LGUIWidget* child : std::initializer_list<LGUIWidget*>{exportButton, exitButton, songBox, hint, web, mail,
-                                                               copyright, loopLabel, setStart, setEnd})
+    for (LGUIWidget* child : std::initializer_list<LGUIWidget*>{exportButton, exitButton, songBox, hintLabel, web,
+                                                               mail, copyright, loopLabel, setStart, setEnd})
         systemPanel->addChild(child);
     sequencer->addChild(loopCheckBox);
     addChild(sequencer);
@@ -126,12 +147,29 @@ void NWavExportScreen::redrawSequencer()
 
 void NWavExportScreen::timerStep()
 {
-    if (NSongCommands::transport().mode == 1) {
-        if (!sequencer->showsCurrentSong())
-            sequencer->invalidate();
-        draw(0, 0);
+    const bool hintEnds = hintMessageEnd && clock() >= *hintMessageEnd;
+    if (hintEnds) {
+        hintMessageEnd.reset();
+        hintLabel->setText(UsualHint);
     }
+    const bool songMode = NSongCommands::transport().mode == 1;
+    if (songMode && !sequencer->showsCurrentSong())
+        sequencer->invalidate();
+    if (hintEnds || songMode)
+        draw(0, 0);
     LScreenBitmap::instance().present();
+}
+
+void NWavExportScreen::showHintMessage(const String& text)
+{
+    hintLabel->setText(text);
+    hintMessageEnd = clock() + HintMessageTime;
+}
+
+void NWavExportScreen::runCommand(int command)
+{
+    const LGUIEvent event{LGUIEvent::Clicked, command, 0, 0, 0};
+    onEvent(&event);
 }
 
 void NWavExportScreen::onEvent(const LGUIEvent* event)
@@ -166,22 +204,33 @@ void NWavExportScreen::loadSong()
     stopAudio();
     openDialog.chooseOpen();
     invalidate();
-    bool cleared = false;
-    if (!openDialog.cancelled) {
-        // Audio is stopped: nothing else touches the song until startAudio.
-        const String path(openDialog.pathBuffer);
-        const NSequencer::LoadResult result = NProgramSession().loadSong(path);
-        if (result == NSequencer::LoadResult::CannotOpen) {
-            KESOServices::instance().showMessage(String(u"The song could not be opened:\n") + path +
-                                                     String(u"\n") + NSequencer::instance().loadError,
-                                                 u"Load Song");
-        } else {
-            cleared = true; // the session's load has done it
-        }
-        sequencer->scrollToPlayPosition();
-        updateTitle();
-        refresh();
+    finishLoad(!openDialog.cancelled && readSong(String(openDialog.pathBuffer)));
+}
+
+void NWavExportScreen::loadSongFile(const String& path)
+{
+    stopAudio();
+    invalidate();
+    finishLoad(readSong(path));
+}
+
+bool NWavExportScreen::readSong(const String& path)
+{
+    // Audio is stopped: nothing else touches the song until startAudio.
+    const NSequencer::LoadResult result = NProgramSession().loadSong(path);
+    if (result == NSequencer::LoadResult::CannotOpen) {
+        KESOServices::instance().showMessage(String(u"The song could not be opened:\n") + path + String(u"\n") +
+                                                 NSequencer::instance().loadError,
+                                             u"Load Song");
     }
+    sequencer->scrollToPlayPosition();
+    updateTitle();
+    refresh();
+    return result != NSequencer::LoadResult::CannotOpen;
+}
+
+void NWavExportScreen::finishLoad(bool cleared)
+{
     redrawSequencer();
     if (!cleared)
         clearEffectsAndVoices();
@@ -192,15 +241,63 @@ void NWavExportScreen::exportLoop()
 {
     saveDialog.chooseSave();
     invalidate();
-    if (!saveDialog.cancelled) {
-        stopAudio();
-        NProgramSession().exportLoop(String(saveDialog.pathBuffer), NMixer::ExportOptions());
-        startAudio();
-        // The export switches looping off; the check box must not go on claiming it is on.
-        loopCheckBox->setValue(NSongCommands::transport().loopOn);
-        loopCheckBox->invalidate();
+    if (saveDialog.cancelled) {
+        redrawSequencer();
+        return;
     }
+    stopAudio();
+    const bool closing = exportWithProgress(String(saveDialog.pathBuffer));
+    startAudio();
+    // The export switches looping off; the check box must not go on claiming it is on.
+    loopCheckBox->setValue(NSongCommands::transport().loopOn);
+    loopCheckBox->invalidate();
     redrawSequencer();
+    if (closing)
+        runCommand(commandCode("EXIT"));
+}
+
+bool NWavExportScreen::exportWithProgress(const String& path)
+{
+    NExportProgress progress(busy, clock, [this](const String& text) { drawHintNow(text); });
+    NMixer::ExportOptions options;
+    options.progress = [&progress](double fraction) { progress.step(fraction); };
+    const NMixer::ExportResult result = NProgramSession().exportLoop(path, options);
+    progress.finish();
+    reportExport(result, path, progress.lastReason());
+    return progress.closeRequested();
+}
+
+void NWavExportScreen::reportExport(NMixer::ExportResult result, const String& path, const String& reason)
+{
+    switch (result) {
+    case NMixer::ExportResult::Written: {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, ": %.1f s", exportedSeconds(path));
+        showHintMessage(String(u"Exported ") + path.fileNamePart() + String::fromUtf8(seconds));
+        break;
+    }
+    case NMixer::ExportResult::Aborted:
+        showHintMessage(u"Export aborted");
+        break;
+    case NMixer::ExportResult::Failed:
+        showHintMessage(reason.length() > 0 ? String(u"Export failed: ") + reason : String(u"Export failed"));
+        break;
+    }
+}
+
+void NWavExportScreen::drawHintNow(const String& text)
+{
+    LScreenBitmap& screen = LScreenBitmap::instance();
+    const int ox = x + systemPanel->x;
+    const int oy = y + systemPanel->y;
+    const int lineHeight = LFont::font(LFont::Bold)->height();
+    // The rows a centred label paints, its shadow included, across the whole panel.
+    const KESORect line{ox, oy + hintLabel->y - lineHeight / 2, systemPanel->w, lineHeight + 1};
+    screen.fillRect(line.x, line.y, line.x + line.w, line.y + line.h, PanelColour);
+    screen.invalidate(line);
+    hintLabel->text = text; // setText would have the whole panel drawn again
+    hintLabel->invalidate();
+    hintLabel->draw(ox, oy);
 }
 
 void NWavExportScreen::stopAudio()

@@ -1,3 +1,6 @@
+# What --version prints.
+target_compile_definitions(app PRIVATE RUZI_VERSION="${PROJECT_VERSION}")
+
 # The window program, beside ruzi-render with the assets it loads.
 if(TARGET platform_desktop)
   add_executable(ruzi-zevivuvo ${PROJECT_SOURCE_DIR}/app/main/ruzi-zevivuvo.cpp)

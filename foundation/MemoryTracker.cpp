@@ -8,6 +8,8 @@
 #include <ctime>
 #include <new>
 
+#include <sys/stat.h>
+
 // Nothing in here may use the global allocation operators: they come back into the tracker, whose
 // lock is already held. Memory comes from malloc, texts are formatted into fixed buffers.
 
@@ -105,6 +107,46 @@ void MemoryTracker::setFiles(const char* logPath, const char* reportPath)
     std::lock_guard<std::mutex> lock(mutex_);
     logPath_ = logPath;
     reportPath_ = reportPath;
+    stateDirectory_[0] = 0;
+}
+
+void MemoryTracker::useStateDirectory(const char* stateHome, const char* home)
+{
+    // Only absolute folders count: a relative one would depend on where the program was started.
+    char folder[PathSize];
+    int length = -1;
+    if (stateHome != nullptr && stateHome[0] == '/')
+        length = std::snprintf(folder, sizeof folder, "%s/ruzi-zevivuvo", stateHome);
+    else if (home != nullptr && home[0] == '/')
+        length = std::snprintf(folder, sizeof folder, "%s/.local/state/ruzi-zevivuvo", home);
+    if (length < 0 || static_cast<std::size_t>(length) >= PathSize)
+        return;
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::memcpy(stateDirectory_, folder, static_cast<std::size_t>(length) + 1);
+    std::snprintf(stateLogPath_, sizeof stateLogPath_, "%s/memory.log", folder);
+    std::snprintf(stateReportPath_, sizeof stateReportPath_, "%s/memleaks.log", folder);
+    logPath_ = stateLogPath_;
+    reportPath_ = stateReportPath_;
+    stateDirectoryMade_ = false;
+}
+
+void MemoryTracker::makeStateDirectory()
+{
+    if (stateDirectory_[0] == 0 || stateDirectoryMade_)
+        return;
+    stateDirectoryMade_ = true;
+    // mkdir -p by hand: the standard library's create_directories allocates, and this runs under
+    // the tracker's own lock.
+    char partial[PathSize];
+    std::memcpy(partial, stateDirectory_, sizeof partial);
+    for (char* slash = std::strchr(partial + 1, '/');; slash = std::strchr(slash + 1, '/')) {
+        if (slash != nullptr)
+            *slash = 0;
+        ::mkdir(partial, 0700);
+        if (slash == nullptr)
+            break;
+        *slash = '/';
+    }
 }
 
 void MemoryTracker::setOwner(const char* sourceFile, unsigned line, const char* operation)
@@ -361,6 +403,7 @@ bool MemoryTracker::writeLeakReport()
 
 bool MemoryTracker::writeLeakReportLocked()
 {
+    makeStateDirectory();
     std::FILE* report = std::fopen(reportPath_, "wb");
     if (report == nullptr)
         return false;
@@ -486,6 +529,7 @@ void MemoryTracker::log(const char* format, ...)
     va_start(args, format);
     std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
+    makeStateDirectory();
     std::FILE* file = std::fopen(logPath_, "ab");
     if (file == nullptr)
         return;

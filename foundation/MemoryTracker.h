@@ -56,6 +56,7 @@ public:
     static constexpr std::size_t OwnerTextSize = 91;
     static constexpr std::size_t NumberTextSize = 16;
     static constexpr std::size_t SizeTextSize = 32;
+    static constexpr std::size_t PathSize = 4096;
 
     static MemoryTracker& instance();
 
@@ -66,6 +67,11 @@ public:
     MemoryTracker& operator=(const MemoryTracker&) = delete;
 
     void setFiles(const char* logPath, const char* reportPath);
+    // Puts the log and the report where Linux keeps a program's state: $XDG_STATE_HOME/ruzi-zevivuvo/,
+    // or ~/.local/state/ruzi-zevivuvo/ when that is not set (pass getenv's answers, null when unset).
+    // The folder is made when the first file is written. Allocates nothing, so it may run before the
+    // tracker serves requests; with neither variable usable the files stay where they were.
+    void useStateDirectory(const char* stateHome, const char* home);
 
     void setOwner(const char* sourceFile, unsigned line, const char* operation);
     Owner currentOwner() const;
@@ -111,6 +117,7 @@ private:
     bool writeLeakReportLocked();
     void writeLeakTable(std::FILE* report);
     void deleteLogLocked();
+    void makeStateDirectory();
     void log(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     static void resetOwner();
@@ -122,6 +129,12 @@ private:
 
     const char* logPath_;
     const char* reportPath_;
+    // The state folder and the files in it, once useStateDirectory has chosen them; the folder is
+    // made (with its parents) before the first file is written, once.
+    char stateDirectory_[PathSize] = {};
+    char stateLogPath_[PathSize + 16] = {};
+    char stateReportPath_[PathSize + 16] = {};
+    bool stateDirectoryMade_ = false;
     mutable std::mutex mutex_;
     AllocationUnit* hashTable_[HashSize] = {};
     AllocationUnit* freeList_ = nullptr;

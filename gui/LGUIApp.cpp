@@ -4,6 +4,7 @@
 #include "gui/LScreenBitmap.h"
 
 #include <chrono>
+#include <initializer_list>
 #include <thread>
 
 LGUIApp* LGUIApp::application_ = nullptr;
@@ -34,6 +35,9 @@ bool LGUIApp::create(const String& title)
     if (display == nullptr || !display->open(title, width, height))
         return false;
     window = display;
+    const int zoom = startZoom != 0 ? startZoom : zoomForScreen(display->usableScreenSize());
+    if (zoom != 1)
+        setZoom(zoom);
     firstStep_ = true;
     LScreenBitmap::instance().create(width, height);
     created = true;
@@ -111,6 +115,16 @@ int LGUIApp::zoomForKey(int key)
     }
 }
 
+int LGUIApp::zoomForScreen(KESODisplay::Size usable)
+{
+    const int room = usable.height * ScreenShareNumerator / ScreenShareDenominator;
+    for (const int zoom : {4, 2}) {
+        if (LogicalHeight * zoom <= room && LogicalWidth * zoom <= usable.width)
+            return zoom;
+    }
+    return 1;
+}
+
 LGUIApp::Point LGUIApp::mapPointer(int clientX, int clientY, KESODisplay::Size client) const
 {
     if (client.width == 0 || client.height == 0)
@@ -127,10 +141,11 @@ void LGUIApp::dispatch(const KESODisplayEvent& event)
         handleClose();
         break;
     case KESODisplayEvent::KeyDown:
-        // Ctrl+1, 2 and 4 are the zoom commands, not keys for the screen.
+        // Ctrl+1, 2 and 4 are the zoom commands, and the application may take other Control keys
+        // as commands; neither reaches the screen.
         if (const int zoom = event.control ? zoomForKey(event.code) : 0)
             setZoom(zoom);
-        else
+        else if (!event.control || !shortcut(event.code, event.repeat))
             keyDown(event.code);
         break;
     case KESODisplayEvent::KeyUp:

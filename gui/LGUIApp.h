@@ -15,6 +15,10 @@ public:
     static constexpr int LogicalHeight = 320;
     // Right after the window opens there may be nothing to wait for; the first step gives up then.
     static constexpr int FirstStepTimeoutMs = 100;
+    // A zoomed window is meant to leave room on the screen: it may take about this share of the
+    // usable height.
+    static constexpr int ScreenShareNumerator = 2;
+    static constexpr int ScreenShareDenominator = 3;
 
     struct Point {
         int x = 0;
@@ -49,6 +53,9 @@ public:
     void setZoom(int zoom);
     // The zoom factor a digit key chooses together with Control: 1, 2 or 4; 0 for other keys.
     static int zoomForKey(int key);
+    // The largest of 1, 2 and 4 whose window fits in the share above of the usable screen; 1 when
+    // the screen's size is unknown.
+    static int zoomForScreen(KESODisplay::Size usable);
 
     // A client-area position in logical coordinates, for a client area of the given size. The
     // position is read the way a packed window-message position is: x as an unsigned 16-bit
@@ -66,6 +73,9 @@ public:
     virtual void keyDown(int /*key*/) {}
     virtual void character(int /*ch*/) {}
     virtual void keyUp(int /*key*/) {}
+    // A key pressed with Control (other than the zoom keys): true when the application took it as
+    // a command, which then reaches no screen. repeat: the key is held down and repeating.
+    virtual bool shortcut(int /*key*/, bool /*repeat*/) { return false; }
     virtual void filesDropped(const std::vector<String>& /*files*/) {}
     virtual void onCreate() {}
     virtual void onDestroy() {}
@@ -77,6 +87,9 @@ public:
     bool buttonDown = false;
     // 1: the base run waits for each event; anything else: it polls and calls idle between events.
     int pumpMode = 0;
+    // The zoom the window opens at: 1, 2 or 4, or 0 for the one that suits the screen
+    // (zoomForScreen).
+    int startZoom = 1;
     // The display the window lives in; null until create succeeds.
     KESODisplay* window = nullptr;
     // The program's folder, ending in a separator.

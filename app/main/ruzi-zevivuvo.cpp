@@ -1,5 +1,6 @@
 // ruzi-zevivuvo: the window program. Plays a song, shows its arrangement, sets a loop and exports
 // it to a WAV file.
+#include "app/NProgramOptions.h"
 #include "app/NVandrelApp.h"
 #include "foundation/KESOServices.h"
 #include "platform/LinuxProgramPath.h"
@@ -12,9 +13,27 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
-int main()
+int main(int argc, char** argv)
 {
+    const NProgramOptions options =
+        NProgramOptions::parse(std::vector<std::string>(argv + 1, argv + argc), std::getenv("RUZI_ZOOM"));
+    switch (options.action) {
+    case NProgramOptions::Action::Help:
+        std::fputs(NProgramOptions::usage(), stdout);
+        return 0;
+    case NProgramOptions::Action::Version:
+        std::fputs(NProgramOptions::version(), stdout);
+        return 0;
+    case NProgramOptions::Action::BadUsage:
+        std::fprintf(stderr, "ruzi-zevivuvo: %s\n%s", options.error.c_str(), NProgramOptions::usage());
+        return 1;
+    case NProgramOptions::Action::Run:
+        break;
+    }
+
     // The services live as long as the process: the exit below runs no destructors.
     static LinuxProgramPath programPath;
     static SdlMessageBox messageBox;
@@ -33,6 +52,7 @@ int main()
     services.fileChooser = &fileChooser;
 
     static DavEdirorarApp app;
+    app.startZoom = options.zoom;
     if (!app.create(u"VandrelStudio 1.1 Ruzi Zevivuvo")) {
         // The display has told the user why; without any display, say what to do instead.
         if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
@@ -42,6 +62,10 @@ int main()
                        stderr);
         return 1;
     }
+    // Started as usual, then the song is loaded as Load Song loads it: a file that cannot be
+    // read is reported and the bundled song stays.
+    if (!options.song.empty())
+        app.openSong(String::fromUtf8(options.song));
     app.run();
     // The window is closed, the sound stopped and the engine shut down: nothing is left to tidy
     // up, and the static objects' destructors would only race the platform's own threads.

@@ -27,6 +27,9 @@ MemoryTracker& tracker()
 {
     static MemoryTracker& started = []() -> MemoryTracker& {
         MemoryTracker& heap = MemoryTracker::instance();
+        // A program started from the desktop works in the home folder: its diagnostics go where
+        // Linux keeps state instead.
+        heap.useStateDirectory(std::getenv("XDG_STATE_HOME"), std::getenv("HOME"));
         heap.deleteLogOnce();
         std::atexit(reportLeaksAtExit);
         return heap;

@@ -200,12 +200,16 @@ TEST_F(TrackedOperatorsTest, ExhaustedMemoryCallsTheHandlerThenThrowsBadAllocati
     std::set_new_handler(previous);
 }
 
-TEST(TrackedOperatorsRun, StartsWithAFreshLogAndEndsWithALeakReport)
+TEST(TrackedOperatorsRun, StartsWithAFreshLogAndEndsWithALeakReportInTheStateFolder)
 {
     TempDir dir;
-    std::ofstream(dir.path("memory.log")) << "the previous run's messages";
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    ASSERT_EQ(CommandRun::run("'" + self + "' --gtest_filter=None", dir.path("")).status, 0);
-    EXPECT_FALSE(std::filesystem::exists(dir.path("memory.log")));
-    EXPECT_EQ(readText(dir.path("memleaks.log")).substr(0, 134), " " + std::string(130, '-') + " \r\n");
+    const std::string state = dir.path("state/ruzi-zevivuvo");
+    const std::string run = "XDG_STATE_HOME='" + dir.path("state") + "' '" +
+                            std::filesystem::read_symlink("/proc/self/exe").string() + "' --gtest_filter=None";
+    ASSERT_EQ(CommandRun::run(run, dir.path("")).status, 0); // the folder is made for the report
+    std::ofstream(state + "/memory.log") << "the previous run's messages";
+    ASSERT_EQ(CommandRun::run(run, dir.path("")).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(state + "/memory.log"));
+    EXPECT_EQ(readText(state + "/memleaks.log").substr(0, 134), " " + std::string(130, '-') + " \r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path("memleaks.log")));
 }

@@ -75,11 +75,6 @@ void PngWriter::appendChunk(std::vector<unsigned char>& out, const char* type, c
 bool PngWriter::write(const std::string& path, const std::vector<std::uint32_t>& pixels, int width, int height,
                       int zoom)
 {
-    std::vector<unsigned char> header;
-    put32(header, static_cast<std::uint32_t>(width * zoom));
-    put32(header, static_cast<std::uint32_t>(height * zoom));
-    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter, no interlace
-
     std::vector<unsigned char> raw;
     for (int y = 0; y < height * zoom; ++y) {
         raw.push_back(0); // no filter
@@ -89,6 +84,31 @@ bool PngWriter::write(const std::string& path, const std::vector<std::uint32_t>&
                                    static_cast<unsigned char>(p)});
         }
     }
+    return writeRows(path, raw, width * zoom, height * zoom, 2);
+}
+
+bool PngWriter::writeWithAlpha(const std::string& path, const std::vector<std::uint32_t>& pixels, int width,
+                               int height)
+{
+    std::vector<unsigned char> raw;
+    for (int y = 0; y < height; ++y) {
+        raw.push_back(0); // no filter
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t p = pixels[static_cast<size_t>(y) * width + x];
+            raw.insert(raw.end(), {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
+                                   static_cast<unsigned char>(p), static_cast<unsigned char>(p >> 24)});
+        }
+    }
+    return writeRows(path, raw, width, height, 6);
+}
+
+bool PngWriter::writeRows(const std::string& path, const std::vector<unsigned char>& raw, int width, int height,
+                          unsigned char colourType)
+{
+    std::vector<unsigned char> header;
+    put32(header, static_cast<std::uint32_t>(width));
+    put32(header, static_cast<std::uint32_t>(height));
+    header.insert(header.end(), {8, colourType, 0, 0, 0}); // 8 bits, deflate, no filter, no interlace
 
     std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     appendChunk(png, "IHDR", header);
