@@ -170,11 +170,17 @@ void NMixer::distort(std::int32_t* block, std::int32_t drive, std::int32_t fold)
     }
 }
 
+std::int32_t NMixer::heldInRange(int index, std::int32_t value)
+{
+    return index == Swing ? std::clamp<std::int32_t>(value, 0, NSequencer::MaxSwing) : value;
+}
+
 void NMixer::setParameter(int index, int value)
 {
     // A song may automate any of 64 columns; the mixer has 41.
     if (!hasParameter(index))
         return;
+    value = heldInRange(index, value);
     if (index == Tempo) {
         // The tempo rules both modes and the clock at once.
         parameterSets[PatternSet][Tempo] = value;
@@ -183,6 +189,18 @@ void NMixer::setParameter(int index, int value)
         return;
     }
     parameterSets[SongSet][index] = value;
+}
+
+void NMixer::setCurrentSetParameter(int index, int value)
+{
+    NAutomatable::setCurrentSetParameter(index, heldInRange(index, value));
+}
+
+void NMixer::load(ChunkFile& file)
+{
+    NAutomatable::load(file);
+    for (std::int32_t* p : parameterSets)
+        p[Swing] = heldInRange(Swing, p[Swing]);
 }
 
 void NMixer::resetDefaults()

@@ -71,7 +71,11 @@ public:
     ExportResult exportToWav(const String& path);
     ExportResult exportToWav(const String& path, const ExportOptions& options);
 
+    // The swing is held to its range wherever it enters: a song's parameter sets, automation and
+    // the screen.
     void setParameter(int index, int value) override;
+    void setCurrentSetParameter(int index, int value) override;
+    void load(ChunkFile& file) override;
     void resetDefaults() override;
     void resetPlayback() override;
 
@@ -86,6 +90,7 @@ public:
     static void distort(std::int32_t* block, std::int32_t drive, std::int32_t fold);
 
 private:
+    static std::int32_t heldInRange(int index, std::int32_t value);
     void renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* out);
     void mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::int32_t* right,
                     std::int32_t* delaySend, std::int32_t* reverbSend);

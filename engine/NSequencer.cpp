@@ -5,6 +5,8 @@
 #include "foundation/ChunkFile.h"
 #include "foundation/KESOServices.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int ProgramMajor = 1;
@@ -65,7 +67,7 @@ void NSequencer::setTempo(int bpm)
 
 void NSequencer::setSwing(int amount)
 {
-    swing = amount;
+    swing = std::clamp(amount, 0, MaxSwing);
 }
 
 void NSequencer::setPosition(int ticks)

@@ -41,6 +41,9 @@ public:
     static constexpr int StepEvent = 16;
     static constexpr int HalfStepEvent = 32;
     static constexpr int TicksPerStep = ntime::TicksPerStep;
+    // Swing beyond this would stretch a step past its pair's length, and a hostile value by
+    // millions of blocks.
+    static constexpr int MaxSwing = 255;
 
     enum class LoadResult { CannotOpen, NotASong, Loaded };
 
@@ -60,6 +63,7 @@ public:
     LoadResult loadSong(const String& path);
 
     void setTempo(int bpm);
+    // Held to 0 .. MaxSwing.
     void setSwing(int amount);
     void setPosition(int ticks);
     void locate(int ticks);

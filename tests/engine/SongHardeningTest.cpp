@@ -1,0 +1,91 @@
+// Hostile songs: values a damaged or malicious file may hold must not make the engine run away, and
+// an export must be as long as the loop that plays.
+#include "engine/NProgramSession.h"
+#include "engine/NSongCommands.h"
+#include "engine/NVandrelCore.h"
+#include "tests/support/FakeServices.h"
+#include "tests/support/TempDir.h"
+#include "tools/songbuilder/NSongBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+constexpr int FramesAt120 = 5504; // a step at 120 bpm
+constexpr int Swing = NMixer::Swing;
+constexpr int Tempo = NMixer::Tempo;
+
+// One bar of 16 steps at 120 bpm, looped from bar 0 to 1.
+NSongDescription oneBar()
+{
+    NSongDescription song;
+    song.loopStart = 0;
+    song.loopEnd = 1;
+    song.machines[4].songSet.assign(NMixer::ParameterCount, 0);
+    song.machines[4].songSet[Tempo] = 120;
+    return song;
+}
+
+class SongHardeningTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        services.programPath.path = RUZI_BIN_DIR "/ruzi-render";
+        ASSERT_TRUE(session.startUp());
+    }
+
+    void load(const NSongDescription& song)
+    {
+        ASSERT_TRUE(NSongBuilder::write(song, dir.file("song.vdl")));
+        ASSERT_EQ(session.loadSong(dir.file("song.vdl")), NSequencer::LoadResult::Loaded);
+    }
+
+    // Frames of audio the export of the loaded song's loop holds.
+    std::int64_t exportedFrames(bool seamless = false)
+    {
+        NMixer::ExportOptions options;
+        options.seamless = seamless;
+        EXPECT_EQ(session.exportLoop(dir.file("out.wav"), options), NMixer::ExportResult::Written);
+        return (static_cast<std::int64_t>(dir.readBytes("out.wav").size()) - 44) / 4;
+    }
+
+    int mixerSwing(int set) const { return NVandrelCore::instance().mixer.parameter(set, Swing); }
+
+    FakeServices services;
+    TempDir dir;
+    NProgramSession session;
+    NSequencer& seq = NSequencer::instance();
+};
+
+// Far out of range, one step of each pair would last millions of blocks.
+TEST_F(SongHardeningTest, SwingIsHeldToItsRangeWhereverItEnters)
+{
+    struct Case {
+        std::int32_t stored;
+        int automated; // automation holds 16-bit values
+        int heldStored;
+    };
+    for (Case c : {Case{13959168, -32768, 255}, Case{INT_MIN, 32767, 0}, Case{-7, 300, 0}}) {
+        NSongDescription song = oneBar();
+        song.machines[4].songSet[Swing] = c.stored;
+        song.machines[4].patternSet = song.machines[4].songSet;
+        load(song);
+        EXPECT_EQ(mixerSwing(NAutomatable::PatternSet), c.heldStored) << c.stored;
+        EXPECT_EQ(mixerSwing(NAutomatable::SongSet), c.heldStored) << c.stored;
+
+        song.machines[4].automation = {{0, Swing, c.automated}};
+        load(song);
+        EXPECT_EQ(exportedFrames(), 16 * FramesAt120) << c.automated; // pairs of steps keep their length
+        EXPECT_EQ(mixerSwing(NAutomatable::SongSet), c.automated < 0 ? 0 : 255);
+    }
+    NSongCommands::setParameter(4, Swing, 1 << 24);
+    EXPECT_EQ(mixerSwing(NAutomatable::SongSet), 255);
+    seq.setSwing(-1000);
+    EXPECT_EQ(seq.swing, 0);
+}
+
+} // namespace
