@@ -53,7 +53,8 @@ int NSequencer::barStart(int ticks) const
 
 int NSequencer::nearestBar(int ticks) const
 {
-    return (ticks + barTicks() / 2) / barTicks();
+    // In 64 bits: a position near the top of the range must not overflow on its way to a bar.
+    return static_cast<int>((static_cast<long long>(ticks) + barTicks() / 2) / barTicks());
 }
 
 void NSequencer::setTempo(int bpm)
@@ -246,7 +247,18 @@ NSequencer::LoadResult NSequencer::loadSong(const String& path)
         stepsPerBar = ntime::DefaultStepsPerBar; // it divides every position
     setTempo(tempo);
     loadedTempo = tempo;
+    keepLoopInArrangement();
     return result;
+}
+
+void NSequencer::keepLoopInArrangement()
+{
+    // A loop outside the arrangement plays nothing but can run for years; an end at or before the
+    // start would export nothing and call it a success.
+    loopStart = std::clamp(loopStart, 0, NSeqTrack::Bars - 1);
+    loopEnd = std::clamp(loopEnd, 1, NSeqTrack::Bars);
+    if (loopEnd <= loopStart)
+        loopEnd = loopStart + 1;
 }
 
 void NSequencer::readSongBody(ChunkFile& file)

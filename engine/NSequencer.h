@@ -90,6 +90,7 @@ private:
     int barStart(int ticks) const;
     // The bar whose start is nearest, for loop points set anywhere in a bar.
     int nearestBar(int ticks) const;
+    void keepLoopInArrangement();
     void readSongBody(ChunkFile& file);
     void readVersion(ChunkFile& file);
     void readSettings(ChunkFile& file);

@@ -88,4 +88,27 @@ TEST_F(SongHardeningTest, SwingIsHeldToItsRangeWhereverItEnters)
     EXPECT_EQ(seq.swing, 0);
 }
 
+TEST_F(SongHardeningTest, LoopMarkersFromTheFileAreBroughtIntoTheArrangement)
+{
+    struct Case {
+        int start, end;
+        int heldStart, heldEnd;
+    };
+    for (Case c : {Case{INT_MIN, INT_MAX, 0, 999}, Case{8388607, 8388609, 998, 999},
+                   Case{-2147483647, -2147483645, 0, 1}, Case{5, 5, 5, 6}, Case{7, 3, 7, 8}, Case{2, 4, 2, 4}}) {
+        NSongDescription song = oneBar();
+        song.loopStart = c.start;
+        song.loopEnd = c.end;
+        load(song);
+        EXPECT_EQ(seq.loopStart, c.heldStart) << c.start << " to " << c.end;
+        EXPECT_EQ(seq.loopEnd, c.heldEnd) << c.start << " to " << c.end;
+    }
+    // A loaded position at the top of the range still finds its nearest bar.
+    seq.setLoopStartAt(INT_MAX);
+    EXPECT_EQ(seq.loopStart, 8388608);
+    seq.setLoopEndAt(INT_MAX - 200);
+    EXPECT_EQ(seq.loopEnd, 8388607);
+    EXPECT_EQ(seq.loopStart, 8388606);
+}
+
 } // namespace
