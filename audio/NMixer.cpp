@@ -77,17 +77,28 @@ void NMixer::clearMachines()
 
 void NMixer::render(std::int16_t* out, int frames, int, int, int)
 {
+    const std::int32_t dp = beginRender();
+    if (frames < ntime::BlockFrames)
+        return;
+    renderBlocks(dp, out, frames / ntime::BlockFrames);
+}
+
+std::int32_t NMixer::beginRender()
+{
     NSequencer& sequencer = NSequencer::instance();
-    // Automation applied by the ticks below writes this same set, so later blocks see it.
     const std::int32_t* p = parameterSets[sequencer.mode];
     delay.feedback = p[DelayFeedback];
-    const std::int32_t dp = panPosition(p[DelayPan]);
     delay.setLength(wrap32::mul(p[DelaySteps], sequencer.samplesPerStep) / ntime::BlockFrames);
     sequencer.setSwing(p[Swing]);
     sequencer.setTempo(p[Tempo]);
-    if (frames < ntime::BlockFrames)
-        return;
-    const int blocks = frames / ntime::BlockFrames;
+    return panPosition(p[DelayPan]);
+}
+
+void NMixer::renderBlocks(std::int32_t dp, std::int16_t* out, int blocks)
+{
+    NSequencer& sequencer = NSequencer::instance();
+    // Automation applied by the ticks below writes this same set, so later blocks see it.
+    const std::int32_t* p = parameterSets[sequencer.mode];
     for (int b = 0; b < blocks; ++b) {
         renderBlock(p, dp, out + b * ntime::BlockFrames * Channels);
         sequencer.tick(); // events of this tick sound from the next block on
@@ -259,6 +270,9 @@ void showWriteFailure(const String& path, const ChunkFile& file)
     KESOServices::instance().showMessage(text, u"Export Failed");
 }
 
+// The longest step any tempo gives (1 bpm): the export's buffer holds one.
+constexpr int LongestStepFrames = ntime::stepFrames(1);
+
 std::int32_t clampToInt(std::int64_t v)
 {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT_MIN, INT_MAX));
@@ -270,9 +284,10 @@ std::int32_t clampToInt(std::int64_t v)
 struct NMixer::ExportRun {
     ChunkFile& file;
     std::int16_t* buffer;
-    const int blockFrames;
-    std::int64_t startTicks;
-    std::int64_t endTicks;
+    // Steps are counted from the start of the render: those before firstStep are rendered and
+    // dropped (a seamless export's first pass), and the file ends where step endStep would begin.
+    long long firstStep;
+    long long endStep;
     const ExportProgress& progress;
     std::int64_t rendered = 0; // bytes rendered, kept or not
 };
@@ -301,17 +316,19 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
     const std::int64_t barTicks = sequencer.barTicks();
     const std::int32_t startTicks = clampToInt(sequencer.loopStart * barTicks);
     const std::int64_t endTicks = sequencer.loopEnd * barTicks;
+    const long long loopSteps = std::max<std::int64_t>(0, (endTicks - startTicks) / NSequencer::TicksPerStep);
     sequencer.setPosition(startTicks);
     sequencer.loopOn = options.seamless;
+    // The first step begins at the tempo that plays, not at the one the song stored.
+    sequencer.setTempo(parameterSets[SongSet][Tempo]);
     sequencer.start();
 
-    // One step of audio per write.
-    const int blockFrames = std::max(ntime::roundDownToBlocks(sequencer.samplesPerStep), ntime::BlockFrames);
     KESO_OWNER("NMixer::exportToWav");
-    std::int16_t* buffer = new std::int16_t[static_cast<size_t>(blockFrames) * Channels];
+    std::int16_t* buffer = new std::int16_t[static_cast<size_t>(LongestStepFrames) * Channels];
 
-    ExportRun run{file, buffer, blockFrames, startTicks, endTicks, options.progress};
-    ExportResult result = options.seamless ? renderSeamless(run) : renderLoop(run);
+    ExportRun run{file, buffer, options.seamless ? loopSteps : 0, options.seamless ? 2 * loopSteps : loopSteps,
+                  options.progress};
+    ExportResult result = renderLoop(run);
     if (result == ExportResult::Written && options.tailFrames > 0)
         result = renderTail(run, options.tailFrames);
     if (result == ExportResult::Written && options.progress)
@@ -332,20 +349,85 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
     return result;
 }
 
-NMixer::ExportResult NMixer::writeStep(ExportRun& run, int frames, bool keep)
+NMixer::ExportResult NMixer::renderLoop(ExportRun& run)
 {
-    const int bytes = frames * BytesPerFrame;
-    if (run.rendered + bytes > MaxDataBytes) {
-        KESOServices::instance().showMessage(u"The .WAV export stopped: the loop is too long for a .WAV file.",
-                                             u"Export Failed");
-        return ExportResult::Failed;
+    NSequencer& sequencer = NSequencer::instance();
+    bool more = run.endStep > 0;
+    while (more) {
+        ExportResult result = writeLoopStep(run, more);
+        if (result != ExportResult::Written)
+            return result;
+        if (run.progress)
+            run.progress(std::min(1.0, static_cast<double>(sequencer.stepsPlayed) / static_cast<double>(run.endStep)));
     }
-    render(run.buffer, frames);
-    run.rendered += bytes;
-    if (keep) {
-        toLittleEndian(run.buffer, frames * Channels);
+    return ExportResult::Written;
+}
+
+// One step of audio at the tempo that plays now. The loop ends exactly where its last step does:
+// the block whose tick begins the next step is the first one past it, whatever swing or the tempo
+// did to that last step.
+NMixer::ExportResult NMixer::writeLoopStep(ExportRun& run, bool& more)
+{
+    NSequencer& sequencer = NSequencer::instance();
+    const int blocks = currentStepFrames() / ntime::BlockFrames;
+    if (ExportResult full = checkRoom(run, blocks); full != ExportResult::Written)
+        return full;
+    const std::int32_t dp = beginRender();
+    int kept = blocks; // the first block kept
+    int b = 0;
+    for (; b < blocks; ++b) {
+        const bool beginsStep = sequencer.nextTickBeginsStep();
+        if (beginsStep && sequencer.stepsPlayed >= run.endStep) {
+            more = false;
+            break;
+        }
+        if (kept == blocks && sequencer.stepsPlayed - (beginsStep ? 0 : 1) >= run.firstStep)
+            kept = b;
+        renderBlocks(dp, run.buffer + b * ntime::BlockFrames * Channels, 1);
+    }
+    if (b == 0)
+        return ExportResult::Written;
+    run.rendered += static_cast<std::int64_t>(b) * ntime::BlockFrames * BytesPerFrame;
+    return keepFrames(run, run.buffer + kept * ntime::BlockFrames * Channels,
+                      std::max(0, b - kept) * ntime::BlockFrames);
+}
+
+NMixer::ExportResult NMixer::renderTail(ExportRun& run, int frames)
+{
+    // Stopped, the machines fall silent and only what rings in the effects goes on.
+    NSequencer::instance().stop();
+    std::int64_t left = ntime::roundUpToBlocks(static_cast<std::int64_t>(frames));
+    while (left > 0) {
+        const int part = static_cast<int>(std::min<std::int64_t>(left, currentStepFrames()));
+        const int blocks = part / ntime::BlockFrames;
+        if (ExportResult full = checkRoom(run, blocks); full != ExportResult::Written)
+            return full;
+        renderBlocks(beginRender(), run.buffer, blocks);
+        run.rendered += static_cast<std::int64_t>(part) * BytesPerFrame;
+        if (ExportResult result = keepFrames(run, run.buffer, part); result != ExportResult::Written)
+            return result;
+        left -= part;
+    }
+    return ExportResult::Written;
+}
+
+NMixer::ExportResult NMixer::checkRoom(const ExportRun& run, int blocks)
+{
+    if (run.rendered + static_cast<std::int64_t>(blocks) * ntime::BlockFrames * BytesPerFrame <= MaxDataBytes)
+        return ExportResult::Written;
+    KESOServices::instance().showMessage(u"The .WAV export stopped: the loop is too long for a .WAV file.",
+                                         u"Export Failed");
+    return ExportResult::Failed;
+}
+
+// Writes frames rendered into the buffer, then answers Escape.
+NMixer::ExportResult NMixer::keepFrames(ExportRun& run, std::int16_t* frames, int count)
+{
+    const int bytes = count * BytesPerFrame;
+    if (bytes > 0) {
+        toLittleEndian(frames, count * Channels);
         const int before = run.file.position();
-        run.file.writeBytes(run.buffer, bytes);
+        run.file.writeBytes(frames, bytes);
         if (run.file.writeFailed()) {
             // Whatever part of this step reached the disk is left out of the header's lengths.
             run.file.seek(before);
@@ -359,48 +441,7 @@ NMixer::ExportResult NMixer::writeStep(ExportRun& run, int frames, bool keep)
     return ExportResult::Written;
 }
 
-NMixer::ExportResult NMixer::renderLoop(ExportRun& run)
+int NMixer::currentStepFrames()
 {
-    NSequencer& sequencer = NSequencer::instance();
-    while (sequencer.position < run.endTicks) {
-        ExportResult result = writeStep(run, run.blockFrames, true);
-        if (result != ExportResult::Written)
-            return result;
-        if (run.progress)
-            run.progress(std::min(1.0, static_cast<double>(sequencer.position - run.startTicks) /
-                                           static_cast<double>(run.endTicks - run.startTicks)));
-    }
-    return ExportResult::Written;
-}
-
-NMixer::ExportResult NMixer::renderSeamless(ExportRun& run)
-{
-    // With looping on the position never reaches the end, so passes are counted in steps: a pass
-    // ends with the write in which its last step began, as a plain export's does.
-    NSequencer& sequencer = NSequencer::instance();
-    const std::int64_t passSteps = (run.endTicks - run.startTicks) / NSequencer::TicksPerStep;
-    while (sequencer.stepsPlayed < 2 * passSteps) {
-        bool keep = sequencer.stepsPlayed >= passSteps;
-        ExportResult result = writeStep(run, run.blockFrames, keep);
-        if (result != ExportResult::Written)
-            return result;
-        if (run.progress)
-            run.progress(std::min(1.0, static_cast<double>(sequencer.stepsPlayed) / static_cast<double>(2 * passSteps)));
-    }
-    return ExportResult::Written;
-}
-
-NMixer::ExportResult NMixer::renderTail(ExportRun& run, int frames)
-{
-    // Stopped, the machines fall silent and only what rings in the effects goes on.
-    NSequencer::instance().stop();
-    std::int64_t left = ntime::roundUpToBlocks(static_cast<std::int64_t>(frames));
-    while (left > 0) {
-        const int part = static_cast<int>(std::min<std::int64_t>(left, run.blockFrames));
-        ExportResult result = writeStep(run, part, true);
-        if (result != ExportResult::Written)
-            return result;
-        left -= part;
-    }
-    return ExportResult::Written;
+    return std::max(ntime::roundDownToBlocks(NSequencer::instance().samplesPerStep), ntime::BlockFrames);
 }

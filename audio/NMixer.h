@@ -91,6 +91,10 @@ public:
 
 private:
     static std::int32_t heldInRange(int index, std::int32_t value);
+    // What render does before its blocks: the parameters handed to the delay and the clock. Returns
+    // the delay's return pan.
+    std::int32_t beginRender();
+    void renderBlocks(std::int32_t dp, std::int16_t* out, int blocks);
     void renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* out);
     void mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::int32_t* right,
                     std::int32_t* delaySend, std::int32_t* reverbSend);
@@ -98,9 +102,12 @@ private:
                           std::int32_t* delaySend, std::int32_t* reverbSend);
     struct ExportRun;
     ExportResult renderLoop(ExportRun& run);
-    ExportResult renderSeamless(ExportRun& run);
+    ExportResult writeLoopStep(ExportRun& run, bool& more);
     ExportResult renderTail(ExportRun& run, int frames);
-    ExportResult writeStep(ExportRun& run, int frames, bool keep);
+    static ExportResult checkRoom(const ExportRun& run, int blocks);
+    static ExportResult keepFrames(ExportRun& run, std::int16_t* frames, int count);
+    // Frames of the step the clock plays now: whole blocks, at least one.
+    static int currentStepFrames();
 
     NMachine* machines[MaxMachines] = {};
     std::int32_t machineCount = 0;

@@ -101,13 +101,26 @@ std::string NSongSummary::automationLine(const NSequencer& sequencer, int track)
     return line.empty() ? "none" : line;
 }
 
+std::string NSongSummary::tempoLine(const NSequencer& s, const NVandrelCore& core)
+{
+    // The export plays the mixer's tempo; the one stored with the song only sets the clock until
+    // the first render.
+    int playing = core.mixer.parameter(NAutomatable::SongSet, NMixer::Tempo);
+    if (playing <= 0)
+        playing = NSequencer::DefaultTempo;
+    std::string line = "Tempo:      " + std::to_string(playing) + " bpm";
+    if (playing != s.tempo)
+        line += " (stored as " + std::to_string(s.tempo) + " bpm)";
+    return line + ", " + std::to_string(s.stepsPerBar) + " steps per bar (" +
+           std::to_string(ntime::stepFrames(playing)) + " frames per step)\n";
+}
+
 std::string NSongSummary::describe(const NSequencer& s, const NVandrelCore& core, const String& path)
 {
     std::string text;
     text += "Song:       " + path.toUtf8() + "\n";
     text += "Written by: " + creatorLine(path) + "\n";
-    text += "Tempo:      " + std::to_string(s.tempo) + " bpm, " + std::to_string(s.stepsPerBar) +
-            " steps per bar (" + std::to_string(s.samplesPerStep) + " frames per step)\n";
+    text += tempoLine(s, core);
     text += std::string("Mode:       ") + (s.mode == 1 ? "song" : "pattern") + "\n";
     text += "Loop:       bars " + std::to_string(s.loopStart) + " to " + std::to_string(s.loopEnd) +
             " (end exclusive), " + (s.loopOn ? "on" : "off") + "\n";

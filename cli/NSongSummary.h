@@ -18,6 +18,7 @@ public:
     static std::string patternName(int pattern);
 
 private:
+    static std::string tempoLine(const NSequencer& sequencer, const NVandrelCore& core);
     static std::string creatorLine(const String& path);
     static std::string arrangementLine(const NSequencer& sequencer, int track);
     static std::string patternsLine(const NSequencer& sequencer, const NVandrelCore& core, int track);

@@ -139,10 +139,7 @@ void NSequencer::tick()
 {
     if (!playing)
         return;
-    long long blocks = blocksPerStep;
-    long long s = swingPhase == 1 ? -static_cast<long long>(swing) : swing;
-    long long stepBlocks = blocks - ((blocks - 1) * s) / SwingScale;
-    if (blockCounter < stepBlocks) {
+    if (blockCounter < currentStepBlocks()) {
         if (blockCounter == blocksPerStep / 2) {
             for (int n = 0; n < machineCount; ++n)
                 tracks[n].machine->onEvent(HalfStepEvent);
@@ -151,6 +148,13 @@ void NSequencer::tick()
         return;
     }
     startStep();
+}
+
+long long NSequencer::currentStepBlocks() const
+{
+    long long blocks = blocksPerStep;
+    long long s = swingPhase == 1 ? -static_cast<long long>(swing) : swing;
+    return blocks - ((blocks - 1) * s) / SwingScale;
 }
 
 void NSequencer::startStep()

@@ -71,6 +71,8 @@ public:
     void start();
     void stop();
     void tick();
+    // Whether the next tick begins a step: the block rendered before it is that step's first.
+    bool nextTickBeginsStep() const { return playing && blockCounter >= currentStepBlocks(); }
     void setLoopStartAt(int ticks);
     void setLoopEndAt(int ticks);
     void setUntitled();
@@ -87,6 +89,8 @@ public:
     String loadError; // the system's reason when the last load could not open its file
 
 private:
+    // Blocks the current step lasts: swing lengthens odd steps and shortens even ones.
+    long long currentStepBlocks() const;
     int barStart(int ticks) const;
     // The bar whose start is nearest, for loop points set anywhere in a bar.
     int nearestBar(int ticks) const;

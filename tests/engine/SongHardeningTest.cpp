@@ -111,4 +111,46 @@ TEST_F(SongHardeningTest, LoopMarkersFromTheFileAreBroughtIntoTheArrangement)
     EXPECT_EQ(seq.loopStart, 8388606);
 }
 
+// The file ends where the loop's last step ends, at the tempo and with the swing that play.
+TEST_F(SongHardeningTest, AnExportLastsExactlyTheStepsOfItsLoop)
+{
+    struct Case {
+        const char* what;
+        int storedTempo;
+        int stepsPerBar;
+        int swing;
+        NSongEvent tempoChange; // column 0: none
+        bool seamless;
+        std::int64_t blocks;
+    };
+    const NSongEvent none{0, 0, 0};
+    for (Case c : {
+             Case{"stored at 1 bpm, the mixer at 120", 1, 16, 0, none, false, 16 * 172},
+             Case{"the same, seamless", 1, 16, 0, none, true, 16 * 172},
+             // Swing 255 at 120 bpm: steps last 257 and 87 blocks in turn, the first one long.
+             Case{"15 swung steps", 120, 15, 255, none, false, 8 * 257 + 7 * 87},
+             Case{"15 swung steps, seamless: the kept pass starts on a short step", 120, 15, 255, none, true,
+                  8 * 87 + 7 * 257},
+             Case{"halfway down to 60 bpm", 120, 16, 0, {8 * 16, Tempo, 60}, false, 8 * 172 + 8 * 344},
+             Case{"halfway up to 240 bpm", 120, 16, 0, {8 * 16, Tempo, 240}, false, 8 * 172 + 8 * 86},
+         }) {
+        NSongDescription song = oneBar();
+        song.tempo = c.storedTempo;
+        song.stepsPerBar = c.stepsPerBar;
+        song.machines[4].songSet[Swing] = c.swing;
+        if (c.tempoChange.column != 0)
+            song.machines[4].automation = {c.tempoChange};
+        load(song);
+        EXPECT_EQ(exportedFrames(c.seamless), c.blocks * 32) << c.what;
+    }
+}
+
+TEST_F(SongHardeningTest, ALoopThatDoesNotEndAfterItsStartExportsNoAudio)
+{
+    load(oneBar());
+    NSongCommands::setLoopBars(3, 3);
+    EXPECT_EQ(exportedFrames(), 0);
+    EXPECT_EQ(exportedFrames(true), 0);
+}
+
 } // namespace
