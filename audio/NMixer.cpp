@@ -270,6 +270,18 @@ void showWriteFailure(const String& path, const ChunkFile& file)
     KESOServices::instance().showMessage(text, u"Export Failed");
 }
 
+// "3 h 22 min 54 s", "4 min 2 s", "12 s": how long frames of audio play.
+String durationText(std::int64_t frames)
+{
+    const std::int64_t seconds = frames / ntime::SampleRate;
+    String text;
+    if (seconds >= 3600)
+        text += intToString(static_cast<int>(seconds / 3600)) + String(u" h ");
+    if (seconds >= 60)
+        text += intToString(static_cast<int>(seconds / 60 % 60)) + String(u" min ");
+    return text + intToString(static_cast<int>(seconds % 60)) + String(u" s");
+}
+
 // The longest step any tempo gives (1 bpm): the export's buffer holds one.
 constexpr int LongestStepFrames = ntime::stepFrames(1);
 
@@ -289,7 +301,8 @@ struct NMixer::ExportRun {
     long long firstStep;
     long long endStep;
     const ExportProgress& progress;
-    std::int64_t rendered = 0; // bytes rendered, kept or not
+    std::int64_t kept = 0; // bytes of audio written
+    std::int64_t dropped = 0;
 };
 
 NMixer::ExportResult NMixer::exportToWav(const String& path)
@@ -299,7 +312,9 @@ NMixer::ExportResult NMixer::exportToWav(const String& path)
 
 NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions& options)
 {
-    // The file comes first: when it cannot be written, the song is left exactly as it was.
+    if (!fitsInWav(options))
+        return ExportResult::TooLong;
+    // The file comes next: when it cannot be written, the song is left exactly as it was.
     ChunkFile file(path, false);
     if (!file.failed())
         NWavHeader::begin(file, Channels);
@@ -387,7 +402,7 @@ NMixer::ExportResult NMixer::writeLoopStep(ExportRun& run, bool& more)
     }
     if (b == 0)
         return ExportResult::Written;
-    run.rendered += static_cast<std::int64_t>(b) * ntime::BlockFrames * BytesPerFrame;
+    run.dropped += static_cast<std::int64_t>(std::min(kept, b)) * ntime::BlockFrames * BytesPerFrame;
     return keepFrames(run, run.buffer + kept * ntime::BlockFrames * Channels,
                       std::max(0, b - kept) * ntime::BlockFrames);
 }
@@ -403,7 +418,6 @@ NMixer::ExportResult NMixer::renderTail(ExportRun& run, int frames)
         if (ExportResult full = checkRoom(run, blocks); full != ExportResult::Written)
             return full;
         renderBlocks(beginRender(), run.buffer, blocks);
-        run.rendered += static_cast<std::int64_t>(part) * BytesPerFrame;
         if (ExportResult result = keepFrames(run, run.buffer, part); result != ExportResult::Written)
             return result;
         left -= part;
@@ -411,13 +425,37 @@ NMixer::ExportResult NMixer::renderTail(ExportRun& run, int frames)
     return ExportResult::Written;
 }
 
+bool NMixer::fitsInWav(const ExportOptions& options) const
+{
+    const NSequencer& sequencer = NSequencer::instance();
+    const std::int64_t bars = std::max(0, sequencer.loopEnd - sequencer.loopStart);
+    int tempo = parameterSets[SongSet][Tempo];
+    const std::int64_t stepFrames = ntime::stepFrames(tempo > 0 ? tempo : NSequencer::DefaultTempo);
+    const std::int64_t loopBytes = bars * sequencer.stepsPerBar * stepFrames * BytesPerFrame;
+    const std::int64_t tailBytes = ntime::roundUpToBlocks(static_cast<std::int64_t>(std::max(0, options.tailFrames))) *
+                                   BytesPerFrame;
+    if (loopBytes + tailBytes <= MaxDataBytes)
+        return true;
+    String text = String(u"The .WAV export was not started: the loop would last ") +
+                  durationText(loopBytes / BytesPerFrame) + String(u" (") + intToString(static_cast<int>(bars)) +
+                  String(u" bars at ") + intToString(tempo > 0 ? tempo : NSequencer::DefaultTempo) +
+                  String(u" bpm)") + (tailBytes > 0 ? String(u" before its tail") : String()) +
+                  String(u", and a .WAV file holds at most ") + durationText(MaxDataBytes / BytesPerFrame) +
+                  String(u".");
+    KESOServices::instance().showMessage(text, u"Export Failed");
+    return false;
+}
+
 NMixer::ExportResult NMixer::checkRoom(const ExportRun& run, int blocks)
 {
-    if (run.rendered + static_cast<std::int64_t>(blocks) * ntime::BlockFrames * BytesPerFrame <= MaxDataBytes)
+    const std::int64_t bytes = static_cast<std::int64_t>(blocks) * ntime::BlockFrames * BytesPerFrame;
+    if (run.kept + bytes <= MaxDataBytes && run.dropped + bytes <= MaxDataBytes)
         return ExportResult::Written;
-    KESOServices::instance().showMessage(u"The .WAV export stopped: the loop is too long for a .WAV file.",
-                                         u"Export Failed");
-    return ExportResult::Failed;
+    KESOServices::instance().showMessage(
+        String(u"The .WAV export stopped: the tempo slowed the loop down beyond what a .WAV file holds (") +
+            durationText(MaxDataBytes / BytesPerFrame) + String(u"). The file keeps what was written."),
+        u"Export Failed");
+    return ExportResult::TooLong;
 }
 
 // Writes frames rendered into the buffer, then answers Escape.
@@ -433,6 +471,7 @@ NMixer::ExportResult NMixer::keepFrames(ExportRun& run, std::int16_t* frames, in
             run.file.seek(before);
             return ExportResult::Failed;
         }
+        run.kept += bytes;
     }
     if (KESOServices::instance().isKeyDown(KESOKeyState::Escape)) {
         KESOServices::instance().showMessage(u"The .WAV export was aborted.", u"Aborted");

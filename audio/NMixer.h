@@ -38,7 +38,9 @@ public:
     static constexpr int Tempo = 39;
     static constexpr int Swing = 40;
 
-    enum class ExportResult { Written, Aborted, Failed };
+    // TooLong: the loop would pass the size a .WAV file can hold; refused before anything is
+    // written, or stopped at the limit when the tempo slows down while it renders.
+    enum class ExportResult { Written, Aborted, Failed, TooLong };
     // Told the fraction of the loop rendered so far (0 to 1) after every step written.
     using ExportProgress = std::function<void(double fraction)>;
 
@@ -104,6 +106,8 @@ private:
     ExportResult renderLoop(ExportRun& run);
     ExportResult writeLoopStep(ExportRun& run, bool& more);
     ExportResult renderTail(ExportRun& run, int frames);
+    // False, with the message shown, when the loop at the tempo that plays would not fit in a file.
+    bool fitsInWav(const ExportOptions& options) const;
     static ExportResult checkRoom(const ExportRun& run, int blocks);
     static ExportResult keepFrames(ExportRun& run, std::int16_t* frames, int count);
     // Frames of the step the clock plays now: whole blocks, at least one.

@@ -19,7 +19,7 @@
 
 namespace {
 
-enum ExitCode { Written = 0, BadUsage = 1, CannotOpen = 2, NotASong = 3, CannotWrite = 4, Aborted = 5 };
+enum ExitCode { Written = 0, BadUsage = 1, CannotOpen = 2, NotASong = 3, CannotWrite = 4, Aborted = 5, TooLong = 6 };
 
 // Messages for the terminal; --quiet keeps only the ones that report a failure.
 class CommandLineMessages : public KESOMessageBox {
@@ -82,6 +82,8 @@ int render(NProgramSession& session, const NRenderOptions& options)
     NMixer::ExportResult result = session.exportLoop(output, exportOptions);
     if (result == NMixer::ExportResult::Failed)
         return CannotWrite;
+    if (result == NMixer::ExportResult::TooLong)
+        return TooLong;
     std::error_code error;
     auto bytes = std::filesystem::file_size(output.toUtf8(), error);
     double seconds = error || bytes < 44 ? 0 : static_cast<double>((bytes - 44) / 4) / 44100;
@@ -102,6 +104,10 @@ int main(int argc, char** argv)
     if (!NRenderOptions::parse(argc, argv, options, error)) {
         std::fprintf(stderr, "ruzi-render: %s\n%s", error.c_str(), NRenderOptions::usage());
         return BadUsage;
+    }
+    if (options.help) {
+        std::fputs(NRenderOptions::usage(), stdout);
+        return Written;
     }
 
     LinuxProgramPath programPath;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -48,6 +49,21 @@ TEST_F(RuziRenderOutput, InfoShowsTheTempoThatPlaysAndTheStoredOneWhereTheyDiffe
     EXPECT_TRUE(contains(render("--info slow.vdl").out,
                          "Tempo:      120 bpm (stored as 1 bpm), 16 steps per bar (5504 frames per step)\n"));
     EXPECT_TRUE(contains(render("--info same.vdl").out, "Tempo:      97 bpm, 16 steps per bar (6816 frames per step)\n"));
+}
+
+// At 1 bpm a bar of 16 steps lasts 16 x 661472 frames: 50 bars fit in a WAV file, 51 do not.
+TEST_F(RuziRenderOutput, RefusesALoopTooLongForAWavFileBeforeWritingAnything)
+{
+    write(song(999, 120, 1));
+    for (const char* options : {"", "--end 51", "--end 50 --tail 3600", "--seamless"}) {
+        CommandRun run = render(std::string("-o out.wav song.vdl ") + options);
+        EXPECT_EQ(run.status, 6) << options;
+        EXPECT_TRUE(contains(run.err, "the loop would last ")) << run.err;
+        EXPECT_TRUE(contains(run.err, "a .WAV file holds at most 3 h 22 min 53 s")) << run.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.path("out.wav"))) << options;
+    }
+    EXPECT_TRUE(contains(render("-o out.wav song.vdl").err, "would last 66 h 35 min 49 s (999 bars at 1 bpm)"));
+    EXPECT_TRUE(contains(render("--help").out, "6 the loop is too long for a WAV file"));
 }
 
 } // namespace
