@@ -6,10 +6,11 @@
 
 File::~File() = default;
 
-bool File::readable(const std::string& name)
+bool File::plainOrAbsent(const std::string& name)
 {
-    // The C library opens folders, and blocks forever on a pipe nobody writes to: only plain files
-    // are read.
+    // The C library opens folders, and blocks forever on a pipe nobody is at the other end of: only
+    // plain files are read or written. A written file must also take seeks, for the lengths in
+    // its header, which a pipe or a terminal cannot.
     std::error_code error;
     std::filesystem::file_status status = std::filesystem::status(name, error);
     if (std::filesystem::is_directory(status)) {
@@ -33,7 +34,7 @@ bool File::open(const String& path, int mode)
 {
     close();
     std::string name = makeAppPath(path).toUtf8();
-    if (mode == Read && !readable(name))
+    if (!plainOrAbsent(name))
         return false;
     errno = 0;
     handle_ = std::fopen(name.c_str(), mode == Read ? "rb" : "wb");

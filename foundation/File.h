@@ -32,7 +32,7 @@ public:
 
 private:
     void noteError();
-    bool readable(const std::string& name);
+    bool plainOrAbsent(const std::string& name);
 
     std::FILE* handle_ = nullptr;
     bool open_ = false;

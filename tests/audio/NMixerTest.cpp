@@ -163,7 +163,7 @@ TEST_F(NMixerTest, AnExportWritesTheLoopStepByStepUntilEscapeOrAFailingWriteAndP
         {out, 0, 1, true, 0, Result::Aborted, 1, "Aborted: The .WAV export was aborted."},
         {out, 0, 1, false, 100000, Result::Failed, 4, failed(out, "File too large")}, // the 5th step cut short
         {missing, 0, 1, false, 0, Result::Failed, -1, failed(missing, "No such file or directory")},
-        {"/dev/full", 0, 1, false, 0, Result::Failed, -1, failed("/dev/full", "No space left on device")},
+        {"/dev/full", 0, 1, false, 0, Result::Failed, -1, failed("/dev/full", "Not a regular file")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path + " " + std::to_string(c.loopStart));

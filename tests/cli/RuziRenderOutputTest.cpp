@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 
@@ -64,6 +66,22 @@ TEST_F(RuziRenderOutput, RefusesALoopTooLongForAWavFileBeforeWritingAnything)
     }
     EXPECT_TRUE(contains(render("-o out.wav song.vdl").err, "would last 66 h 35 min 49 s (999 bars at 1 bpm)"));
     EXPECT_TRUE(contains(render("--help").out, "6 the loop is too long for a WAV file"));
+}
+
+// Its header is written last, so a WAV needs a file it can seek in; a pipe without a reader would
+// also block the open for good.
+TEST_F(RuziRenderOutput, RefusesOutputsThatAreNotRegularFilesBeforeRendering)
+{
+    ASSERT_EQ(mkfifo(dir.path("fifo").c_str(), 0600), 0);
+    const std::string loop = " --quiet --start 0 --end 1 -o ";
+    for (std::string output : {"/dev/stdout", "fifo", "/dev/null"}) {
+        // The status goes to stderr: through the pipe, the shell's status would be cat's.
+        CommandRun run =
+            CommandRun::run("((timeout 20 " + renderer + loop + output + "; echo status $? >&2) | cat)", dir.path(""));
+        EXPECT_TRUE(contains(run.err, "status 4")) << output << ": " << run.err;
+        EXPECT_TRUE(contains(run.err, "Not a regular file")) << run.err;
+        EXPECT_TRUE(run.out.empty()) << output;
+    }
 }
 
 } // namespace
