@@ -262,12 +262,26 @@ void toLittleEndian(std::int16_t* samples, int count)
         littleendian::write16(bytes + 2 * i, static_cast<std::uint16_t>(samples[i]));
 }
 
-void showWriteFailure(const String& path, const ChunkFile& file)
+void showWriteFailure(const String& path, const ChunkFile& file, const String& outcome = String())
 {
     String text = String(u"The .WAV export failed.\nCould not write \"") + path + String(u"\"");
     if (file.errorText().length() > 0)
         text += String(u":\n") + file.errorText();
-    KESOServices::instance().showMessage(text, u"Export Failed");
+    KESOServices::instance().showMessage(text + outcome, u"Export Failed");
+}
+
+// A write that failed half way (a full disk) leaves the file longer than its header says, or holding
+// no audio at all: cut it to what the header covers, or remove it. Says which, for the message.
+String tidyAfterFailedWrite(ChunkFile& file, const String& path, std::int64_t audioBytes)
+{
+    if (audioBytes == 0) {
+        file.finish();
+        return File::remove(path) ? String(u"\nThe file held no audio and was removed.") : String();
+    }
+    if (!file.truncateHere())
+        return String();
+    return String(u"\nThe file was cut to the ") + intToString(static_cast<int>(audioBytes / BytesPerFrame)) +
+           String(u" frames that were written whole, which its header covers.");
 }
 
 // "3 h 22 min 54 s", "4 min 2 s", "12 s": how long frames of audio play.
@@ -316,11 +330,13 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
         return ExportResult::TooLong;
     // The file comes next: when it cannot be written, the song is left exactly as it was.
     ChunkFile file(path, false);
-    if (!file.failed())
-        NWavHeader::begin(file, Channels);
-    if (file.failed() || file.writeFailed()) {
-        file.finish();
+    if (file.failed()) {
         showWriteFailure(path, file);
+        return ExportResult::Failed;
+    }
+    NWavHeader::begin(file, Channels);
+    if (file.writeFailed()) {
+        showWriteFailure(path, file, tidyAfterFailedWrite(file, path, 0));
         return ExportResult::Failed;
     }
 
@@ -356,9 +372,10 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
     sequencer.setPosition(remembered);
     KESO_OWNER("NMixer::exportToWav");
     delete[] buffer;
+    const String outcome = file.writeFailed() ? tidyAfterFailedWrite(file, path, run.kept) : String();
     // finish() also answers for every write before it, the header's lengths included.
     if (!file.finish()) {
-        showWriteFailure(path, file);
+        showWriteFailure(path, file, outcome);
         result = ExportResult::Failed;
     }
     return result;

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 
 File::~File() = default;
 
@@ -97,4 +98,21 @@ void File::seek(std::int64_t offset)
 {
     if (open_)
         std::fseek(handle_, static_cast<long>(offset), SEEK_SET);
+}
+
+bool File::truncate(std::int64_t length)
+{
+    if (!open_ || std::fflush(handle_) != 0)
+        return false;
+    errno = 0;
+    if (::ftruncate(::fileno(handle_), static_cast<off_t>(length)) == 0)
+        return true;
+    noteError();
+    return false;
+}
+
+bool File::remove(const String& path)
+{
+    std::error_code error;
+    return std::filesystem::remove(makeAppPath(path).toUtf8(), error);
 }

@@ -26,6 +26,11 @@ public:
     int read(void* dst, int n);
     int write(const void* src, int n);
     void seek(std::int64_t offset);
+    // Cuts the file to its first `length` bytes; false when the system refused.
+    bool truncate(std::int64_t length);
+
+    // Deletes the file at path (resolved as open resolves it); false when it could not.
+    static bool remove(const String& path);
 
     // What the system said about the last failed operation, in words.
     const String& lastError() const { return lastError_; }

@@ -8,8 +8,10 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -82,6 +84,36 @@ TEST_F(RuziRenderOutput, RefusesOutputsThatAreNotRegularFilesBeforeRendering)
         EXPECT_TRUE(contains(run.err, "Not a regular file")) << run.err;
         EXPECT_TRUE(run.out.empty()) << output;
     }
+}
+
+std::uint32_t le32(const std::vector<unsigned char>& b, size_t at)
+{
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+}
+
+// A file size limit stands in for a full disk: the write that meets it fails part way. What the
+// renderer says comes through a pipe, which the limit does not reach.
+TEST_F(RuziRenderOutput, AFailedWriteLeavesAFileItsHeaderDescribesOrNone)
+{
+    write(song(1, 120, 120));
+    auto limitedTo = [&](int blocks) { // of 512 bytes
+        return CommandRun::run("((trap '' XFSZ; ulimit -f " + std::to_string(blocks) + "; " + renderer +
+                                   " -o out.wav song.vdl; echo status $?) 2>&1 | cat)",
+                               dir.path(""))
+            .out;
+    };
+    std::string said = limitedTo(300);
+    EXPECT_TRUE(contains(said, "File too large\nThe file was cut to the 33024 frames")) << said;
+    EXPECT_TRUE(contains(said, "status 4"));
+    std::vector<unsigned char> wav = dir.readBytes("out.wav");
+    ASSERT_EQ(wav.size(), 44u + 6 * 5504 * 4); // whole steps only: a seventh would not fit
+    EXPECT_EQ(le32(wav, 4), wav.size() - 8);
+    EXPECT_EQ(le32(wav, 40), wav.size() - 44);
+
+    said = limitedTo(0);
+    EXPECT_TRUE(contains(said, "File too large\nThe file held no audio and was removed.")) << said;
+    EXPECT_TRUE(contains(said, "status 4"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path("out.wav")));
 }
 
 } // namespace
