@@ -116,4 +116,21 @@ TEST_F(RuziRenderOutput, AFailedWriteLeavesAFileItsHeaderDescribesOrNone)
     EXPECT_FALSE(std::filesystem::exists(dir.path("out.wav")));
 }
 
+// A request to end from elsewhere stops the export as Ctrl-C does: after the step in hand, with a
+// valid file. 999 bars of the bundled song take long enough to be interrupted.
+TEST_F(RuziRenderOutput, TermAndHangUpAbortAndLeaveAValidWav)
+{
+    for (std::string signal : {"TERM", "HUP"}) {
+        CommandRun run = CommandRun::run("(" + renderer + " --end 999 -o long.wav & pid=$!; sleep 1; kill -" + signal +
+                                             " $pid; wait $pid)",
+                                         dir.path(""));
+        EXPECT_EQ(run.status, 5) << signal << ": " << run.err;
+        EXPECT_TRUE(contains(run.err, "The .WAV export was aborted.")) << run.err;
+        std::vector<unsigned char> wav = dir.readBytes("long.wav");
+        ASSERT_GT(wav.size(), 44u) << signal;
+        EXPECT_EQ(le32(wav, 4), wav.size() - 8) << signal;
+        EXPECT_EQ(le32(wav, 40), wav.size() - 44) << signal;
+    }
+}
+
 } // namespace
