@@ -45,7 +45,8 @@ const char* NRenderOptions::usage()
            "  --info          print a summary of the song instead of rendering\n"
            "  --quiet         print nothing but errors\n"
            "Exit status: 0 written, 1 bad usage or an empty loop, 2 the song cannot be opened, 3 not a\n"
-           "song, 4 the output cannot be written, 5 aborted, 6 the loop is too long for a WAV file.\n";
+           "song, 4 the output cannot be written, 5 aborted, 6 the loop is too long for a WAV file, 7 out\n"
+           "of memory.\n";
 }
 
 bool NRenderOptions::parse(int argc, char** argv, NRenderOptions& options, std::string& error)

@@ -70,22 +70,36 @@ std::string NSongSummary::patternsLine(const NSequencer& sequencer, const NVandr
     return line;
 }
 
+std::string NSongSummary::padLine(const NVandrelCore& core, int slot)
+{
+    const NSample& sample = core.drums->sample(slot);
+    std::string label = String(NDrumMachine::slotLabel(slot)).toUtf8();
+    std::string state;
+    switch (sample.loadStatus()) {
+    case NSample::LoadStatus::Loaded: state = "loaded"; break;
+    case NSample::LoadStatus::NotLoaded: state = "no sample"; break;
+    default: state = "not loaded: " + sample.loadError().toUtf8(); break;
+    }
+    char slotText[8];
+    std::snprintf(slotText, sizeof slotText, "%2d", slot);
+    return std::string("pad ") + slotText + " " + label + "  " + sample.requestedName().toUtf8() + " (" + state + ")";
+}
+
 std::string NSongSummary::kitLines(const NVandrelCore& core)
 {
     std::string lines;
+    for (int slot = 0; slot < NDrumMachine::Slots; ++slot)
+        lines += "      " + padLine(core, slot) + "\n";
+    return lines;
+}
+
+std::string NSongSummary::kitFailures(const NVandrelCore& core)
+{
+    std::string lines;
     for (int slot = 0; slot < NDrumMachine::Slots; ++slot) {
-        const NSample& sample = core.drums->sample(slot);
-        std::string label = String(NDrumMachine::slotLabel(slot)).toUtf8();
-        std::string state;
-        switch (sample.loadStatus()) {
-        case NSample::LoadStatus::Loaded: state = "loaded"; break;
-        case NSample::LoadStatus::NotLoaded: state = "no sample"; break;
-        default: state = "not loaded: " + sample.loadError().toUtf8(); break;
-        }
-        char slotText[8];
-        std::snprintf(slotText, sizeof slotText, "%2d", slot);
-        lines += std::string("      pad ") + slotText + " " + label + "  " + sample.requestedName().toUtf8() + " (" +
-                 state + ")\n";
+        NSample::LoadStatus status = core.drums->sample(slot).loadStatus();
+        if (status != NSample::LoadStatus::Loaded && status != NSample::LoadStatus::NotLoaded)
+            lines += padLine(core, slot) + "\n";
     }
     return lines;
 }

@@ -12,9 +12,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 int main()
-{
+try {
     // The services live as long as the process: the exit below runs no destructors.
     static LinuxProgramPath programPath;
     static SdlMessageBox messageBox;
@@ -46,4 +47,8 @@ int main()
     // The window is closed, the sound stopped and the engine shut down: nothing is left to tidy
     // up, and the static objects' destructors would only race the platform's own threads.
     std::_Exit(0);
+} catch (const std::bad_alloc&) {
+    // A song may ask for more than the machine has (a huge sample, under a memory limit).
+    std::fputs("ruzi-zevivuvo: out of memory\n", stderr);
+    std::_Exit(1);
 }

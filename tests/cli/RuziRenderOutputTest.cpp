@@ -2,6 +2,7 @@
 // and that whatever it leaves behind is a valid file.
 #include "tests/support/CommandRun.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WavBytes.h"
 #include "tools/songbuilder/NSongBuilder.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -131,6 +133,48 @@ TEST_F(RuziRenderOutput, TermAndHangUpAbortAndLeaveAValidWav)
         EXPECT_EQ(le32(wav, 4), wav.size() - 8) << signal;
         EXPECT_EQ(le32(wav, 40), wav.size() - 44) << signal;
     }
+}
+
+// A 16-bit mono WAV whose data chunk holds `bytes` of silence, sparse on the disk.
+void writeSilentWav(const std::string& path, std::uint32_t bytes)
+{
+    WavBytes::Bytes wav = WavBytes().format(1, 1, 44100, 2, 16).data({}).bytes();
+    for (int i = 0; i < 4; ++i) {
+        wav[4 + i] = static_cast<unsigned char>((wav.size() - 8 + bytes) >> (8 * i));
+        wav[40 + i] = static_cast<unsigned char>(bytes >> (8 * i));
+    }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(wav.data()), wav.size());
+    std::filesystem::resize_file(path, wav.size() + bytes);
+}
+
+TEST_F(RuziRenderOutput, ASampleBeyondTenMinutesIsRefusedAndNamedWithTheReason)
+{
+    writeSilentWav(dir.path("huge.wav"), 60 << 20);
+    NSongDescription s = song(1, 120, 120);
+    s.drums.samples[11] = dir.file("huge.wav");
+    write(s);
+    const std::string reason = "pad 11 BD  " + dir.path("huge.wav") +
+                               " (not loaded: too large (60 MiB); a sample may hold at most 10 minutes of 16-bit "
+                               "mono (50 MiB))";
+    EXPECT_TRUE(contains(render("--info song.vdl").out, "      " + reason + "\n"));
+    CommandRun run = render("-o out.wav song.vdl");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "ruzi-render: warning: " + reason + "\n");
+}
+
+// Under a memory limit, a sample within the size limit may still not fit: said, not a crash.
+TEST_F(RuziRenderOutput, RunningOutOfMemoryIsReported)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer needs more address space than the limit leaves";
+#endif
+    writeSilentWav(dir.path("big.wav"), 40 << 20); // read whole, then copied: 80 MiB
+    NSongDescription s = song(1, 120, 120);
+    s.drums.samples[11] = dir.file("big.wav");
+    write(s);
+    CommandRun run = CommandRun::run("ulimit -v 60000; " + renderer + " -o out.wav song.vdl", dir.path(""));
+    EXPECT_EQ(run.status, 7) << run.err;
+    EXPECT_EQ(run.err, "ruzi-render: out of memory\n");
 }
 
 } // namespace
