@@ -77,17 +77,28 @@ void NMixer::clearMachines()
 
 void NMixer::render(std::int16_t* out, int frames, int, int, int)
 {
+    const std::int32_t dp = beginRender();
+    if (frames < ntime::BlockFrames)
+        return;
+    renderBlocks(dp, out, frames / ntime::BlockFrames);
+}
+
+std::int32_t NMixer::beginRender()
+{
     NSequencer& sequencer = NSequencer::instance();
-    // Automation applied by the ticks below writes this same set, so later blocks see it.
     const std::int32_t* p = parameterSets[sequencer.mode];
     delay.feedback = p[DelayFeedback];
-    const std::int32_t dp = panPosition(p[DelayPan]);
     delay.setLength(wrap32::mul(p[DelaySteps], sequencer.samplesPerStep) / ntime::BlockFrames);
     sequencer.setSwing(p[Swing]);
     sequencer.setTempo(p[Tempo]);
-    if (frames < ntime::BlockFrames)
-        return;
-    const int blocks = frames / ntime::BlockFrames;
+    return panPosition(p[DelayPan]);
+}
+
+void NMixer::renderBlocks(std::int32_t dp, std::int16_t* out, int blocks)
+{
+    NSequencer& sequencer = NSequencer::instance();
+    // Automation applied by the ticks below writes this same set, so later blocks see it.
+    const std::int32_t* p = parameterSets[sequencer.mode];
     for (int b = 0; b < blocks; ++b) {
         renderBlock(p, dp, out + b * ntime::BlockFrames * Channels);
         sequencer.tick(); // events of this tick sound from the next block on
@@ -170,11 +181,17 @@ void NMixer::distort(std::int32_t* block, std::int32_t drive, std::int32_t fold)
     }
 }
 
+std::int32_t NMixer::heldInRange(int index, std::int32_t value)
+{
+    return index == Swing ? std::clamp<std::int32_t>(value, 0, NSequencer::MaxSwing) : value;
+}
+
 void NMixer::setParameter(int index, int value)
 {
     // A song may automate any of 64 columns; the mixer has 41.
     if (!hasParameter(index))
         return;
+    value = heldInRange(index, value);
     if (index == Tempo) {
         // The tempo rules both modes and the clock at once.
         parameterSets[PatternSet][Tempo] = value;
@@ -183,6 +200,18 @@ void NMixer::setParameter(int index, int value)
         return;
     }
     parameterSets[SongSet][index] = value;
+}
+
+void NMixer::setCurrentSetParameter(int index, int value)
+{
+    NAutomatable::setCurrentSetParameter(index, heldInRange(index, value));
+}
+
+void NMixer::load(ChunkFile& file)
+{
+    NAutomatable::load(file);
+    for (std::int32_t* p : parameterSets)
+        p[Swing] = heldInRange(Swing, p[Swing]);
 }
 
 void NMixer::resetDefaults()
@@ -233,13 +262,42 @@ void toLittleEndian(std::int16_t* samples, int count)
         littleendian::write16(bytes + 2 * i, static_cast<std::uint16_t>(samples[i]));
 }
 
-void showWriteFailure(const String& path, const ChunkFile& file)
+void showWriteFailure(const String& path, const ChunkFile& file, const String& outcome = String())
 {
     String text = String(u"The .WAV export failed.\nCould not write \"") + path + String(u"\"");
     if (file.errorText().length() > 0)
         text += String(u":\n") + file.errorText();
-    KESOServices::instance().showMessage(text, u"Export Failed");
+    KESOServices::instance().showMessage(text + outcome, u"Export Failed");
 }
+
+// A write that failed half way (a full disk) leaves the file longer than its header says, or holding
+// no audio at all: cut it to what the header covers, or remove it. Says which, for the message.
+String tidyAfterFailedWrite(ChunkFile& file, const String& path, std::int64_t audioBytes)
+{
+    if (audioBytes == 0) {
+        file.finish();
+        return File::remove(path) ? String(u"\nThe file held no audio and was removed.") : String();
+    }
+    if (!file.truncateHere())
+        return String();
+    return String(u"\nThe file was cut to the ") + intToString(static_cast<int>(audioBytes / BytesPerFrame)) +
+           String(u" frames that were written whole, which its header covers.");
+}
+
+// "3 h 22 min 54 s", "4 min 2 s", "12 s": how long frames of audio play.
+String durationText(std::int64_t frames)
+{
+    const std::int64_t seconds = frames / ntime::SampleRate;
+    String text;
+    if (seconds >= 3600)
+        text += intToString(static_cast<int>(seconds / 3600)) + String(u" h ");
+    if (seconds >= 60)
+        text += intToString(static_cast<int>(seconds / 60 % 60)) + String(u" min ");
+    return text + intToString(static_cast<int>(seconds % 60)) + String(u" s");
+}
+
+// The longest step any tempo gives (1 bpm): the export's buffer holds one.
+constexpr int LongestStepFrames = ntime::stepFrames(1);
 
 std::int32_t clampToInt(std::int64_t v)
 {
@@ -252,11 +310,13 @@ std::int32_t clampToInt(std::int64_t v)
 struct NMixer::ExportRun {
     ChunkFile& file;
     std::int16_t* buffer;
-    const int blockFrames;
-    std::int64_t startTicks;
-    std::int64_t endTicks;
+    // Steps are counted from the start of the render: those before firstStep are rendered and
+    // dropped (a seamless export's first pass), and the file ends where step endStep would begin.
+    long long firstStep;
+    long long endStep;
     const ExportProgress& progress;
-    std::int64_t rendered = 0; // bytes rendered, kept or not
+    std::int64_t kept = 0; // bytes of audio written
+    std::int64_t dropped = 0;
 };
 
 NMixer::ExportResult NMixer::exportToWav(const String& path)
@@ -266,13 +326,17 @@ NMixer::ExportResult NMixer::exportToWav(const String& path)
 
 NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions& options)
 {
-    // The file comes first: when it cannot be written, the song is left exactly as it was.
+    if (!fitsInWav(options))
+        return ExportResult::TooLong;
+    // The file comes next: when it cannot be written, the song is left exactly as it was.
     ChunkFile file(path, false);
-    if (!file.failed())
-        NWavHeader::begin(file, Channels);
-    if (file.failed() || file.writeFailed()) {
-        file.finish();
+    if (file.failed()) {
         showWriteFailure(path, file);
+        return ExportResult::Failed;
+    }
+    NWavHeader::begin(file, Channels);
+    if (file.writeFailed()) {
+        showWriteFailure(path, file, tidyAfterFailedWrite(file, path, 0));
         return ExportResult::Failed;
     }
 
@@ -283,17 +347,19 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
     const std::int64_t barTicks = sequencer.barTicks();
     const std::int32_t startTicks = clampToInt(sequencer.loopStart * barTicks);
     const std::int64_t endTicks = sequencer.loopEnd * barTicks;
+    const long long loopSteps = std::max<std::int64_t>(0, (endTicks - startTicks) / NSequencer::TicksPerStep);
     sequencer.setPosition(startTicks);
     sequencer.loopOn = options.seamless;
+    // The first step begins at the tempo that plays, not at the one the song stored.
+    sequencer.setTempo(parameterSets[SongSet][Tempo]);
     sequencer.start();
 
-    // One step of audio per write.
-    const int blockFrames = std::max(ntime::roundDownToBlocks(sequencer.samplesPerStep), ntime::BlockFrames);
     KESO_OWNER("NMixer::exportToWav");
-    std::int16_t* buffer = new std::int16_t[static_cast<size_t>(blockFrames) * Channels];
+    std::int16_t* buffer = new std::int16_t[static_cast<size_t>(LongestStepFrames) * Channels];
 
-    ExportRun run{file, buffer, blockFrames, startTicks, endTicks, options.progress};
-    ExportResult result = options.seamless ? renderSeamless(run) : renderLoop(run);
+    ExportRun run{file, buffer, options.seamless ? loopSteps : 0, options.seamless ? 2 * loopSteps : loopSteps,
+                  options.progress};
+    ExportResult result = renderLoop(run);
     if (result == ExportResult::Written && options.tailFrames > 0)
         result = renderTail(run, options.tailFrames);
     if (result == ExportResult::Written && options.progress)
@@ -306,70 +372,56 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
     sequencer.setPosition(remembered);
     KESO_OWNER("NMixer::exportToWav");
     delete[] buffer;
+    const String outcome = file.writeFailed() ? tidyAfterFailedWrite(file, path, run.kept) : String();
     // finish() also answers for every write before it, the header's lengths included.
     if (!file.finish()) {
-        showWriteFailure(path, file);
+        showWriteFailure(path, file, outcome);
         result = ExportResult::Failed;
     }
     return result;
 }
 
-NMixer::ExportResult NMixer::writeStep(ExportRun& run, int frames, bool keep)
-{
-    const int bytes = frames * BytesPerFrame;
-    if (run.rendered + bytes > MaxDataBytes) {
-        KESOServices::instance().showMessage(u"The .WAV export stopped: the loop is too long for a .WAV file.",
-                                             u"Export Failed");
-        return ExportResult::Failed;
-    }
-    render(run.buffer, frames);
-    run.rendered += bytes;
-    if (keep) {
-        toLittleEndian(run.buffer, frames * Channels);
-        const int before = run.file.position();
-        run.file.writeBytes(run.buffer, bytes);
-        if (run.file.writeFailed()) {
-            // Whatever part of this step reached the disk is left out of the header's lengths.
-            run.file.seek(before);
-            return ExportResult::Failed;
-        }
-    }
-    if (KESOServices::instance().isKeyDown(KESOKeyState::Escape)) {
-        KESOServices::instance().showMessage(u"The .WAV export was aborted.", u"Aborted");
-        return ExportResult::Aborted;
-    }
-    return ExportResult::Written;
-}
-
 NMixer::ExportResult NMixer::renderLoop(ExportRun& run)
 {
     NSequencer& sequencer = NSequencer::instance();
-    while (sequencer.position < run.endTicks) {
-        ExportResult result = writeStep(run, run.blockFrames, true);
+    bool more = run.endStep > 0;
+    while (more) {
+        ExportResult result = writeLoopStep(run, more);
         if (result != ExportResult::Written)
             return result;
         if (run.progress)
-            run.progress(std::min(1.0, static_cast<double>(sequencer.position - run.startTicks) /
-                                           static_cast<double>(run.endTicks - run.startTicks)));
+            run.progress(std::min(1.0, static_cast<double>(sequencer.stepsPlayed) / static_cast<double>(run.endStep)));
     }
     return ExportResult::Written;
 }
 
-NMixer::ExportResult NMixer::renderSeamless(ExportRun& run)
+// One step of audio at the tempo that plays now. The loop ends exactly where its last step does:
+// the block whose tick begins the next step is the first one past it, whatever swing or the tempo
+// did to that last step.
+NMixer::ExportResult NMixer::writeLoopStep(ExportRun& run, bool& more)
 {
-    // With looping on the position never reaches the end, so passes are counted in steps: a pass
-    // ends with the write in which its last step began, as a plain export's does.
     NSequencer& sequencer = NSequencer::instance();
-    const std::int64_t passSteps = (run.endTicks - run.startTicks) / NSequencer::TicksPerStep;
-    while (sequencer.stepsPlayed < 2 * passSteps) {
-        bool keep = sequencer.stepsPlayed >= passSteps;
-        ExportResult result = writeStep(run, run.blockFrames, keep);
-        if (result != ExportResult::Written)
-            return result;
-        if (run.progress)
-            run.progress(std::min(1.0, static_cast<double>(sequencer.stepsPlayed) / static_cast<double>(2 * passSteps)));
+    const int blocks = currentStepFrames() / ntime::BlockFrames;
+    if (ExportResult full = checkRoom(run, blocks); full != ExportResult::Written)
+        return full;
+    const std::int32_t dp = beginRender();
+    int kept = blocks; // the first block kept
+    int b = 0;
+    for (; b < blocks; ++b) {
+        const bool beginsStep = sequencer.nextTickBeginsStep();
+        if (beginsStep && sequencer.stepsPlayed >= run.endStep) {
+            more = false;
+            break;
+        }
+        if (kept == blocks && sequencer.stepsPlayed - (beginsStep ? 0 : 1) >= run.firstStep)
+            kept = b;
+        renderBlocks(dp, run.buffer + b * ntime::BlockFrames * Channels, 1);
     }
-    return ExportResult::Written;
+    if (b == 0)
+        return ExportResult::Written;
+    run.dropped += static_cast<std::int64_t>(std::min(kept, b)) * ntime::BlockFrames * BytesPerFrame;
+    return keepFrames(run, run.buffer + kept * ntime::BlockFrames * Channels,
+                      std::max(0, b - kept) * ntime::BlockFrames);
 }
 
 NMixer::ExportResult NMixer::renderTail(ExportRun& run, int frames)
@@ -378,11 +430,74 @@ NMixer::ExportResult NMixer::renderTail(ExportRun& run, int frames)
     NSequencer::instance().stop();
     std::int64_t left = ntime::roundUpToBlocks(static_cast<std::int64_t>(frames));
     while (left > 0) {
-        const int part = static_cast<int>(std::min<std::int64_t>(left, run.blockFrames));
-        ExportResult result = writeStep(run, part, true);
-        if (result != ExportResult::Written)
+        const int part = static_cast<int>(std::min<std::int64_t>(left, currentStepFrames()));
+        const int blocks = part / ntime::BlockFrames;
+        if (ExportResult full = checkRoom(run, blocks); full != ExportResult::Written)
+            return full;
+        renderBlocks(beginRender(), run.buffer, blocks);
+        if (ExportResult result = keepFrames(run, run.buffer, part); result != ExportResult::Written)
             return result;
         left -= part;
     }
     return ExportResult::Written;
+}
+
+bool NMixer::fitsInWav(const ExportOptions& options) const
+{
+    const NSequencer& sequencer = NSequencer::instance();
+    const std::int64_t bars = std::max(0, sequencer.loopEnd - sequencer.loopStart);
+    int tempo = parameterSets[SongSet][Tempo];
+    const std::int64_t stepFrames = ntime::stepFrames(tempo > 0 ? tempo : NSequencer::DefaultTempo);
+    const std::int64_t loopBytes = bars * sequencer.stepsPerBar * stepFrames * BytesPerFrame;
+    const std::int64_t tailBytes = ntime::roundUpToBlocks(static_cast<std::int64_t>(std::max(0, options.tailFrames))) *
+                                   BytesPerFrame;
+    if (loopBytes + tailBytes <= MaxDataBytes)
+        return true;
+    String text = String(u"The .WAV export was not started: the loop would last ") +
+                  durationText(loopBytes / BytesPerFrame) + String(u" (") + intToString(static_cast<int>(bars)) +
+                  String(u" bars at ") + intToString(tempo > 0 ? tempo : NSequencer::DefaultTempo) +
+                  String(u" bpm)") + (tailBytes > 0 ? String(u" before its tail") : String()) +
+                  String(u", and a .WAV file holds at most ") + durationText(MaxDataBytes / BytesPerFrame) +
+                  String(u".");
+    KESOServices::instance().showMessage(text, u"Export Failed");
+    return false;
+}
+
+NMixer::ExportResult NMixer::checkRoom(const ExportRun& run, int blocks)
+{
+    const std::int64_t bytes = static_cast<std::int64_t>(blocks) * ntime::BlockFrames * BytesPerFrame;
+    if (run.kept + bytes <= MaxDataBytes && run.dropped + bytes <= MaxDataBytes)
+        return ExportResult::Written;
+    KESOServices::instance().showMessage(
+        String(u"The .WAV export stopped: the tempo slowed the loop down beyond what a .WAV file holds (") +
+            durationText(MaxDataBytes / BytesPerFrame) + String(u"). The file keeps what was written."),
+        u"Export Failed");
+    return ExportResult::TooLong;
+}
+
+// Writes frames rendered into the buffer, then answers Escape.
+NMixer::ExportResult NMixer::keepFrames(ExportRun& run, std::int16_t* frames, int count)
+{
+    const int bytes = count * BytesPerFrame;
+    if (bytes > 0) {
+        toLittleEndian(frames, count * Channels);
+        const int before = run.file.position();
+        run.file.writeBytes(frames, bytes);
+        if (run.file.writeFailed()) {
+            // Whatever part of this step reached the disk is left out of the header's lengths.
+            run.file.seek(before);
+            return ExportResult::Failed;
+        }
+        run.kept += bytes;
+    }
+    if (KESOServices::instance().isKeyDown(KESOKeyState::Escape)) {
+        KESOServices::instance().showMessage(u"The .WAV export was aborted.", u"Aborted");
+        return ExportResult::Aborted;
+    }
+    return ExportResult::Written;
+}
+
+int NMixer::currentStepFrames()
+{
+    return std::max(ntime::roundDownToBlocks(NSequencer::instance().samplesPerStep), ntime::BlockFrames);
 }

@@ -38,7 +38,9 @@ public:
     static constexpr int Tempo = 39;
     static constexpr int Swing = 40;
 
-    enum class ExportResult { Written, Aborted, Failed };
+    // TooLong: the loop would pass the size a .WAV file can hold; refused before anything is
+    // written, or stopped at the limit when the tempo slows down while it renders.
+    enum class ExportResult { Written, Aborted, Failed, TooLong };
     // Told the fraction of the loop rendered so far (0 to 1) after every step written.
     using ExportProgress = std::function<void(double fraction)>;
 
@@ -71,7 +73,11 @@ public:
     ExportResult exportToWav(const String& path);
     ExportResult exportToWav(const String& path, const ExportOptions& options);
 
+    // The swing is held to its range wherever it enters: a song's parameter sets, automation and
+    // the screen.
     void setParameter(int index, int value) override;
+    void setCurrentSetParameter(int index, int value) override;
+    void load(ChunkFile& file) override;
     void resetDefaults() override;
     void resetPlayback() override;
 
@@ -86,6 +92,11 @@ public:
     static void distort(std::int32_t* block, std::int32_t drive, std::int32_t fold);
 
 private:
+    static std::int32_t heldInRange(int index, std::int32_t value);
+    // What render does before its blocks: the parameters handed to the delay and the clock. Returns
+    // the delay's return pan.
+    std::int32_t beginRender();
+    void renderBlocks(std::int32_t dp, std::int16_t* out, int blocks);
     void renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* out);
     void mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::int32_t* right,
                     std::int32_t* delaySend, std::int32_t* reverbSend);
@@ -93,9 +104,14 @@ private:
                           std::int32_t* delaySend, std::int32_t* reverbSend);
     struct ExportRun;
     ExportResult renderLoop(ExportRun& run);
-    ExportResult renderSeamless(ExportRun& run);
+    ExportResult writeLoopStep(ExportRun& run, bool& more);
     ExportResult renderTail(ExportRun& run, int frames);
-    ExportResult writeStep(ExportRun& run, int frames, bool keep);
+    // False, with the message shown, when the loop at the tempo that plays would not fit in a file.
+    bool fitsInWav(const ExportOptions& options) const;
+    static ExportResult checkRoom(const ExportRun& run, int blocks);
+    static ExportResult keepFrames(ExportRun& run, std::int16_t* frames, int count);
+    // Frames of the step the clock plays now: whole blocks, at least one.
+    static int currentStepFrames();
 
     NMachine* machines[MaxMachines] = {};
     std::int32_t machineCount = 0;

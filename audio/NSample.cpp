@@ -2,6 +2,7 @@
 
 #include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
+#include "foundation/File.h"
 #include "foundation/LittleEndian.h"
 #include "foundation/MemoryTracker.h"
 
@@ -10,6 +11,7 @@
 namespace {
 
 constexpr int PcmFormat = 1;
+constexpr std::int64_t HeaderRoom = 1 << 16; // the header and any other chunks beside the data
 constexpr std::int64_t MaxFrames = ntime::roundDownToBlocks(INT_MAX); // the most whole blocks an int holds
 
 bool isSeparator(char16_t c)
@@ -74,6 +76,8 @@ bool NSample::load(const String& sampleName)
     playing_ = false;
     String kept(sampleName); // the caller's string may be our own name, which create() clears
     requestedName_ = kept;
+    if (tooLarge(samplePath(kept)))
+        return false;
     ChunkFile file(samplePath(kept), true);
     if (file.failed()) {
         const String& reason = file.errorText();
@@ -84,6 +88,23 @@ bool NSample::load(const String& sampleName)
     name_ = kept;
     loadStatus_ = LoadStatus::Loaded;
     loadError_ = String();
+    return true;
+}
+
+bool NSample::tooLarge(const String& path)
+{
+    // The reader holds a whole file in memory and the sound another copy: a huge file would cost
+    // gigabytes for one pad before its format is even looked at.
+    File file;
+    if (!file.open(path, File::Read))
+        return false; // the chunk reader says why
+    const std::int64_t bytes = file.size();
+    file.close();
+    if (bytes <= MaxDataBytes + HeaderRoom)
+        return false;
+    refuse(LoadStatus::TooLarge, String(u"too large (") + intToString(static_cast<int>(bytes >> 20)) +
+                                     String(u" MiB); a sample may hold at most 10 minutes of 16-bit mono (") +
+                                     intToString(static_cast<int>(MaxDataBytes >> 20)) + String(u" MiB)"));
     return true;
 }
 

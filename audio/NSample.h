@@ -25,7 +25,12 @@ public:
         CannotOpen, // the file could not be read; the previous sound stays
         NotWave,    // no RIFF, "fmt " or "data" chunk; the previous sound stays
         Refused,    // not 16-bit mono PCM
+        TooLarge,   // more than MaxDataBytes; the previous sound stays
     };
+
+    // Ten minutes of 16-bit mono, far beyond any drum sound: a sample file may hold a little more
+    // (its header and other chunks) and is refused unread beyond that.
+    static constexpr std::int64_t MaxDataBytes = 10LL * 60 * ntime::SampleRate * 2;
 
     NSample() = default;
     NSample(const NSample&) = delete;
@@ -62,6 +67,7 @@ public:
 
 private:
     bool readWave(ChunkFile& file);
+    bool tooLarge(const String& path);
     bool refuse(LoadStatus status, const String& reason);
 
     std::int16_t* data_ = nullptr;

@@ -34,7 +34,7 @@ bool parseSeconds(const std::string& text, double& seconds)
 const char* NRenderOptions::usage()
 {
     return "usage: ruzi-render [SONG.vdl] [-o OUT.wav] [--start BAR] [--end BAR] [--seamless]\n"
-           "                   [--tail SECONDS] [--info] [--quiet]\n"
+           "                   [--tail SECONDS] [--info] [--quiet] [--help]\n"
            "Renders the song's loop into a 44100 Hz 16-bit stereo WAV file, exactly as the program's\n"
            "\"Export Loop to WAV...\" does. Without SONG it renders the bundled default song.\n"
            "  -o OUT.wav      where to write (default: the song's name with .wav, here)\n"
@@ -43,7 +43,10 @@ const char* NRenderOptions::usage()
            "  --seamless      render the loop twice and keep the second pass, so that it loops cleanly\n"
            "  --tail SECONDS  go on that long after the loop with the song stopped, for effect tails\n"
            "  --info          print a summary of the song instead of rendering\n"
-           "  --quiet         print nothing but errors\n";
+           "  --quiet         print nothing but errors\n"
+           "Exit status: 0 written, 1 bad usage or an empty loop, 2 the song cannot be opened, 3 not a\n"
+           "song, 4 the output cannot be written, 5 aborted, 6 the loop is too long for a WAV file, 7 out\n"
+           "of memory.\n";
 }
 
 bool NRenderOptions::parse(int argc, char** argv, NRenderOptions& options, std::string& error)
@@ -55,7 +58,9 @@ bool NRenderOptions::parse(int argc, char** argv, NRenderOptions& options, std::
             error = arg + " needs a value";
             return false;
         }
-        if (arg == "--info") {
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--info") {
             options.info = true;
         } else if (arg == "--quiet") {
             options.quiet = true;

@@ -12,6 +12,7 @@ struct NRenderOptions {
     bool info = false;
     bool quiet = false;
     bool seamless = false;
+    bool help = false;
     double tailSeconds = 0;
 
     // False with a reason in `error` when the arguments make no sense.

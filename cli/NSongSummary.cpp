@@ -70,22 +70,36 @@ std::string NSongSummary::patternsLine(const NSequencer& sequencer, const NVandr
     return line;
 }
 
+std::string NSongSummary::padLine(const NVandrelCore& core, int slot)
+{
+    const NSample& sample = core.drums->sample(slot);
+    std::string label = String(NDrumMachine::slotLabel(slot)).toUtf8();
+    std::string state;
+    switch (sample.loadStatus()) {
+    case NSample::LoadStatus::Loaded: state = "loaded"; break;
+    case NSample::LoadStatus::NotLoaded: state = "no sample"; break;
+    default: state = "not loaded: " + sample.loadError().toUtf8(); break;
+    }
+    char slotText[8];
+    std::snprintf(slotText, sizeof slotText, "%2d", slot);
+    return std::string("pad ") + slotText + " " + label + "  " + sample.requestedName().toUtf8() + " (" + state + ")";
+}
+
 std::string NSongSummary::kitLines(const NVandrelCore& core)
 {
     std::string lines;
+    for (int slot = 0; slot < NDrumMachine::Slots; ++slot)
+        lines += "      " + padLine(core, slot) + "\n";
+    return lines;
+}
+
+std::string NSongSummary::kitFailures(const NVandrelCore& core)
+{
+    std::string lines;
     for (int slot = 0; slot < NDrumMachine::Slots; ++slot) {
-        const NSample& sample = core.drums->sample(slot);
-        std::string label = String(NDrumMachine::slotLabel(slot)).toUtf8();
-        std::string state;
-        switch (sample.loadStatus()) {
-        case NSample::LoadStatus::Loaded: state = "loaded"; break;
-        case NSample::LoadStatus::NotLoaded: state = "no sample"; break;
-        default: state = "not loaded: " + sample.loadError().toUtf8(); break;
-        }
-        char slotText[8];
-        std::snprintf(slotText, sizeof slotText, "%2d", slot);
-        lines += std::string("      pad ") + slotText + " " + label + "  " + sample.requestedName().toUtf8() + " (" +
-                 state + ")\n";
+        NSample::LoadStatus status = core.drums->sample(slot).loadStatus();
+        if (status != NSample::LoadStatus::Loaded && status != NSample::LoadStatus::NotLoaded)
+            lines += padLine(core, slot) + "\n";
     }
     return lines;
 }
@@ -101,13 +115,26 @@ std::string NSongSummary::automationLine(const NSequencer& sequencer, int track)
     return line.empty() ? "none" : line;
 }
 
+std::string NSongSummary::tempoLine(const NSequencer& s, const NVandrelCore& core)
+{
+    // The export plays the mixer's tempo; the one stored with the song only sets the clock until
+    // the first render.
+    int playing = core.mixer.parameter(NAutomatable::SongSet, NMixer::Tempo);
+    if (playing <= 0)
+        playing = NSequencer::DefaultTempo;
+    std::string line = "Tempo:      " + std::to_string(playing) + " bpm";
+    if (playing != s.tempo)
+        line += " (stored as " + std::to_string(s.tempo) + " bpm)";
+    return line + ", " + std::to_string(s.stepsPerBar) + " steps per bar (" +
+           std::to_string(ntime::stepFrames(playing)) + " frames per step)\n";
+}
+
 std::string NSongSummary::describe(const NSequencer& s, const NVandrelCore& core, const String& path)
 {
     std::string text;
     text += "Song:       " + path.toUtf8() + "\n";
     text += "Written by: " + creatorLine(path) + "\n";
-    text += "Tempo:      " + std::to_string(s.tempo) + " bpm, " + std::to_string(s.stepsPerBar) +
-            " steps per bar (" + std::to_string(s.samplesPerStep) + " frames per step)\n";
+    text += tempoLine(s, core);
     text += std::string("Mode:       ") + (s.mode == 1 ? "song" : "pattern") + "\n";
     text += "Loop:       bars " + std::to_string(s.loopStart) + " to " + std::to_string(s.loopEnd) +
             " (end exclusive), " + (s.loopOn ? "on" : "off") + "\n";

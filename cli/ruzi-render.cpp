@@ -15,11 +15,21 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <string>
 
 namespace {
 
-enum ExitCode { Written = 0, BadUsage = 1, CannotOpen = 2, NotASong = 3, CannotWrite = 4, Aborted = 5 };
+enum ExitCode {
+    Written = 0,
+    BadUsage = 1,
+    CannotOpen = 2,
+    NotASong = 3,
+    CannotWrite = 4,
+    Aborted = 5,
+    TooLong = 6,
+    OutOfMemory = 7
+};
 
 // Messages for the terminal; --quiet keeps only the ones that report a failure.
 class CommandLineMessages : public KESOMessageBox {
@@ -61,6 +71,20 @@ int loadFailure(NSequencer::LoadResult result, const String& path)
     return NotASong;
 }
 
+// A pad that did not load plays its previous sound, or silence: the file will not sound as the
+// song meant.
+void warnOfMissingSamples(const NRenderOptions& options)
+{
+    if (options.quiet)
+        return;
+    std::string failures = NSongSummary::kitFailures(NVandrelCore::instance());
+    for (size_t start = 0; start < failures.size();) {
+        size_t end = failures.find('\n', start);
+        std::fprintf(stderr, "ruzi-render: warning: %s\n", failures.substr(start, end - start).c_str());
+        start = end + 1;
+    }
+}
+
 int render(NProgramSession& session, const NRenderOptions& options)
 {
     const NSongCommands::Transport song = NSongCommands::transport();
@@ -72,6 +96,7 @@ int render(NProgramSession& session, const NRenderOptions& options)
         return BadUsage;
     }
     NSongCommands::setLoopBars(loopStart, loopEnd);
+    warnOfMissingSamples(options);
     String output = commandLinePath(options.output.empty() ? defaultOutputName(options.song) : options.output);
     NProgressBar progress(!options.quiet && Terminal::errorIsTerminal());
     NMixer::ExportOptions exportOptions;
@@ -82,6 +107,8 @@ int render(NProgramSession& session, const NRenderOptions& options)
     NMixer::ExportResult result = session.exportLoop(output, exportOptions);
     if (result == NMixer::ExportResult::Failed)
         return CannotWrite;
+    if (result == NMixer::ExportResult::TooLong)
+        return TooLong;
     std::error_code error;
     auto bytes = std::filesystem::file_size(output.toUtf8(), error);
     double seconds = error || bytes < 44 ? 0 : static_cast<double>((bytes - 44) / 4) / 44100;
@@ -96,12 +123,16 @@ int render(NProgramSession& session, const NRenderOptions& options)
 } // namespace
 
 int main(int argc, char** argv)
-{
+try {
     NRenderOptions options;
     std::string error;
     if (!NRenderOptions::parse(argc, argv, options, error)) {
         std::fprintf(stderr, "ruzi-render: %s\n%s", error.c_str(), NRenderOptions::usage());
         return BadUsage;
+    }
+    if (options.help) {
+        std::fputs(NRenderOptions::usage(), stdout);
+        return Written;
     }
 
     LinuxProgramPath programPath;
@@ -129,4 +160,8 @@ int main(int argc, char** argv)
         return Written;
     }
     return render(session, options);
+} catch (const std::bad_alloc&) {
+    // A song may ask for more than the machine has (a huge sample, under a memory limit).
+    std::fputs("ruzi-render: out of memory\n", stderr);
+    return OutOfMemory;
 }

@@ -5,6 +5,8 @@
 #include "foundation/ChunkFile.h"
 #include "foundation/KESOServices.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr int ProgramMajor = 1;
@@ -51,7 +53,8 @@ int NSequencer::barStart(int ticks) const
 
 int NSequencer::nearestBar(int ticks) const
 {
-    return (ticks + barTicks() / 2) / barTicks();
+    // In 64 bits: a position near the top of the range must not overflow on its way to a bar.
+    return static_cast<int>((static_cast<long long>(ticks) + barTicks() / 2) / barTicks());
 }
 
 void NSequencer::setTempo(int bpm)
@@ -65,7 +68,7 @@ void NSequencer::setTempo(int bpm)
 
 void NSequencer::setSwing(int amount)
 {
-    swing = amount;
+    swing = std::clamp(amount, 0, MaxSwing);
 }
 
 void NSequencer::setPosition(int ticks)
@@ -136,10 +139,7 @@ void NSequencer::tick()
 {
     if (!playing)
         return;
-    long long blocks = blocksPerStep;
-    long long s = swingPhase == 1 ? -static_cast<long long>(swing) : swing;
-    long long stepBlocks = blocks - ((blocks - 1) * s) / SwingScale;
-    if (blockCounter < stepBlocks) {
+    if (blockCounter < currentStepBlocks()) {
         if (blockCounter == blocksPerStep / 2) {
             for (int n = 0; n < machineCount; ++n)
                 tracks[n].machine->onEvent(HalfStepEvent);
@@ -148,6 +148,13 @@ void NSequencer::tick()
         return;
     }
     startStep();
+}
+
+long long NSequencer::currentStepBlocks() const
+{
+    long long blocks = blocksPerStep;
+    long long s = swingPhase == 1 ? -static_cast<long long>(swing) : swing;
+    return blocks - ((blocks - 1) * s) / SwingScale;
 }
 
 void NSequencer::startStep()
@@ -244,7 +251,18 @@ NSequencer::LoadResult NSequencer::loadSong(const String& path)
         stepsPerBar = ntime::DefaultStepsPerBar; // it divides every position
     setTempo(tempo);
     loadedTempo = tempo;
+    keepLoopInArrangement();
     return result;
+}
+
+void NSequencer::keepLoopInArrangement()
+{
+    // A loop outside the arrangement plays nothing but can run for years; an end at or before the
+    // start would export nothing and call it a success.
+    loopStart = std::clamp(loopStart, 0, NSeqTrack::Bars - 1);
+    loopEnd = std::clamp(loopEnd, 1, NSeqTrack::Bars);
+    if (loopEnd <= loopStart)
+        loopEnd = loopStart + 1;
 }
 
 void NSequencer::readSongBody(ChunkFile& file)

@@ -41,6 +41,9 @@ public:
     static constexpr int StepEvent = 16;
     static constexpr int HalfStepEvent = 32;
     static constexpr int TicksPerStep = ntime::TicksPerStep;
+    // Swing beyond this would stretch a step past its pair's length, and a hostile value by
+    // millions of blocks.
+    static constexpr int MaxSwing = 255;
 
     enum class LoadResult { CannotOpen, NotASong, Loaded };
 
@@ -60,6 +63,7 @@ public:
     LoadResult loadSong(const String& path);
 
     void setTempo(int bpm);
+    // Held to 0 .. MaxSwing.
     void setSwing(int amount);
     void setPosition(int ticks);
     void locate(int ticks);
@@ -67,6 +71,8 @@ public:
     void start();
     void stop();
     void tick();
+    // Whether the next tick begins a step: the block rendered before it is that step's first.
+    bool nextTickBeginsStep() const { return playing && blockCounter >= currentStepBlocks(); }
     void setLoopStartAt(int ticks);
     void setLoopEndAt(int ticks);
     void setUntitled();
@@ -83,9 +89,12 @@ public:
     String loadError; // the system's reason when the last load could not open its file
 
 private:
+    // Blocks the current step lasts: swing lengthens odd steps and shortens even ones.
+    long long currentStepBlocks() const;
     int barStart(int ticks) const;
     // The bar whose start is nearest, for loop points set anywhere in a bar.
     int nearestBar(int ticks) const;
+    void keepLoopInArrangement();
     void readSongBody(ChunkFile& file);
     void readVersion(ChunkFile& file);
     void readSettings(ChunkFile& file);

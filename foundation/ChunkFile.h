@@ -51,6 +51,9 @@ public:
     // everything reached it.
     bool writeFailed() const { return writeFailed_; }
     bool finish();
+    // Write mode: cuts the file at the current position, dropping what a failed write left beyond
+    // it; false when the system refused.
+    bool truncateHere() { return file_.truncate(position_); }
 
 private:
     struct Level {

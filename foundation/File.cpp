@@ -3,13 +3,15 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <unistd.h>
 
 File::~File() = default;
 
-bool File::readable(const std::string& name)
+bool File::plainOrAbsent(const std::string& name)
 {
-    // The C library opens folders, and blocks forever on a pipe nobody writes to: only plain files
-    // are read.
+    // The C library opens folders, and blocks forever on a pipe nobody is at the other end of: only
+    // plain files are read or written. A written file must also take seeks, for the lengths in
+    // its header, which a pipe or a terminal cannot.
     std::error_code error;
     std::filesystem::file_status status = std::filesystem::status(name, error);
     if (std::filesystem::is_directory(status)) {
@@ -33,7 +35,7 @@ bool File::open(const String& path, int mode)
 {
     close();
     std::string name = makeAppPath(path).toUtf8();
-    if (mode == Read && !readable(name))
+    if (!plainOrAbsent(name))
         return false;
     errno = 0;
     handle_ = std::fopen(name.c_str(), mode == Read ? "rb" : "wb");
@@ -96,4 +98,21 @@ void File::seek(std::int64_t offset)
 {
     if (open_)
         std::fseek(handle_, static_cast<long>(offset), SEEK_SET);
+}
+
+bool File::truncate(std::int64_t length)
+{
+    if (!open_ || std::fflush(handle_) != 0)
+        return false;
+    errno = 0;
+    if (::ftruncate(::fileno(handle_), static_cast<off_t>(length)) == 0)
+        return true;
+    noteError();
+    return false;
+}
+
+bool File::remove(const String& path)
+{
+    std::error_code error;
+    return std::filesystem::remove(makeAppPath(path).toUtf8(), error);
 }

@@ -26,13 +26,18 @@ public:
     int read(void* dst, int n);
     int write(const void* src, int n);
     void seek(std::int64_t offset);
+    // Cuts the file to its first `length` bytes; false when the system refused.
+    bool truncate(std::int64_t length);
+
+    // Deletes the file at path (resolved as open resolves it); false when it could not.
+    static bool remove(const String& path);
 
     // What the system said about the last failed operation, in words.
     const String& lastError() const { return lastError_; }
 
 private:
     void noteError();
-    bool readable(const std::string& name);
+    bool plainOrAbsent(const std::string& name);
 
     std::FILE* handle_ = nullptr;
     bool open_ = false;

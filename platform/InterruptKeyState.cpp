@@ -4,12 +4,15 @@
 
 namespace {
 
+// Ctrl-C, and a request to end from elsewhere (kill, a closed terminal), stop an export cleanly.
+constexpr int Signals[] = {SIGINT, SIGTERM, SIGHUP};
+
 volatile std::sig_atomic_t interrupted = 0;
 
-void onInterrupt(int)
+void onInterrupt(int signal)
 {
     interrupted = 1;
-    std::signal(SIGINT, SIG_DFL);
+    std::signal(signal, SIG_DFL);
 }
 
 } // namespace
@@ -17,12 +20,14 @@ void onInterrupt(int)
 InterruptKeyState::InterruptKeyState()
 {
     interrupted = 0;
-    std::signal(SIGINT, onInterrupt);
+    for (int signal : Signals)
+        std::signal(signal, onInterrupt);
 }
 
 InterruptKeyState::~InterruptKeyState()
 {
-    std::signal(SIGINT, SIG_DFL);
+    for (int signal : Signals)
+        std::signal(signal, SIG_DFL);
 }
 
 bool InterruptKeyState::isKeyDown(int virtualKey)

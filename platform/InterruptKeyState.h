@@ -2,9 +2,9 @@
 
 #include "foundation/KESOKeyState.h"
 
-// Key state for a program without a window: Ctrl-C in the terminal counts as Escape held, so that
-// it aborts an export the way Escape does in the program. The first Ctrl-C is caught; a second one
-// ends the process the usual way.
+// Key state for a program without a window: Ctrl-C in the terminal, SIGTERM and SIGHUP count as
+// Escape held, so that they abort an export the way Escape does in the program. The first of each is
+// caught; a second one ends the process the usual way.
 class InterruptKeyState : public KESOKeyState {
 public:
     InterruptKeyState();

@@ -13,11 +13,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv)
-{
+try {
     const NProgramOptions options =
         NProgramOptions::parse(std::vector<std::string>(argv + 1, argv + argc), std::getenv("RUZI_ZOOM"));
     switch (options.action) {
@@ -70,4 +71,8 @@ int main(int argc, char** argv)
     // The window is closed, the sound stopped and the engine shut down: nothing is left to tidy
     // up, and the static objects' destructors would only race the platform's own threads.
     std::_Exit(0);
+} catch (const std::bad_alloc&) {
+    // A song may ask for more than the machine has (a huge sample, under a memory limit).
+    std::fputs("ruzi-zevivuvo: out of memory\n", stderr);
+    std::_Exit(1);
 }
