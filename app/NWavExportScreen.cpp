@@ -162,8 +162,8 @@ void NWavExportScreen::timerStep()
 
 void NWavExportScreen::showHintMessage(const String& text)
 {
-    hintLabel->setText(text);
     hintMessageEnd = clock() + HintMessageTime;
+    hintLabel->setText(text);
 }
 
 void NWavExportScreen::runCommand(int command)
@@ -280,6 +280,7 @@ void NWavExportScreen::reportExport(NMixer::ExportResult result, const String& p
         showHintMessage(u"Export aborted");
         break;
     case NMixer::ExportResult::Failed:
+    case NMixer::ExportResult::TooLong:
         showHintMessage(reason.length() > 0 ? String(u"Export failed: ") + reason : String(u"Export failed"));
         break;
     }
