@@ -83,3 +83,23 @@ TEST_F(RuziZevivuvoProgramTest, StartedElsewhereItShowsTheSongZoomsAndEndsWhenCl
     const CommandRun run = program.get();
     EXPECT_EQ(run.status, 0) << run.err;
 }
+
+TEST(RuziZevivuvoProgram, EndsWithAMessageWhenItsDisplayGoesAway)
+{
+    auto xvfb = std::make_unique<XvfbServer>();
+    if (!xvfb->started())
+        GTEST_SKIP() << xvfb->why();
+    TempDir dir;
+    std::future<CommandRun> program = std::async(std::launch::async, [&dir] {
+        return CommandRun::run("SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy "
+                               "RUZI_MESSAGES_TO_STDERR=1 timeout -s KILL 30 " RUZI_BIN_DIR "/ruzi-zevivuvo",
+                               dir.path(""));
+    });
+    ASSERT_EQ(CommandRun::run(std::string("timeout 10 xdotool search --sync --name '") + Title + "'").status, 0);
+    xvfb.reset();
+    // Before, Xlib's exit ran the static destructors, which spun on the dead connection.
+    ASSERT_EQ(program.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    const CommandRun run = program.get();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("the connection to the display was lost"), std::string::npos) << run.err;
+}
