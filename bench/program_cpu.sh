@@ -81,7 +81,7 @@ preload=$probe
 [[ -n ${RUZI_NO_PROBE:-} ]] && preload=
 cd "$work"
 t0=$(date +%s%N)
-SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy RUZI_MESSAGES_TO_STDERR=1 \
+SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy RUZI_MESSAGES_TO_STDERR=1 RUZI_ZOOM=1 \
     RUZI_PROBE_T0=$t0 RUZI_PROBE_CORE=$core_offset:$core_size LD_PRELOAD=$preload \
     "$program" >stdout.txt 2>stderr.txt &
 program_pid=$!
