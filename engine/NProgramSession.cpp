@@ -78,5 +78,7 @@ NMixer::ExportResult NProgramSession::exportLoop(const String& path, const NMixe
     // same file.
     NVandrelCore& core = NVandrelCore::instance();
     core.resetRunState();
-    return core.mixer.exportToWav(path, options);
+    NMixer::ExportOptions fromTheStart = options;
+    fromTheStart.restart = [&core] { core.resetRunState(); };
+    return core.mixer.exportToWav(path, fromTheStart);
 }
