@@ -161,27 +161,17 @@ TEST_F(LoopExportTest, SeamlessIsTheSecondPassWithTheThirdPassFadedIntoItsStart)
 }
 
 // The true continuation of the file's last frame is its first: no click where a sampler loops it.
+// Whatever tempo the mixer plays and the song stored, it lasts as long as the plain export.
 TEST_F(LoopExportTest, SeamlessLoopsWithoutAJumpLargerThanAnyInsideIt)
 {
-    for (int tempo : {117, 94, 151}) {
+    for (int tempo : {117, 60, 151}) {
         load(sustainedSong(tempo));
         NMixer::ExportOptions options;
         options.seamless = true;
-        Frames file = exportFrames(options);
-        const int inside = largestStep(file);
+        const Frames file = exportFrames(options);
         const Frames across{file[file.size() - 2], file[file.size() - 1], file[0], file[1]};
-        EXPECT_LE(largestStep(across), inside) << tempo;
-    }
-}
-
-// Whatever tempo the mixer plays and the song stored, the loop lasts as long as the plain export.
-TEST_F(LoopExportTest, SeamlessLastsAsLongAsThePlainExport)
-{
-    for (int tempo : {117, 60, 200}) {
-        load(sustainedSong(tempo));
-        NMixer::ExportOptions seamless;
-        seamless.seamless = true;
-        EXPECT_EQ(exportFrames(seamless).size(), exportFrames({}).size()) << tempo;
+        EXPECT_LE(largestStep(across), largestStep(file)) << tempo;
+        EXPECT_EQ(file.size(), exportFrames({}).size()) << tempo;
     }
 }
 
