@@ -130,6 +130,8 @@ void NMixer::mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::i
         return; // a silent machine is not rendered at all: its voices wait
     std::int32_t x[ntime::BlockFrames];
     machines[m]->render(x);
+    if (routedMachine >= 0 && m != routedMachine)
+        return; // rendered all the same, so that it takes its share of the noise as in the mix
     if (mp[DistortionOn] != 0)
         distort(x, mp[Drive], mp[Fold]);
     if (mp[DelaySend] != 0)
@@ -317,6 +319,10 @@ struct NMixer::ExportRun {
     const ExportProgress& progress;
     std::int64_t kept = 0; // bytes of audio written
     std::int64_t dropped = 0;
+    int dataStart = 0; // where the first frame's bytes are in the file
+    // A seamless export's first frames, kept as rendered for the fade; null otherwise.
+    std::int16_t* seamHead = nullptr;
+    int seamHeadFrames = 0;
 };
 
 NMixer::ExportResult NMixer::exportToWav(const String& path)
@@ -344,29 +350,29 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
     sequencer.setMode(1);
     sequencer.stop();
     const int remembered = sequencer.position;
-    const std::int64_t barTicks = sequencer.barTicks();
-    const std::int32_t startTicks = clampToInt(sequencer.loopStart * barTicks);
-    const std::int64_t endTicks = sequencer.loopEnd * barTicks;
-    const long long loopSteps = std::max<std::int64_t>(0, (endTicks - startTicks) / NSequencer::TicksPerStep);
-    sequencer.setPosition(startTicks);
-    sequencer.loopOn = options.seamless;
-    // The first step begins at the tempo that plays, not at the one the song stored.
-    sequencer.setTempo(parameterSets[SongSet][Tempo]);
-    sequencer.start();
+    const long long loopSteps = startLoop(options.seamless);
+    routedMachine = options.routedMachine;
 
     KESO_OWNER("NMixer::exportToWav");
     std::int16_t* buffer = new std::int16_t[static_cast<size_t>(LongestStepFrames) * Channels];
+    std::int16_t seamHead[SeamFrames * Channels];
 
     ExportRun run{file, buffer, options.seamless ? loopSteps : 0, options.seamless ? 2 * loopSteps : loopSteps,
                   options.progress};
+    run.dataStart = file.position();
+    run.seamHead = options.seamless ? seamHead : nullptr;
     ExportResult result = renderLoop(run);
+    if (result == ExportResult::Written && options.seamless)
+        result = closeSeam(run);
     if (result == ExportResult::Written && options.tailFrames > 0)
-        result = renderTail(run, options.tailFrames);
+        result = options.seamless && options.restart ? renderSeamlessTail(run, options, loopSteps)
+                                                     : renderTail(run, options.tailFrames);
     if (result == ExportResult::Written && options.progress)
         options.progress(1.0);
 
     file.ascend(); // data
     file.ascend(); // RIFF
+    routedMachine = -1;
     sequencer.stop();
     sequencer.loopOn = false; // it stays off afterwards
     sequencer.setPosition(remembered);
@@ -379,6 +385,20 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
         result = ExportResult::Failed;
     }
     return result;
+}
+
+long long NMixer::startLoop(bool looping)
+{
+    NSequencer& sequencer = NSequencer::instance();
+    const std::int64_t barTicks = sequencer.barTicks();
+    const std::int32_t startTicks = clampToInt(sequencer.loopStart * barTicks);
+    const std::int64_t endTicks = sequencer.loopEnd * barTicks;
+    sequencer.setPosition(startTicks);
+    sequencer.loopOn = looping;
+    // The first step begins at the tempo that plays, not at the one the song stored.
+    sequencer.setTempo(parameterSets[SongSet][Tempo]);
+    sequencer.start();
+    return std::max<std::int64_t>(0, (endTicks - startTicks) / NSequencer::TicksPerStep);
 }
 
 NMixer::ExportResult NMixer::renderLoop(ExportRun& run)
@@ -420,8 +440,64 @@ NMixer::ExportResult NMixer::writeLoopStep(ExportRun& run, bool& more)
     if (b == 0)
         return ExportResult::Written;
     run.dropped += static_cast<std::int64_t>(std::min(kept, b)) * ntime::BlockFrames * BytesPerFrame;
-    return keepFrames(run, run.buffer + kept * ntime::BlockFrames * Channels,
-                      std::max(0, b - kept) * ntime::BlockFrames);
+    std::int16_t* frames = run.buffer + kept * ntime::BlockFrames * Channels;
+    const int count = std::max(0, b - kept) * ntime::BlockFrames;
+    keepSeamHead(run, frames, count);
+    return keepFrames(run, frames, count);
+}
+
+void NMixer::keepSeamHead(ExportRun& run, const std::int16_t* frames, int count)
+{
+    if (run.seamHead == nullptr)
+        return;
+    const int take = std::min(count, SeamFrames - run.seamHeadFrames);
+    if (take <= 0)
+        return;
+    std::copy_n(frames, take * Channels, run.seamHead + run.seamHeadFrames * Channels);
+    run.seamHeadFrames += take;
+}
+
+// The loop has just ended where its third pass begins. The third pass's first frames are what
+// follows the file's last frame, so the file's start fades from them into the second pass's own:
+// out[i] = (third[i] * (256 - i) + second[i] * i) >> 8, over the second pass's length at most.
+NMixer::ExportResult NMixer::closeSeam(ExportRun& run)
+{
+    const int frames = run.seamHeadFrames;
+    if (frames == 0)
+        return ExportResult::Written;
+    renderBlocks(beginRender(), run.buffer, (frames + ntime::BlockFrames - 1) / ntime::BlockFrames);
+    for (int k = 0; k < frames * Channels; ++k) {
+        const std::int32_t i = k / Channels;
+        run.buffer[k] = static_cast<std::int16_t>((run.buffer[k] * (SeamFrames - i) + run.seamHead[k] * i) >> 8);
+    }
+    toLittleEndian(run.buffer, frames * Channels);
+    const int end = run.file.position();
+    run.file.seek(run.dataStart);
+    run.file.writeBytes(run.buffer, frames * BytesPerFrame);
+    const bool failed = run.file.writeFailed();
+    run.file.seek(end);
+    return failed ? ExportResult::Failed : ExportResult::Written;
+}
+
+// The fade rendered frames of the third pass that a tail must not hear: the loop is rendered
+// once more from the export's start, kept nowhere, and the tail rings on from its second pass.
+NMixer::ExportResult NMixer::renderSeamlessTail(ExportRun& run, const ExportOptions& options, long long loopSteps)
+{
+    NSequencer& sequencer = NSequencer::instance();
+    options.restart();
+    sequencer.setMode(1);
+    sequencer.stop();
+    startLoop(true);
+    const ExportProgress none;
+    ExportRun again{run.file, run.buffer, LLONG_MAX, 0, none};
+    for (long long pass = 1; pass <= 2; ++pass) {
+        // Each pass fits in a file, so each is held to that measure of its own.
+        again.endStep = pass * loopSteps;
+        again.dropped = 0;
+        if (ExportResult result = renderLoop(again); result != ExportResult::Written)
+            return result;
+    }
+    return renderTail(run, options.tailFrames);
 }
 
 NMixer::ExportResult NMixer::renderTail(ExportRun& run, int frames)

@@ -61,13 +61,23 @@ public:
 
     // Two ways of rendering beyond the program's own export, for loops that go into a sampler.
     struct ExportOptions {
-        // Render the loop twice with looping on and keep the second pass: the tails of its end
-        // already sound at its start, so the file loops without a gap or a cut.
+        // Render the loop with looping on and keep its second pass, its first frames faded in from
+        // the third pass's: the tails of its end already sound at its start, and its first frame
+        // follows its last as the loop's own continuation, so the file loops without a click.
         bool seamless = false;
         // Frames rendered after the loop with the song stopped, so that effect tails die out.
         int tailFrames = 0;
+        // A stem: every machine renders as in the mix (the voices and the shared noise advance the
+        // same way), but only this one reaches the sums and the effect sends. -1: all of them.
+        int routedMachine = -1;
+        // Puts the engine back as it stood when the export began. A seamless export with a tail
+        // renders the loop again with it, so that the tail follows the second pass's end rather
+        // than the frames of the third pass the fade took; without it the tail follows those.
+        std::function<void()> restart;
         ExportProgress progress;
     };
+    // Frames of a seamless loop's start faded in from the third pass.
+    static constexpr int SeamFrames = 256;
 
     // Renders the song's loop into a 44100 Hz 16-bit stereo WAV file; Escape aborts.
     ExportResult exportToWav(const String& path);
@@ -103,18 +113,24 @@ private:
     void addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32_t* left, std::int32_t* right,
                           std::int32_t* delaySend, std::int32_t* reverbSend);
     struct ExportRun;
+    // The clock at the loop start with looping as asked, playing; returns the loop's steps.
+    long long startLoop(bool looping);
     ExportResult renderLoop(ExportRun& run);
+    ExportResult closeSeam(ExportRun& run);
+    ExportResult renderSeamlessTail(ExportRun& run, const ExportOptions& options, long long loopSteps);
     ExportResult writeLoopStep(ExportRun& run, bool& more);
     ExportResult renderTail(ExportRun& run, int frames);
     // False, with the message shown, when the loop at the tempo that plays would not fit in a file.
     bool fitsInWav(const ExportOptions& options) const;
     static ExportResult checkRoom(const ExportRun& run, int blocks);
     static ExportResult keepFrames(ExportRun& run, std::int16_t* frames, int count);
+    static void keepSeamHead(ExportRun& run, const std::int16_t* frames, int count);
     // Frames of the step the clock plays now: whole blocks, at least one.
     static int currentStepFrames();
 
     NMachine* machines[MaxMachines] = {};
     std::int32_t machineCount = 0;
+    int routedMachine = -1; // during a stem's export, the one machine the sums hear
     NDelay delay;
     NReverb reverbLeft;
     NReverb reverbRight;

@@ -34,13 +34,16 @@ bool parseSeconds(const std::string& text, double& seconds)
 const char* NRenderOptions::usage()
 {
     return "usage: ruzi-render [SONG.vdl] [-o OUT.wav] [--start BAR] [--end BAR] [--seamless]\n"
-           "                   [--tail SECONDS] [--info] [--quiet] [--help]\n"
+           "                   [--stems] [--tail SECONDS] [--info] [--quiet] [--help]\n"
            "Renders the song's loop into a 44100 Hz 16-bit stereo WAV file, exactly as the program's\n"
            "\"Export Loop to WAV...\" does. Without SONG it renders the bundled default song.\n"
            "  -o OUT.wav      where to write (default: the song's name with .wav, here)\n"
            "  --start BAR     first bar of the loop, instead of the song's own\n"
            "  --end BAR       bar at which the loop ends (not included), instead of the song's own\n"
-           "  --seamless      render the loop twice and keep the second pass, so that it loops cleanly\n"
+           "  --seamless      keep the loop's second pass, its start faded in from the third, so that it\n"
+           "                  loops without a gap or a click\n"
+           "  --stems         also write one file per machine beside OUT: OUT.SYN1.wav, OUT.SYN2.wav,\n"
+           "                  OUT.SYN3.wav, OUT.DRM.wav, each with only that machine in the mix\n"
            "  --tail SECONDS  go on that long after the loop with the song stopped, for effect tails\n"
            "  --info          print a summary of the song instead of rendering\n"
            "  --quiet         print nothing but errors\n"
@@ -66,6 +69,8 @@ bool NRenderOptions::parse(int argc, char** argv, NRenderOptions& options, std::
             options.quiet = true;
         } else if (arg == "--seamless") {
             options.seamless = true;
+        } else if (arg == "--stems") {
+            options.stems = true;
         } else if (arg == "-o") {
             options.output = argv[++i];
         } else if (arg == "--start" || arg == "--end") {

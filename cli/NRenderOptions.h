@@ -12,6 +12,7 @@ struct NRenderOptions {
     bool info = false;
     bool quiet = false;
     bool seamless = false;
+    bool stems = false;
     bool help = false;
     double tailSeconds = 0;
 

@@ -104,7 +104,8 @@ int render(NProgramSession& session, const NRenderOptions& options)
     exportOptions.tailFrames = static_cast<int>(options.tailSeconds * 44100 + 0.5);
     exportOptions.progress = [&progress](double fraction) { progress.update(fraction); };
 
-    NMixer::ExportResult result = session.exportLoop(output, exportOptions);
+    NMixer::ExportResult result = options.stems ? session.exportWithStems(output, exportOptions)
+                                                : session.exportLoop(output, exportOptions);
     if (result == NMixer::ExportResult::Failed)
         return CannotWrite;
     if (result == NMixer::ExportResult::TooLong)
@@ -117,6 +118,8 @@ int render(NProgramSession& session, const NRenderOptions& options)
     progress.finish(seconds);
     if (!options.quiet)
         std::printf("Wrote %s: %.3f s, 44100 Hz 16-bit stereo\n", output.toUtf8().c_str(), seconds);
+    for (int m = 0; options.stems && !options.quiet && m < NMixer::MaxMachines; ++m)
+        std::printf("Wrote %s\n", NProgramSession::stemPath(output, m).toUtf8().c_str());
     return Written;
 }
 

@@ -4,6 +4,14 @@
 #include "engine/NTables.h"
 #include "engine/NVandrelCore.h"
 
+#include <filesystem>
+
+namespace {
+
+const char* const stemNames[NMixer::MaxMachines] = {"SYN1", "SYN2", "SYN3", "DRM"};
+
+} // namespace
+
 String NProgramSession::bundledSongPath()
 {
     return makeAppPath(u"data/newsong.vdl");
@@ -78,5 +86,29 @@ NMixer::ExportResult NProgramSession::exportLoop(const String& path, const NMixe
     // same file.
     NVandrelCore& core = NVandrelCore::instance();
     core.resetRunState();
-    return core.mixer.exportToWav(path, options);
+    NMixer::ExportOptions fromTheStart = options;
+    fromTheStart.restart = [&core] { core.resetRunState(); };
+    return core.mixer.exportToWav(path, fromTheStart);
+}
+
+NMixer::ExportResult NProgramSession::exportWithStems(const String& path, const NMixer::ExportOptions& options)
+{
+    constexpr int Files = NMixer::MaxMachines + 1;
+    NMixer::ExportOptions part = options;
+    NMixer::ExportResult result = NMixer::ExportResult::Written;
+    for (int file = 0; file < Files && result == NMixer::ExportResult::Written; ++file) {
+        if (options.progress)
+            part.progress = [&options, file](double fraction) { options.progress((file + fraction) / Files); };
+        part.routedMachine = file - 1; // the mix first
+        result = exportLoop(file == 0 ? path : stemPath(path, file - 1), part);
+    }
+    return result;
+}
+
+String NProgramSession::stemPath(const String& mixPath, int machine)
+{
+    std::filesystem::path path(mixPath.toUtf8());
+    const std::string extension = path.has_extension() ? path.extension().string() : std::string(".wav");
+    path.replace_extension();
+    return String::fromUtf8(path.string() + "." + stemNames[machine] + extension);
 }

@@ -29,6 +29,13 @@ public:
     // The engine's run-time state reset first (NVandrelCore::resetRunState), so that the file is
     // the same whatever played before: the one a fresh start and Load Song would write.
     NMixer::ExportResult exportLoop(const String& path, const NMixer::ExportOptions& options);
+    // The mix at path, then beside it one file per machine (stemPath): each machine rendered as in
+    // the mix, only it reaching the sums and sends, so that a DAW can take the parts apart. Every
+    // file comes from a fresh run of the loop, so each has the mix's length. Stops at the first
+    // file that is not written and answers for it.
+    NMixer::ExportResult exportWithStems(const String& path, const NMixer::ExportOptions& options);
+    // OUT.wav gives OUT.SYN1.wav, OUT.SYN2.wav, OUT.SYN3.wav, OUT.DRM.wav.
+    static String stemPath(const String& mixPath, int machine);
 
     static String bundledSongPath();
 };
