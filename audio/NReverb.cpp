@@ -1,5 +1,7 @@
 #include "audio/NReverb.h"
 
+#include "audio/NLaneTranspose.h"
+#include "audio/NVectorClones.h"
 #include "engine/NWrap32.h"
 #include "foundation/MemoryTracker.h"
 
@@ -13,6 +15,7 @@ NReverb::NReverb(const std::int16_t (&lengths)[Combs], double decay, int damping
         combLength[k] = lengths[k] > 0 ? lengths[k] : 1; // a comb needs at least one frame
         total += combLength[k];
     }
+    shortest = *std::min_element(combLength, combLength + Combs);
     KESO_OWNER("NReverb::NReverb");
     buffer = new std::int32_t[total];
     std::int32_t* start = buffer;
@@ -35,6 +38,8 @@ void NReverb::computeGains(double decay)
 {
     // A loop filter coefficient above 1.0 boosts the loop; the factor takes that back out.
     double factor = damping >= 16384 ? static_cast<double>(32768 - damping) / damping : 1.0;
+    for (int k = Combs; k < Lanes; ++k)
+        gain[k] = 0;
     for (int k = 0; k < Combs; ++k)
         gain[k] = static_cast<std::int32_t>(16384.0 * std::pow(2.0, -combLength[k] / decay) * factor);
 }
@@ -42,15 +47,109 @@ void NReverb::computeGains(double decay)
 void NReverb::clear()
 {
     std::memset(buffer, 0, sizeof(std::int32_t) * static_cast<size_t>(total));
-    for (int k = 0; k < Combs; ++k) {
+    for (int k = 0; k < Lanes; ++k)
         lowpass[k] = 0;
+    for (int k = 0; k < Combs; ++k)
         position[k] = 0;
+}
+
+void NReverb::process(std::int32_t* io)
+{
+    if (shortest < ntime::BlockFrames)
+        processFrames(io);
+    else
+        processBlock(io);
+}
+
+// Every comb is at least a block long, so nothing this block writes is read again within it: a
+// comb's block of delayed values can be read out first and its block of new values written last,
+// and only the loop filter in between is a recurrence. That runs with the combs as the lanes of one
+// vector, frame after frame.
+void NReverb::processBlock(std::int32_t* io)
+{
+    alignas(32) std::int32_t byComb[Lanes][ntime::BlockFrames];
+    alignas(32) std::int32_t byFrame[ntime::BlockFrames][Lanes];
+    std::int32_t out[ntime::BlockFrames];
+    readDelayed(byComb);
+    sumCombs(byComb, out);
+    for (int b = 0; b < ntime::BlockFrames; b += Lanes)
+        NLaneTranspose::block(&byComb[0][b], ntime::BlockFrames, byFrame[b], Lanes);
+    loopLanes(byFrame, lowpass, damping, gain, io);
+    for (int b = 0; b < ntime::BlockFrames; b += Lanes)
+        NLaneTranspose::block(byFrame[b], Lanes, &byComb[0][b], ntime::BlockFrames);
+    writeFedBack(byComb);
+    std::memcpy(io, out, sizeof(out));
+}
+
+void NReverb::readDelayed(std::int32_t (&byComb)[Lanes][ntime::BlockFrames]) const
+{
+    for (int k = 0; k < Combs; ++k) {
+        // The block may run over the end of the line once: the rest comes from its start.
+        const int first = combLength[k] - position[k];
+        if (first >= ntime::BlockFrames) {
+            std::memcpy(byComb[k], line[k] + position[k], sizeof(byComb[k]));
+            continue;
+        }
+        std::memcpy(byComb[k], line[k] + position[k], sizeof(std::int32_t) * first);
+        std::memcpy(byComb[k] + first, line[k], sizeof(std::int32_t) * (ntime::BlockFrames - first));
+    }
+    std::memset(byComb[Combs], 0, sizeof(byComb[0]) * (Lanes - Combs));
+}
+
+void NReverb::writeFedBack(const std::int32_t (&fed)[Lanes][ntime::BlockFrames])
+{
+    for (int k = 0; k < Combs; ++k) {
+        const int first = combLength[k] - position[k];
+        if (first > ntime::BlockFrames) {
+            std::memcpy(line[k] + position[k], fed[k], sizeof(fed[k]));
+            position[k] += ntime::BlockFrames;
+            continue;
+        }
+        std::memcpy(line[k] + position[k], fed[k], sizeof(std::int32_t) * first);
+        std::memcpy(line[k], fed[k] + first, sizeof(std::int32_t) * (ntime::BlockFrames - first));
+        position[k] = ntime::BlockFrames - first;
     }
 }
 
-// The six combs run side by side, frame after frame, with their state in locals (stores into the
-// delay lines cannot change them), in runs that end where the first line wraps.
-void NReverb::process(std::int32_t* io)
+NVECTOR_CLONES
+void NReverb::sumCombs(const std::int32_t (&byComb)[Lanes][ntime::BlockFrames], std::int32_t* out)
+{
+    for (int i = 0; i < ntime::BlockFrames; ++i) {
+        std::int32_t acc = 0;
+        for (int k = 0; k < Combs; ++k)
+            acc = wrap32::add(acc, byComb[k][i]);
+        out[i] = acc;
+    }
+}
+
+// Each comb's loop: the delayed value through the lowpass, scaled by the comb's gain, plus the input.
+// The frame's delayed values are replaced with what goes back into the lines. Unsigned lanes wrap
+// like wrap32; the shifts are on signed lanes, as in the scalar code.
+NVECTOR_CLONES
+void NReverb::loopLanes(std::int32_t (&byFrame)[ntime::BlockFrames][Lanes], std::int32_t (&state)[Lanes],
+                        std::int32_t d, const std::int32_t (&g)[Lanes], const std::int32_t* x)
+{
+    typedef std::uint32_t Wrapping __attribute__((vector_size(Lanes * 4)));
+    typedef std::int32_t Signed __attribute__((vector_size(Lanes * 4)));
+    Wrapping lp;
+    Wrapping gk;
+    std::memcpy(&lp, state, sizeof(lp));
+    std::memcpy(&gk, g, sizeof(gk));
+    const std::uint32_t damp = static_cast<std::uint32_t>(d);
+    for (int i = 0; i < ntime::BlockFrames; ++i) {
+        Wrapping y;
+        std::memcpy(&y, byFrame[i], sizeof(y));
+        lp += reinterpret_cast<Wrapping>(reinterpret_cast<Signed>((y - lp) * damp) >> 14);
+        const Wrapping fed = reinterpret_cast<Wrapping>(reinterpret_cast<Signed>(lp * gk) >> 14) +
+                             static_cast<std::uint32_t>(x[i]);
+        std::memcpy(byFrame[i], &fed, sizeof(fed));
+    }
+    std::memcpy(state, &lp, sizeof(lp));
+}
+
+// Combs shorter than a block read back what the same block wrote: frame after frame, in runs that
+// end where the first line wraps.
+void NReverb::processFrames(std::int32_t* io)
 {
     std::int32_t lp[Combs];
     std::int32_t* cell[Combs];

@@ -31,14 +31,26 @@ public:
     int getGain(int comb) const { return gain[comb]; }
 
 private:
+    // The combs side by side, padded to the width of the widest vector unit.
+    static constexpr int Lanes = 8;
+
     void computeGains(double decay);
+    void processBlock(std::int32_t* io);
+    void processFrames(std::int32_t* io);
+    void readDelayed(std::int32_t (&byComb)[Lanes][ntime::BlockFrames]) const;
+    void writeFedBack(const std::int32_t (&fed)[Lanes][ntime::BlockFrames]);
+
+    static void sumCombs(const std::int32_t (&byComb)[Lanes][ntime::BlockFrames], std::int32_t* out);
+    static void loopLanes(std::int32_t (&byFrame)[ntime::BlockFrames][Lanes], std::int32_t (&state)[Lanes],
+                          std::int32_t d, const std::int32_t (&g)[Lanes], const std::int32_t* x);
 
     std::int32_t* buffer = nullptr;
     std::int32_t* line[Combs];
     std::int32_t combLength[Combs];
-    std::int32_t lowpass[Combs];
-    std::int32_t gain[Combs];   // 14-bit fixed point
+    std::int32_t lowpass[Lanes];  // the lanes past the combs stay 0
+    std::int32_t gain[Lanes];   // 14-bit fixed point; 0 past the combs
     std::int32_t position[Combs];
     std::int32_t damping;       // 14-bit fixed point
     int total = 0;              // frames in buffer
+    int shortest = 0;           // frames in the shortest comb
 };
