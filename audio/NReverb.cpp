@@ -1,6 +1,6 @@
 #include "audio/NReverb.h"
 
-#include "audio/NLaneTranspose.h"
+#include "audio/NCombLanes.h"
 #include "audio/NVectorClones.h"
 #include "engine/NWrap32.h"
 #include "foundation/MemoryTracker.h"
@@ -64,24 +64,19 @@ void NReverb::process(std::int32_t* io)
 // Every comb is at least a block long, so nothing this block writes is read again within it: a
 // comb's block of delayed values can be read out first and its block of new values written last,
 // and only the loop filter in between is a recurrence. That runs with the combs as the lanes of one
-// vector, frame after frame.
+// vector.
 void NReverb::processBlock(std::int32_t* io)
 {
-    alignas(32) std::int32_t byComb[Lanes][ntime::BlockFrames];
-    alignas(32) std::int32_t byFrame[ntime::BlockFrames][Lanes];
+    alignas(32) NCombLanes::Block byComb;
     std::int32_t out[ntime::BlockFrames];
     readDelayed(byComb);
     sumCombs(byComb, out);
-    for (int b = 0; b < ntime::BlockFrames; b += Lanes)
-        NLaneTranspose::block(&byComb[0][b], ntime::BlockFrames, byFrame[b], Lanes);
-    loopLanes(byFrame, lowpass, damping, gain, io);
-    for (int b = 0; b < ntime::BlockFrames; b += Lanes)
-        NLaneTranspose::block(byFrame[b], Lanes, &byComb[0][b], ntime::BlockFrames);
+    NCombLanes::run(byComb, lowpass, damping, gain, io);
     writeFedBack(byComb);
     std::memcpy(io, out, sizeof(out));
 }
 
-void NReverb::readDelayed(std::int32_t (&byComb)[Lanes][ntime::BlockFrames]) const
+void NReverb::readDelayed(NCombLanes::Block& byComb) const
 {
     for (int k = 0; k < Combs; ++k) {
         // The block may run over the end of the line once: the rest comes from its start.
@@ -96,7 +91,7 @@ void NReverb::readDelayed(std::int32_t (&byComb)[Lanes][ntime::BlockFrames]) con
     std::memset(byComb[Combs], 0, sizeof(byComb[0]) * (Lanes - Combs));
 }
 
-void NReverb::writeFedBack(const std::int32_t (&fed)[Lanes][ntime::BlockFrames])
+void NReverb::writeFedBack(const NCombLanes::Block& fed)
 {
     for (int k = 0; k < Combs; ++k) {
         const int first = combLength[k] - position[k];
@@ -112,7 +107,7 @@ void NReverb::writeFedBack(const std::int32_t (&fed)[Lanes][ntime::BlockFrames])
 }
 
 NVECTOR_CLONES
-void NReverb::sumCombs(const std::int32_t (&byComb)[Lanes][ntime::BlockFrames], std::int32_t* out)
+void NReverb::sumCombs(const NCombLanes::Block& byComb, std::int32_t* out)
 {
     for (int i = 0; i < ntime::BlockFrames; ++i) {
         std::int32_t acc = 0;
@@ -120,31 +115,6 @@ void NReverb::sumCombs(const std::int32_t (&byComb)[Lanes][ntime::BlockFrames], 
             acc = wrap32::add(acc, byComb[k][i]);
         out[i] = acc;
     }
-}
-
-// Each comb's loop: the delayed value through the lowpass, scaled by the comb's gain, plus the input.
-// The frame's delayed values are replaced with what goes back into the lines. Unsigned lanes wrap
-// like wrap32; the shifts are on signed lanes, as in the scalar code.
-NVECTOR_CLONES
-void NReverb::loopLanes(std::int32_t (&byFrame)[ntime::BlockFrames][Lanes], std::int32_t (&state)[Lanes],
-                        std::int32_t d, const std::int32_t (&g)[Lanes], const std::int32_t* x)
-{
-    typedef std::uint32_t Wrapping __attribute__((vector_size(Lanes * 4)));
-    typedef std::int32_t Signed __attribute__((vector_size(Lanes * 4)));
-    Wrapping lp;
-    Wrapping gk;
-    std::memcpy(&lp, state, sizeof(lp));
-    std::memcpy(&gk, g, sizeof(gk));
-    const std::uint32_t damp = static_cast<std::uint32_t>(d);
-    for (int i = 0; i < ntime::BlockFrames; ++i) {
-        Wrapping y;
-        std::memcpy(&y, byFrame[i], sizeof(y));
-        lp += reinterpret_cast<Wrapping>(reinterpret_cast<Signed>((y - lp) * damp) >> 14);
-        const Wrapping fed = reinterpret_cast<Wrapping>(reinterpret_cast<Signed>(lp * gk) >> 14) +
-                             static_cast<std::uint32_t>(x[i]);
-        std::memcpy(byFrame[i], &fed, sizeof(fed));
-    }
-    std::memcpy(state, &lp, sizeof(lp));
 }
 
 // Combs shorter than a block read back what the same block wrote: frame after frame, in runs that

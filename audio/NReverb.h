@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/NCombLanes.h"
 #include "engine/NTime.h"
 
 #include <cstdint>
@@ -32,17 +33,14 @@ public:
 
 private:
     // The combs side by side, padded to the width of the widest vector unit.
-    static constexpr int Lanes = 8;
+    static constexpr int Lanes = NCombLanes::Lanes;
 
     void computeGains(double decay);
     void processBlock(std::int32_t* io);
     void processFrames(std::int32_t* io);
-    void readDelayed(std::int32_t (&byComb)[Lanes][ntime::BlockFrames]) const;
-    void writeFedBack(const std::int32_t (&fed)[Lanes][ntime::BlockFrames]);
-
-    static void sumCombs(const std::int32_t (&byComb)[Lanes][ntime::BlockFrames], std::int32_t* out);
-    static void loopLanes(std::int32_t (&byFrame)[ntime::BlockFrames][Lanes], std::int32_t (&state)[Lanes],
-                          std::int32_t d, const std::int32_t (&g)[Lanes], const std::int32_t* x);
+    void readDelayed(NCombLanes::Block& byComb) const;
+    void writeFedBack(const NCombLanes::Block& fed);
+    static void sumCombs(const NCombLanes::Block& byComb, std::int32_t* out);
 
     std::int32_t* buffer = nullptr;
     std::int32_t* line[Combs];

@@ -1,4 +1,4 @@
-#include "audio/NLaneTranspose.h"
+#include "audio/NCombLanes.h"
 #include "audio/NReverb.h"
 #include "engine/NWrap32.h"
 
@@ -105,32 +105,36 @@ TEST(NReverb, ClearSilencesTheTail)
     }
 }
 
-TEST(NLaneTranspose, TurnsRowsIntoColumnsTheSameOnEveryPath)
+TEST(NCombLanes, TheVectorPathGivesThePlainPathsValues)
 {
-    constexpr int N = NLaneTranspose::Size;
+    if (!NCombLanes::hasAvx2())
+        GTEST_SKIP() << "no AVX2 here: only the plain path runs";
+    constexpr int N = NCombLanes::Lanes;
     std::mt19937 random(11);
-    // Strides wider than the block, as when an 8 x 32 table is turned a block at a time.
-    constexpr int InStride = 32;
-    constexpr int OutStride = 13;
-    for (int round = 0; round < 100; ++round) {
-        std::int32_t in[N * InStride];
-        for (std::int32_t& v : in)
+    for (int round = 0; round < 500; ++round) {
+        // Full 32-bit values everywhere, so every product and sum wraps somewhere.
+        NCombLanes::Block plain;
+        NCombLanes::Block vector;
+        std::int32_t plainState[N];
+        std::int32_t vectorState[N];
+        std::int32_t gain[N];
+        std::int32_t x[ntime::BlockFrames];
+        for (int k = 0; k < N; ++k) {
+            for (int i = 0; i < ntime::BlockFrames; ++i)
+                plain[k][i] = vector[k][i] = anyWord(random);
+            plainState[k] = vectorState[k] = anyWord(random);
+            gain[k] = round % 2 == 0 ? static_cast<std::int32_t>(random() % 16384) : anyWord(random);
+        }
+        for (std::int32_t& v : x)
             v = anyWord(random);
-        std::int32_t plain[N * OutStride] = {};
-        NLaneTranspose::blockPlain(in, InStride, plain, OutStride);
-        for (int r = 0; r < N; ++r)
-            for (int c = 0; c < N; ++c)
-                ASSERT_EQ(plain[c * OutStride + r], in[r * InStride + c]);
-        std::int32_t chosen[N * OutStride] = {};
-        NLaneTranspose::block(in, InStride, chosen, OutStride);
-        ASSERT_EQ(std::vector<std::int32_t>(chosen, chosen + N * OutStride),
-                  std::vector<std::int32_t>(plain, plain + N * OutStride));
-        if (!NLaneTranspose::hasAvx2())
-            continue;
-        std::int32_t avx2[N * OutStride] = {};
-        NLaneTranspose::blockAvx2(in, InStride, avx2, OutStride);
-        ASSERT_EQ(std::vector<std::int32_t>(avx2, avx2 + N * OutStride),
-                  std::vector<std::int32_t>(plain, plain + N * OutStride));
+        const std::int32_t damping = round % 2 == 0 ? static_cast<std::int32_t>(random() % 32768) : anyWord(random);
+        NCombLanes::runPlain(plain, plainState, damping, gain, x);
+        NCombLanes::runAvx2(vector, vectorState, damping, gain, x);
+        for (int k = 0; k < N; ++k) {
+            ASSERT_EQ(vectorState[k], plainState[k]) << "round " << round << " lane " << k;
+            for (int i = 0; i < ntime::BlockFrames; ++i)
+                ASSERT_EQ(vector[k][i], plain[k][i]) << "round " << round << " lane " << k << " frame " << i;
+        }
     }
 }
 
