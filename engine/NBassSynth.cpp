@@ -1,6 +1,7 @@
 #include "engine/NBassSynth.h"
 
 #include "audio/NMidiOut.h"
+#include "audio/NVectorClones.h"
 #include "engine/NSequencer.h"
 #include "engine/NSongLayout.h"
 #include "engine/NTables.h"
@@ -331,6 +332,7 @@ void NBassSynth::render(std::int32_t* block)
     ampEnvelope.advance();
 }
 
+NVECTOR_CLONES
 void NBassSynth::mix(std::int32_t* out, const std::int32_t* x, const std::int32_t* p)
 {
     if (p[RingModulation] != 0) {
