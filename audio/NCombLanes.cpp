@@ -65,7 +65,7 @@ namespace {
 
 // Rows into columns: pairs of 32-bit values, then pairs of pairs within each 128-bit half, then
 // the halves.
-__attribute__((target("avx2"))) void transpose(__m256i (&r)[NCombLanes::Lanes])
+__attribute__((target("avx2"), always_inline)) inline void transpose(__m256i (&r)[NCombLanes::Lanes])
 {
     __m256i t[NCombLanes::Lanes];
     for (int i = 0; i < NCombLanes::Lanes; i += 2) {
