@@ -86,25 +86,6 @@ TEST(NReverb, BlocksMatchTheCombsRunFrameByFrame)
     }
 }
 
-TEST(NReverb, ClearSilencesTheTail)
-{
-    NReverb reverb(NReverb::LeftLengths, NReverb::LeftDecay, NReverb::LeftDamping);
-    std::mt19937 random(7);
-    for (int b = 0; b < 200; ++b) {
-        std::int32_t io[ntime::BlockFrames];
-        for (std::int32_t& v : io)
-            v = static_cast<std::int32_t>(random() % 65536) - 32768;
-        reverb.process(io);
-    }
-    reverb.clear();
-    for (int b = 0; b < 200; ++b) {
-        std::int32_t io[ntime::BlockFrames] = {};
-        reverb.process(io);
-        for (std::int32_t v : io)
-            ASSERT_EQ(v, 0) << "block " << b;
-    }
-}
-
 TEST(NCombLanes, TheVectorPathGivesThePlainPathsValues)
 {
     if (!NCombLanes::hasAvx2())
