@@ -1,6 +1,10 @@
 #include "audio/NEnvelope.h"
 
+#include "audio/NVectorClones.h"
 #include "engine/NWrap32.h"
+
+#include <algorithm>
+#include <climits>
 
 void NEnvelope::reset()
 {
@@ -43,6 +47,32 @@ std::int32_t NEnvelope::advance()
 }
 
 void NEnvelope::apply(std::int32_t* io) const
+{
+    if (movesInStraightLine())
+        applyLine(io, level, rate, peak);
+    else
+        applySteps(io);
+}
+
+// From a level within 0 .. peak, a step that cannot wrap makes the level a straight line clamped to
+// 0 .. peak: each frame's level follows from its index alone, and the frames are independent.
+bool NEnvelope::movesInStraightLine() const
+{
+    const long long last = static_cast<long long>(level) + static_cast<long long>(rate) * (ntime::BlockFrames - 1);
+    return level >= 0 && level <= peak && last >= INT32_MIN && last <= INT32_MAX &&
+           static_cast<long long>(peak) + rate <= INT32_MAX;
+}
+
+NVECTOR_CLONES
+void NEnvelope::applyLine(std::int32_t* io, std::int32_t start, std::int32_t step, std::int32_t top)
+{
+    for (int i = 0; i < ntime::BlockFrames; ++i) {
+        const std::int32_t l = std::clamp(wrap32::add(start, wrap32::mul(i, step)), 0, top);
+        io[i] = wrap32::mul(l >> 10, io[i]) >> 10;
+    }
+}
+
+void NEnvelope::applySteps(std::int32_t* io) const
 {
     std::int32_t l = level;
     for (int i = 0; i < ntime::BlockFrames; ++i) {

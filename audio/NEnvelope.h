@@ -28,4 +28,9 @@ public:
     std::int32_t attackFrames = 100;
     std::int32_t decayStep = 0; // fall of level per frame during the decay
     std::int32_t level = 0;
+
+private:
+    bool movesInStraightLine() const;
+    static void applyLine(std::int32_t* io, std::int32_t start, std::int32_t step, std::int32_t top);
+    void applySteps(std::int32_t* io) const;
 };

@@ -1,6 +1,7 @@
 #include "audio/NOscillator.h"
 
 #include "audio/NRandom.h"
+#include "audio/NVectorClones.h"
 #include "engine/NTables.h"
 
 void NOscillator::reset()
@@ -35,6 +36,7 @@ void NOscillator::render(std::int32_t* out)
     advanceGlide();
 }
 
+NVECTOR_CLONES
 void NOscillator::renderWave(std::int32_t* out)
 {
     std::uint32_t p = phase;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/NCombLanes.h"
 #include "engine/NTime.h"
 
 #include <cstdint>
@@ -31,14 +32,23 @@ public:
     int getGain(int comb) const { return gain[comb]; }
 
 private:
+    // The combs side by side, padded to the width of the widest vector unit.
+    static constexpr int Lanes = NCombLanes::Lanes;
+
     void computeGains(double decay);
+    void processBlock(std::int32_t* io);
+    void processFrames(std::int32_t* io);
+    void readDelayed(NCombLanes::Block& byComb) const;
+    void writeFedBack(const NCombLanes::Block& fed);
+    static void sumCombs(const NCombLanes::Block& byComb, std::int32_t* out);
 
     std::int32_t* buffer = nullptr;
     std::int32_t* line[Combs];
     std::int32_t combLength[Combs];
-    std::int32_t lowpass[Combs];
-    std::int32_t gain[Combs];   // 14-bit fixed point
+    std::int32_t lowpass[Lanes];  // the lanes past the combs stay 0
+    std::int32_t gain[Lanes];   // 14-bit fixed point; 0 past the combs
     std::int32_t position[Combs];
     std::int32_t damping;       // 14-bit fixed point
     int total = 0;              // frames in buffer
+    int shortest = 0;           // frames in the shortest comb
 };

@@ -1,5 +1,6 @@
 #include "audio/NSample.h"
 
+#include "audio/NVectorClones.h"
 #include "engine/NWrap32.h"
 #include "foundation/ChunkFile.h"
 #include "foundation/File.h"
@@ -168,6 +169,13 @@ void NSample::resetVoice()
     velocity_ = 0;
 }
 
+NVECTOR_CLONES
+void NSample::addGained(std::int32_t* mix, const std::int16_t* in, std::int32_t gain)
+{
+    for (int k = 0; k < ntime::BlockFrames; ++k)
+        mix[k] = wrap32::add(mix[k], wrap32::mul(in[k], gain) >> 8);
+}
+
 void NSample::render(std::int32_t* mix, int volume)
 {
     if (data_ == nullptr || !playing_)
@@ -181,9 +189,7 @@ void NSample::render(std::int32_t* mix, int volume)
     // Other rates are not supported: such a voice stays where it is and mixes nothing.
     if (step_ == UnitStep) {
         std::int32_t gain = wrap32::mul(velocity_, volume) >> 8;
-        const std::int16_t* in = data_ + position_;
-        for (int k = 0; k < ntime::BlockFrames; ++k)
-            mix[k] = wrap32::add(mix[k], wrap32::mul(in[k], gain) >> 8);
+        addGained(mix, data_ + position_, gain);
         position_ += ntime::BlockFrames;
     }
     if (position_ >= length_)

@@ -66,6 +66,8 @@ public:
     const String& requestedName() const { return requestedName_; }
 
 private:
+    // mix[k] += (in[k] * gain) >> 8 over one block.
+    static void addGained(std::int32_t* mix, const std::int16_t* in, std::int32_t gain);
     bool readWave(ChunkFile& file);
     bool tooLarge(const String& path);
     bool refuse(LoadStatus status, const String& reason);

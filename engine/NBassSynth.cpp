@@ -1,6 +1,7 @@
 #include "engine/NBassSynth.h"
 
 #include "audio/NMidiOut.h"
+#include "audio/NVectorClones.h"
 #include "engine/NSequencer.h"
 #include "engine/NSongLayout.h"
 #include "engine/NTables.h"
@@ -319,49 +320,47 @@ void NBassSynth::render(std::int32_t* block)
         ampEnvelope.advance();
         return;
     }
+    // One read of the parameter set for the block: nothing below can change the mode.
+    const std::int32_t* p = parameterSets[mode()];
     std::int32_t scratch[ntime::BlockFrames];
     osc2.render(scratch);
     osc1.render(block);
-    mix(block, scratch);
-    filterVoice(block);
+    mix(block, scratch, p);
+    filterVoice(block, p);
     ampEnvelope.apply(block);
     filterEnvelope.advance();
     ampEnvelope.advance();
 }
 
-void NBassSynth::mix(std::int32_t* out, const std::int32_t* x) const
+NVECTOR_CLONES
+void NBassSynth::mix(std::int32_t* out, const std::int32_t* x, const std::int32_t* p)
 {
-    if (currentParameter(RingModulation) != 0) {
+    if (p[RingModulation] != 0) {
         for (int i = 0; i < ntime::BlockFrames; ++i)
             out[i] = wrap32::mul(out[i] >> 2, x[i] >> 2) >> 12;
         return;
     }
-    const std::int32_t share = currentParameter(Balance);
+    const std::int32_t share = p[Balance];
     const std::int32_t rest = wrap32::sub(255, share);
     for (int i = 0; i < ntime::BlockFrames; ++i)
         out[i] = wrap32::add(wrap32::mul(share, out[i]) >> 8, wrap32::mul(x[i], rest) >> 8);
 }
 
-void NBassSynth::filterVoice(std::int32_t* out)
+void NBassSynth::filterVoice(std::int32_t* out, const std::int32_t* p)
 {
-    std::int32_t sweep = wrap32::add(filterEnvelope.curve(), wrap32::mul(currentParameter(Cutoff), 128));
+    std::int32_t sweep = wrap32::add(filterEnvelope.curve(), wrap32::mul(p[Cutoff], 128));
     std::int32_t cutoff = wrap32::add(sweep, CutoffBase);
-    bool highpass = currentParameter(Highpass) != 0;
+    bool highpass = p[Highpass] != 0;
     filter1.cutoff = cutoff;
-    filter1.resonance = wrap32::mul(currentParameter(Resonance), 256);
-    if (currentParameter(DualFilter) == 0) {
+    filter1.resonance = wrap32::mul(p[Resonance], 256);
+    if (p[DualFilter] == 0) {
         filter1.process(out, highpass);
         return;
     }
     // Dual mode: the resonant lowpass plus a plain second filter over the unfiltered voice.
     filter2.cutoff = cutoff;
     filter2.resonance = 0;
-    std::int32_t copy[ntime::BlockFrames];
-    std::memcpy(copy, out, sizeof(copy));
-    filter1.process(out, false);
-    filter2.process(copy, highpass);
-    for (int i = 0; i < ntime::BlockFrames; ++i)
-        out[i] = wrap32::add(out[i], copy[i]);
+    NFilter::processSum(filter1, filter2, out, highpass);
 }
 
 void NBassSynth::resetRunState()

@@ -94,8 +94,9 @@ private:
     void advancePattern(int pattern);
     void release();
     void sendNoteOffs();
-    void mix(std::int32_t* out, const std::int32_t* osc2Block) const;
-    void filterVoice(std::int32_t* out);
+    // p: the parameter set the block plays with.
+    static void mix(std::int32_t* out, const std::int32_t* osc2Block, const std::int32_t* p);
+    void filterVoice(std::int32_t* out, const std::int32_t* p);
 
     std::int32_t lastNote1 = 0; // MIDI note last started on osc1's channel, less 48
     std::int32_t lastNote2 = 0;

@@ -1,0 +1,128 @@
+#include "audio/NCombLanes.h"
+
+#include "audio/NVectorClones.h"
+
+#include <cstring>
+
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define NCOMBLANES_X86 1
+#endif
+
+void NCombLanes::run(Block& lines, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
+                     const std::int32_t (&gain)[Lanes], const std::int32_t* x)
+{
+    if (hasAvx2())
+        runAvx2(lines, lowpass, damping, gain, x);
+    else
+        runPlain(lines, lowpass, damping, gain, x);
+}
+
+void NCombLanes::runPlain(Block& lines, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
+                          const std::int32_t (&gain)[Lanes], const std::int32_t* x)
+{
+    ByFrame frames;
+    for (int k = 0; k < Lanes; ++k)
+        for (int i = 0; i < ntime::BlockFrames; ++i)
+            frames[i][k] = lines[k][i];
+    loop(frames, lowpass, damping, gain, x);
+    for (int k = 0; k < Lanes; ++k)
+        for (int i = 0; i < ntime::BlockFrames; ++i)
+            lines[k][i] = frames[i][k];
+}
+
+// Unsigned lanes wrap like wrap32; the shifts are on signed lanes, as in scalar sound code.
+NVECTOR_CLONES
+void NCombLanes::loop(ByFrame& frames, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
+                      const std::int32_t (&gain)[Lanes], const std::int32_t* x)
+{
+    typedef std::uint32_t Wrapping __attribute__((vector_size(Lanes * 4)));
+    typedef std::int32_t Signed __attribute__((vector_size(Lanes * 4)));
+    Wrapping lp;
+    Wrapping g;
+    std::memcpy(&lp, lowpass, sizeof(lp));
+    std::memcpy(&g, gain, sizeof(g));
+    const std::uint32_t d = static_cast<std::uint32_t>(damping);
+    for (int i = 0; i < ntime::BlockFrames; ++i) {
+        Wrapping y;
+        std::memcpy(&y, frames[i], sizeof(y));
+        lp += reinterpret_cast<Wrapping>(reinterpret_cast<Signed>((y - lp) * d) >> 14);
+        const Wrapping fed =
+            reinterpret_cast<Wrapping>(reinterpret_cast<Signed>(lp * g) >> 14) + static_cast<std::uint32_t>(x[i]);
+        std::memcpy(frames[i], &fed, sizeof(fed));
+    }
+    std::memcpy(lowpass, &lp, sizeof(lp));
+}
+
+#ifdef NCOMBLANES_X86
+
+bool NCombLanes::hasAvx2()
+{
+    return __builtin_cpu_supports("avx2");
+}
+
+namespace {
+
+// Rows into columns: pairs of 32-bit values, then pairs of pairs within each 128-bit half, then
+// the halves.
+__attribute__((target("avx2"), always_inline)) inline void transpose(__m256i (&r)[NCombLanes::Lanes])
+{
+    __m256i t[NCombLanes::Lanes];
+    for (int i = 0; i < NCombLanes::Lanes; i += 2) {
+        t[i] = _mm256_unpacklo_epi32(r[i], r[i + 1]);
+        t[i + 1] = _mm256_unpackhi_epi32(r[i], r[i + 1]);
+    }
+    __m256i u[NCombLanes::Lanes];
+    for (int i = 0; i < NCombLanes::Lanes; i += 4) {
+        u[i] = _mm256_unpacklo_epi64(t[i], t[i + 2]);
+        u[i + 1] = _mm256_unpackhi_epi64(t[i], t[i + 2]);
+        u[i + 2] = _mm256_unpacklo_epi64(t[i + 1], t[i + 3]);
+        u[i + 3] = _mm256_unpackhi_epi64(t[i + 1], t[i + 3]);
+    }
+    for (int i = 0; i < NCombLanes::Lanes / 2; ++i) {
+        r[i] = _mm256_permute2x128_si256(u[i], u[i + 4], 0x20);
+        r[i + 4] = _mm256_permute2x128_si256(u[i], u[i + 4], 0x31);
+    }
+}
+
+} // namespace
+
+// Eight frames at a time: the eight lanes' rows are turned into frames in registers, run through
+// the loop, and turned back.
+__attribute__((target("avx2"))) void NCombLanes::runAvx2(Block& lines, std::int32_t (&lowpass)[Lanes],
+                                                         std::int32_t damping, const std::int32_t (&gain)[Lanes],
+                                                         const std::int32_t* x)
+{
+    __m256i lp = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lowpass));
+    const __m256i g = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(gain));
+    const __m256i d = _mm256_set1_epi32(damping);
+    for (int b = 0; b < ntime::BlockFrames; b += Lanes) {
+        __m256i r[Lanes];
+        for (int k = 0; k < Lanes; ++k)
+            r[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(&lines[k][b]));
+        transpose(r);
+        for (int j = 0; j < Lanes; ++j) {
+            lp = _mm256_add_epi32(lp, _mm256_srai_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(r[j], lp), d), 14));
+            r[j] = _mm256_add_epi32(_mm256_srai_epi32(_mm256_mullo_epi32(lp, g), 14), _mm256_set1_epi32(x[b + j]));
+        }
+        transpose(r);
+        for (int k = 0; k < Lanes; ++k)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(&lines[k][b]), r[k]);
+    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lowpass), lp);
+}
+
+#else
+
+bool NCombLanes::hasAvx2()
+{
+    return false;
+}
+
+void NCombLanes::runAvx2(Block& lines, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
+                         const std::int32_t (&gain)[Lanes], const std::int32_t* x)
+{
+    runPlain(lines, lowpass, damping, gain, x);
+}
+
+#endif
