@@ -34,7 +34,8 @@ bool parseSeconds(const std::string& text, double& seconds)
 const char* NRenderOptions::usage()
 {
     return "usage: ruzi-render [SONG.vdl] [-o OUT.wav] [--start BAR] [--end BAR] [--seamless]\n"
-           "                   [--tail SECONDS] [--info] [--quiet] [--help]\n"
+           "                   [--tail SECONDS] [--info] [--quiet]\n"
+           "       ruzi-render --help | --version\n"
            "Renders the song's loop into a 44100 Hz 16-bit stereo WAV file, exactly as the program's\n"
            "\"Export Loop to WAV...\" does. Without SONG it renders the bundled default song.\n"
            "  -o OUT.wav      where to write (default: the song's name with .wav, here)\n"
@@ -44,6 +45,8 @@ const char* NRenderOptions::usage()
            "  --tail SECONDS  go on that long after the loop with the song stopped, for effect tails\n"
            "  --info          print a summary of the song instead of rendering\n"
            "  --quiet         print nothing but errors\n"
+           "  -h, --help      print this and exit\n"
+           "  --version       print the program's name and version and exit\n"
            "Exit status: 0 written, 1 bad usage or an empty loop, 2 the song cannot be opened, 3 not a\n"
            "song, 4 the output cannot be written, 5 aborted, 6 the loop is too long for a WAV file, 7 out\n"
            "of memory.\n";
@@ -60,6 +63,8 @@ bool NRenderOptions::parse(int argc, char** argv, NRenderOptions& options, std::
         }
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--info") {
             options.info = true;
         } else if (arg == "--quiet") {

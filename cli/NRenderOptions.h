@@ -13,6 +13,7 @@ struct NRenderOptions {
     bool quiet = false;
     bool seamless = false;
     bool help = false;
+    bool version = false;
     double tailSeconds = 0;
 
     // False with a reason in `error` when the arguments make no sense.

@@ -134,6 +134,10 @@ try {
         std::fputs(NRenderOptions::usage(), stdout);
         return Written;
     }
+    if (options.version) {
+        std::printf("ruzi-render %s\n", RUZI_VERSION);
+        return Written;
+    }
 
     LinuxProgramPath programPath;
     CommandLineMessages messages(options.quiet);

@@ -115,3 +115,21 @@ TEST_F(RuziRender, InfoSummarisesASong)
     EXPECT_TRUE(contains(run.out, "/data/newsong.vdl\n"));
     EXPECT_TRUE(contains(run.out, "Loop:       bars 8 to 12 (end exclusive), on\n"));
 }
+
+TEST_F(RuziRender, HelpAndVersionGoToStandardOutputAndErrorsToStandardError)
+{
+    for (const char* option : {"--help", "-h", "--info --help"}) {
+        CommandRun run = render(option);
+        EXPECT_EQ(run.status, 0) << option;
+        EXPECT_EQ(run.out.rfind("usage: ruzi-render", 0), 0u) << option << ": " << run.out;
+        EXPECT_TRUE(run.err.empty()) << option << ": " << run.err;
+    }
+    CommandRun version = render("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "ruzi-render 1.1\n");
+
+    CommandRun bad = render("--bogus");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(bad.out.empty()) << bad.out;
+    EXPECT_EQ(bad.err.rfind("ruzi-render: unknown option --bogus\nusage: ruzi-render", 0), 0u) << bad.err;
+}
