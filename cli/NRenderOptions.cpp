@@ -34,7 +34,8 @@ bool parseSeconds(const std::string& text, double& seconds)
 const char* NRenderOptions::usage()
 {
     return "usage: ruzi-render [SONG.vdl] [-o OUT.wav] [--start BAR] [--end BAR] [--seamless]\n"
-           "                   [--tail SECONDS] [--info] [--quiet]\n"
+           "                   [--tail SECONDS] [--quiet]\n"
+           "       ruzi-render --info [--json] [SONG.vdl]\n"
            "       ruzi-render --help | --version\n"
            "Renders the song's loop into a 44100 Hz 16-bit stereo WAV file, exactly as the program's\n"
            "\"Export Loop to WAV...\" does. Without SONG it renders the bundled default song.\n"
@@ -44,6 +45,7 @@ const char* NRenderOptions::usage()
            "  --seamless      render the loop twice and keep the second pass, so that it loops cleanly\n"
            "  --tail SECONDS  go on that long after the loop with the song stopped, for effect tails\n"
            "  --info          print a summary of the song instead of rendering\n"
+           "  --json          with --info: the summary as one JSON object, for scripts\n"
            "  --quiet         print nothing but errors\n"
            "  -h, --help      print this and exit\n"
            "  --version       print the program's name and version and exit\n"
@@ -67,6 +69,8 @@ bool NRenderOptions::parse(int argc, char** argv, NRenderOptions& options, std::
             options.version = true;
         } else if (arg == "--info") {
             options.info = true;
+        } else if (arg == "--json") {
+            options.json = true;
         } else if (arg == "--quiet") {
             options.quiet = true;
         } else if (arg == "--seamless") {
@@ -94,6 +98,10 @@ bool NRenderOptions::parse(int argc, char** argv, NRenderOptions& options, std::
             error = "only one song at a time";
             return false;
         }
+    }
+    if (options.json && !options.info) {
+        error = "--json goes with --info";
+        return false;
     }
     return true;
 }

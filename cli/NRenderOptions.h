@@ -10,6 +10,7 @@ struct NRenderOptions {
     std::optional<int> startBar;
     std::optional<int> endBar;
     bool info = false;
+    bool json = false; // with info: the summary as one JSON object
     bool quiet = false;
     bool seamless = false;
     bool help = false;

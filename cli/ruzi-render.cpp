@@ -2,6 +2,7 @@
 // WAV..." does, or prints a summary of the song.
 #include "cli/NProgressBar.h"
 #include "cli/NRenderOptions.h"
+#include "cli/NSongJson.h"
 #include "cli/NSongSummary.h"
 #include "engine/NProgramSession.h"
 #include "engine/NSongCommands.h"
@@ -160,7 +161,11 @@ try {
         return loadFailure(loaded, path);
 
     if (options.info) {
-        std::fputs(NSongSummary::describe(NSequencer::instance(), NVandrelCore::instance(), path).c_str(), stdout);
+        const NSequencer& sequencer = NSequencer::instance();
+        const NVandrelCore& core = NVandrelCore::instance();
+        std::string summary = options.json ? NSongJson::describe(sequencer, core, path)
+                                           : NSongSummary::describe(sequencer, core, path);
+        std::fputs(summary.c_str(), stdout);
         return Written;
     }
     return render(session, options);

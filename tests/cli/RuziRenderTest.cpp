@@ -133,3 +133,43 @@ TEST_F(RuziRender, HelpAndVersionGoToStandardOutputAndErrorsToStandardError)
     EXPECT_TRUE(bad.out.empty()) << bad.out;
     EXPECT_EQ(bad.err.rfind("ruzi-render: unknown option --bogus\nusage: ruzi-render", 0), 0u) << bad.err;
 }
+
+// Read back by a JSON parser: the facts of the text summary under their keys, names with quotes and
+// backslashes intact.
+TEST_F(RuziRender, InfoAsJsonIsOneObjectAParserReads)
+{
+    NSongDescription song;
+    song.creator = u"VandrelStudio";
+    song.major = 1;
+    song.minor = 0;
+    song.tempo = 140;
+    song.stepsPerBar = 12;
+    song.loopStart = 1;
+    song.loopEnd = 3;
+    song.machines[0].arrangement = {0, -1, 2};
+    song.synths[0].setLength(0, 16);
+    song.synths[0].setLength(2, 7);
+    song.machines[4].songSet.assign(41, 0);
+    song.machines[4].songSet[39] = 140;
+    song.machines[4].automation = {{16, 39, 130}, {32, 39, 140}, {64, 2, 5}};
+    song.drums.samples[11] = dir.file("say \"hi\"\\.wav");
+    ASSERT_TRUE(NSongBuilder::write(song, dir.file("groove.vdl")));
+
+    const std::string read =
+        "import json,sys; d=json.load(sys.stdin); m=d[\"machines\"]; k=d[\"kit\"][11]; "
+        "print(d[\"creator\"], d[\"version\"], d[\"tempo\"], d[\"stepsPerBar\"], d[\"mode\"], d[\"loop\"]); "
+        "print([x[\"name\"] for x in m], m[0][\"arrangement\"], m[0][\"patterns\"], m[1][\"arrangement\"]); "
+        "print(m[4][\"automation\"], \"patterns\" in m[3]); "
+        "print(k[\"sample\"].endswith(\"/say \\\"hi\\\"\\\\.wav\"), k[\"status\"], bool(k[\"reason\"]), d[\"kit\"][0][\"reason\"])";
+    CommandRun run = CommandRun::run("(" + renderer + " --info --json groove.vdl | python3 -c '" + read + "')", dir.path(""));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "VandrelStudio 1.0 140 12 song {'start': 1, 'end': 3, 'on': True}\n"
+                       "['SYN1', 'SYN2', 'SYN3', 'DRM', 'MIX'] ['a1', None, 'a3'] "
+                       "[{'name': 'a1', 'steps': 16}, {'name': 'a3', 'steps': 7}] []\n"
+                       "[{'parameter': 2, 'events': 2}, {'parameter': 39, 'events': 3}] False\n"
+                       "True not loaded True None\n");
+
+    CommandRun alone = render("--json groove.vdl");
+    EXPECT_EQ(alone.status, 1);
+    EXPECT_TRUE(contains(alone.err, "--json goes with --info")) << alone.err;
+}
