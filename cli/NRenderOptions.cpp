@@ -34,7 +34,7 @@ bool parseSeconds(const std::string& text, double& seconds)
 const char* NRenderOptions::usage()
 {
     return "usage: ruzi-render [SONG.vdl] [-o OUT.wav] [--start BAR] [--end BAR] [--seamless]\n"
-           "                   [--tail SECONDS] [--quiet]\n"
+           "                   [--tail SECONDS] [--loop-points] [--quiet]\n"
            "       ruzi-render --info [--json] [SONG.vdl]\n"
            "       ruzi-render --help | --version\n"
            "Renders the song's loop into a 44100 Hz 16-bit stereo WAV file, exactly as the program's\n"
@@ -44,6 +44,7 @@ const char* NRenderOptions::usage()
            "  --end BAR       bar at which the loop ends (not included), instead of the song's own\n"
            "  --seamless      render the loop twice and keep the second pass, so that it loops cleanly\n"
            "  --tail SECONDS  go on that long after the loop with the song stopped, for effect tails\n"
+           "  --loop-points   add the loop to the file as a sampler's loop points (a \"smpl\" chunk)\n"
            "  --info          print a summary of the song instead of rendering\n"
            "  --json          with --info: the summary as one JSON object, for scripts\n"
            "  --quiet         print nothing but errors\n"
@@ -75,6 +76,8 @@ bool NRenderOptions::parse(int argc, char** argv, NRenderOptions& options, std::
             options.quiet = true;
         } else if (arg == "--seamless") {
             options.seamless = true;
+        } else if (arg == "--loop-points") {
+            options.loopPoints = true;
         } else if (arg == "-o") {
             options.output = argv[++i];
         } else if (arg == "--start" || arg == "--end") {

@@ -13,6 +13,7 @@ struct NRenderOptions {
     bool json = false; // with info: the summary as one JSON object
     bool quiet = false;
     bool seamless = false;
+    bool loopPoints = false; // a sampler chunk with the loop after the data
     bool help = false;
     bool version = false;
     double tailSeconds = 0;

@@ -1,5 +1,6 @@
 // ruzi-render: renders a song's loop into a WAV file exactly as the program's "Export Loop to
 // WAV..." does, or prints a summary of the song.
+#include "cli/NLoopPoints.h"
 #include "cli/NProgressBar.h"
 #include "cli/NRenderOptions.h"
 #include "cli/NSongJson.h"
@@ -86,6 +87,17 @@ void warnOfMissingSamples(const NRenderOptions& options)
     }
 }
 
+// The loop is what comes before the tail; a seamless file is all loop.
+bool addLoopPoints(const std::string& path, std::int64_t loopFrames)
+{
+    std::string error;
+    if (loopFrames > 0 && NLoopPoints::append(path, static_cast<std::uint32_t>(loopFrames - 1), error))
+        return true;
+    std::fprintf(stderr, "ruzi-render: cannot add the loop points to %s: %s\n", path.c_str(),
+                 loopFrames > 0 ? error.c_str() : "the file holds no loop");
+    return false;
+}
+
 int render(NProgramSession& session, const NRenderOptions& options)
 {
     const NSongCommands::Transport song = NSongCommands::transport();
@@ -112,9 +124,12 @@ int render(NProgramSession& session, const NRenderOptions& options)
         return TooLong;
     std::error_code error;
     auto bytes = std::filesystem::file_size(output.toUtf8(), error);
-    double seconds = error || bytes < 44 ? 0 : static_cast<double>((bytes - 44) / 4) / 44100;
+    const std::int64_t frames = error || bytes < 44 ? 0 : static_cast<std::int64_t>((bytes - 44) / 4);
+    const double seconds = static_cast<double>(frames) / 44100;
     if (result == NMixer::ExportResult::Aborted)
         return Aborted;
+    if (options.loopPoints && !addLoopPoints(output.toUtf8(), frames - ntime::roundUpToBlocks(exportOptions.tailFrames)))
+        return CannotWrite;
     progress.finish(seconds);
     if (!options.quiet)
         std::printf("Wrote %s: %.3f s, 44100 Hz 16-bit stereo\n", output.toUtf8().c_str(), seconds);

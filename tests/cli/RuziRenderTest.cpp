@@ -173,3 +173,47 @@ TEST_F(RuziRender, InfoAsJsonIsOneObjectAParserReads)
     EXPECT_EQ(alone.status, 1);
     EXPECT_TRUE(contains(alone.err, "--json goes with --info")) << alone.err;
 }
+
+// The sampler chunk follows the data unchanged, and readers that do not know it still read the audio.
+TEST_F(RuziRender, LoopPointsMarkTheLoopAfterTheDataForSamplers)
+{
+    ASSERT_EQ(render("--start 1 --end 2 --quiet -o plain.wav").status, 0);
+    ASSERT_EQ(render("--start 1 --end 2 --quiet --loop-points -o looped.wav").status, 0);
+    ASSERT_EQ(render("--start 1 --end 2 --quiet --loop-points --tail 0.1 -o tail.wav").status, 0);
+    ASSERT_EQ(render("--start 1 --end 2 --quiet --loop-points --seamless -o seamless.wav").status, 0);
+    const std::vector<unsigned char> plain = dir.readBytes("plain.wav");
+    const std::size_t loopFrames = 16 * StepBytes / 4;
+    ASSERT_EQ(plain.size(), 44 + loopFrames * 4);
+
+    // With a tail of 0.1 s (4410 frames, rendered as whole blocks of 32: 4416) the loop ends before it.
+    for (auto [name, fileFrames, lastFrame] : {std::tuple{"looped.wav", loopFrames, loopFrames - 1},
+                                               {"tail.wav", loopFrames + 4416, loopFrames - 1},
+                                               {"seamless.wav", loopFrames, loopFrames - 1}}) {
+        std::vector<unsigned char> wav = dir.readBytes(name);
+        auto le32 = [&](std::size_t at) {
+            return std::uint32_t(wav[at] | wav[at + 1] << 8 | wav[at + 2] << 16) | std::uint32_t(wav[at + 3]) << 24;
+        };
+        const std::size_t smpl = 44 + fileFrames * 4;
+        ASSERT_EQ(wav.size(), smpl + 68) << name;
+        EXPECT_EQ(le32(4), wav.size() - 8) << name;
+        EXPECT_EQ(le32(40), fileFrames * 4) << name;
+        EXPECT_EQ(std::string(wav.begin() + smpl, wav.begin() + smpl + 4), "smpl");
+        const std::vector<std::uint32_t> fields = {60, 0, 0, 22675, 60, 0, 0, 0, 1, 0, 0, 0, 0,
+                                                   std::uint32_t(lastFrame), 0, 0};
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            EXPECT_EQ(le32(smpl + 4 + 4 * i), fields[i]) << name << " field " << i;
+
+        CommandRun sox = CommandRun::run("sox --i -s " + std::string(name), dir.path(""));
+        EXPECT_EQ(sox.out, std::to_string(fileFrames) + "\n") << name << sox.err;
+    }
+    // The audio is the plain export's, to the byte, for the first loop of them.
+    std::vector<unsigned char> looped = dir.readBytes("looped.wav");
+    EXPECT_TRUE(std::equal(plain.begin() + 8, plain.end(), looped.begin() + 8));
+    const std::string digest = "python3 -c 'import sys,wave,hashlib; w=wave.open(sys.argv[1]); "
+                               "print(w.getnframes(), hashlib.md5(w.readframes(w.getnframes())).hexdigest())' ";
+    CommandRun fromPlain = CommandRun::run(digest + "plain.wav", dir.path(""));
+    CommandRun fromLooped = CommandRun::run(digest + "looped.wav", dir.path(""));
+    EXPECT_EQ(fromLooped.status, 0) << fromLooped.err;
+    EXPECT_EQ(fromLooped.out, fromPlain.out);
+    EXPECT_EQ(fromLooped.out.rfind(std::to_string(loopFrames) + " ", 0), 0u) << fromLooped.out;
+}
