@@ -1,5 +1,7 @@
 // ruzi-render: renders a song's loop into a WAV file exactly as the program's "Export Loop to
 // WAV..." does, or prints a summary of the song.
+#include "cli/NBatchRender.h"
+#include "cli/NExitCode.h"
 #include "cli/NLoopPoints.h"
 #include "cli/NProgressBar.h"
 #include "cli/NRenderOptions.h"
@@ -22,17 +24,6 @@
 
 namespace {
 
-enum ExitCode {
-    Written = 0,
-    BadUsage = 1,
-    CannotOpen = 2,
-    NotASong = 3,
-    CannotWrite = 4,
-    Aborted = 5,
-    TooLong = 6,
-    OutOfMemory = 7
-};
-
 // Messages for the terminal; --quiet keeps only the ones that report a failure.
 class CommandLineMessages : public KESOMessageBox {
 public:
@@ -54,12 +45,6 @@ String commandLinePath(const std::string& name)
     std::error_code error;
     std::filesystem::path absolute = std::filesystem::absolute(name, error);
     return String::fromUtf8(error ? name : absolute.string());
-}
-
-std::string defaultOutputName(const std::string& song)
-{
-    std::filesystem::path name = std::filesystem::path(song.empty() ? "newsong.vdl" : song).filename();
-    return name.replace_extension(".wav").string();
 }
 
 int loadFailure(NSequencer::LoadResult result, const String& path)
@@ -110,7 +95,7 @@ int render(NProgramSession& session, const NRenderOptions& options)
     }
     NSongCommands::setLoopBars(loopStart, loopEnd);
     warnOfMissingSamples(options);
-    String output = commandLinePath(options.output.empty() ? defaultOutputName(options.song) : options.output);
+    String output = commandLinePath(options.outputFor(options.songs.empty() ? std::string() : options.songs.front()));
     NProgressBar progress(!options.quiet && Terminal::errorIsTerminal());
     NMixer::ExportOptions exportOptions;
     exportOptions.seamless = options.seamless;
@@ -162,6 +147,14 @@ try {
     services.programPath = &programPath;
     services.messageBox = &messages;
     services.keyState = &keys;
+    if (options.outputIsFolder()) {
+        NBatchRender batch(options);
+        if (int status = batch.prepare(); status != Written)
+            return status;
+        // Every song in a process of its own, which starts from a fresh engine.
+        if (options.isBatch())
+            return batch.run(programPath.programFile().toUtf8());
+    }
 
     NProgramSession session;
     if (!session.startUp()) {
@@ -170,7 +163,7 @@ try {
                      NSequencer::instance().loadError.toUtf8().c_str());
         return CannotOpen;
     }
-    String path = options.song.empty() ? NProgramSession::bundledSongPath() : commandLinePath(options.song);
+    String path = options.songs.empty() ? NProgramSession::bundledSongPath() : commandLinePath(options.songs.front());
     NSequencer::LoadResult loaded = session.loadSong(path);
     if (loaded != NSequencer::LoadResult::Loaded)
         return loadFailure(loaded, path);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 
 namespace {
@@ -54,7 +55,7 @@ TEST_F(RuziRender, ExitStatusSaysWhatWentWrong)
     dir.writeBytes("text.vdl", {'x', 'y', 'z', '\n'});
     for (auto [arguments, status, message] : {
              std::tuple{"--start 3 --end 3", 1, "the loop is empty"}, {"--end 0", 1, ""}, {"--start x", 1, ""},
-             {"--tail", 1, ""}, {"--bogus", 1, ""}, {"a.vdl b.vdl", 1, ""},
+             {"--tail", 1, ""}, {"--bogus", 1, ""}, {"-j 0 a.vdl", 1, "-j takes"},
              {"absent.vdl", 2, ""}, {"--info absent.vdl", 2, "/absent.vdl: No such file or directory"},
              {"--info text.vdl", 3, "Unrecognized file: Sorry, this is not a readable VandrelStudio file."},
              {"text.vdl", 3, ""}, {"-o no/such/folder/out.wav", 4, "no/such/folder/out.wav"},
@@ -216,4 +217,69 @@ TEST_F(RuziRender, LoopPointsMarkTheLoopAfterTheDataForSamplers)
     EXPECT_EQ(fromLooped.status, 0) << fromLooped.err;
     EXPECT_EQ(fromLooped.out, fromPlain.out);
     EXPECT_EQ(fromLooped.out.rfind(std::to_string(loopFrames) + " ", 0), 0u) << fromLooped.out;
+}
+
+// Each song of a batch in a process of its own: the very bytes of a single run, whatever else the
+// batch holds and however many run at once.
+TEST_F(RuziRender, BatchRendersEverySongAsASingleRunWouldAndReportsEachFailure)
+{
+    NSongDescription slow; // 120 bpm against the bundled song's 124
+    slow.loopStart = 0;
+    slow.loopEnd = 2;
+    slow.synths[0].setStep(0, 0, {});
+    ASSERT_TRUE(NSongBuilder::write(slow, dir.file("slow.vdl")));
+    std::filesystem::create_directory(dir.path("sub"));
+    std::filesystem::copy_file(std::string(RUZI_BIN_DIR) + "/data/newsong.vdl", dir.path("sub/bundled.vdl"));
+    dir.writeBytes("text.vdl", {'x', 'y', 'z', '\n'});
+
+    CommandRun batch = render("slow.vdl text.vdl sub/bundled.vdl absent.vdl --start 0 --end 2 --loop-points -j 2 -o out/new/");
+    EXPECT_EQ(batch.status, 3) << batch.err; // the highest: "not a song" over "cannot open"
+    for (const char* said : {"text.vdl is not a song\n", "text.vdl failed (status 3)\n",
+                             "absent.vdl: No such file or directory\n", "absent.vdl failed (status 2)\n"})
+        EXPECT_TRUE(contains(batch.err, said)) << said << ": " << batch.err;
+    EXPECT_TRUE(contains(batch.out, "Wrote " + dir.path("out/new/slow.wav"))) << batch.out;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("out/new/text.wav")));
+
+    for (const char* song : {"slow", "sub/bundled"}) {
+        const std::string name = std::filesystem::path(song).filename().string() + ".wav";
+        ASSERT_EQ(render(std::string(song) + ".vdl --start 0 --end 2 --loop-points --quiet -o alone.wav").status, 0);
+        std::vector<unsigned char> alone = dir.readBytes("alone.wav");
+        EXPECT_GT(alone.size(), 44 + 68 + StepBytes) << song;
+        EXPECT_EQ(dir.readBytes("out/new/" + name), alone) << song;
+    }
+
+    CommandRun one = render("slow.vdl --quiet -o folder/"); // a folder for a single song too
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(dir.readBytes("folder/slow.wav").size(), 44 + 2 * 16 * 5504 * 4);
+}
+
+TEST_F(RuziRender, BatchRefusesToWriteTwoSongsIntoOneFile)
+{
+    std::filesystem::create_directory(dir.path("sub"));
+    CommandRun run = render("a.vdl sub/a.vdl -o out");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(contains(run.err, "a.vdl and sub/a.vdl would both be written to out/a.wav")) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("out")));
+
+    dir.writeBytes("taken", {'x'});
+    run = render("a.vdl b.vdl -o taken");
+    EXPECT_EQ(run.status, 4);
+    EXPECT_TRUE(contains(run.err, "cannot make the folder taken")) << run.err;
+    EXPECT_TRUE(render("a.vdl b.vdl --info").err.find("--info takes one song") != std::string::npos);
+}
+
+// As for one song: the songs in hand abort and leave valid files, the others are not begun.
+TEST_F(RuziRender, TermStopsABatch)
+{
+    for (const char* name : {"a.vdl", "b.vdl", "c.vdl"})
+        std::filesystem::copy_file(std::string(RUZI_BIN_DIR) + "/data/newsong.vdl", dir.path(name));
+    const std::string batch = renderer + " a.vdl b.vdl c.vdl --end 999 -j 1 & pid=$!; sleep 1; kill $pid; wait $pid";
+    CommandRun run = CommandRun::run("(" + batch + ")", dir.path(""));
+    EXPECT_EQ(run.status, 5) << run.err;
+    EXPECT_TRUE(contains(run.err, "The .WAV export was aborted.")) << run.err;
+    EXPECT_TRUE(contains(run.err, "2 songs not rendered: aborted")) << run.err;
+    std::vector<unsigned char> wav = dir.readBytes("a.wav");
+    ASSERT_GT(wav.size(), 44u);
+    EXPECT_EQ((wav.size() - 44) % StepBytes, 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir.path("b.wav")));
 }
