@@ -113,7 +113,8 @@ int render(NProgramSession& session, const NRenderOptions& options)
     const double seconds = static_cast<double>(frames) / 44100;
     if (result == NMixer::ExportResult::Aborted)
         return Aborted;
-    if (options.loopPoints && !addLoopPoints(output.toUtf8(), frames - ntime::roundUpToBlocks(exportOptions.tailFrames)))
+    const std::int64_t loopFrames = frames - ntime::roundUpToBlocks(exportOptions.tailFrames);
+    if (options.loopPoints && !addLoopPoints(output.toUtf8(), loopFrames))
         return CannotWrite;
     progress.finish(seconds);
     if (!options.quiet)
@@ -147,7 +148,7 @@ try {
     services.programPath = &programPath;
     services.messageBox = &messages;
     services.keyState = &keys;
-    if (options.outputIsFolder()) {
+    if (options.outputIsFolder() && !options.info) {
         NBatchRender batch(options);
         if (int status = batch.prepare(); status != Written)
             return status;

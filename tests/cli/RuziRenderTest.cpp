@@ -161,8 +161,10 @@ TEST_F(RuziRender, InfoAsJsonIsOneObjectAParserReads)
         "print(d[\"creator\"], d[\"version\"], d[\"tempo\"], d[\"stepsPerBar\"], d[\"mode\"], d[\"loop\"]); "
         "print([x[\"name\"] for x in m], m[0][\"arrangement\"], m[0][\"patterns\"], m[1][\"arrangement\"]); "
         "print(m[4][\"automation\"], \"patterns\" in m[3]); "
-        "print(k[\"sample\"].endswith(\"/say \\\"hi\\\"\\\\.wav\"), k[\"status\"], bool(k[\"reason\"]), d[\"kit\"][0][\"reason\"])";
-    CommandRun run = CommandRun::run("(" + renderer + " --info --json groove.vdl | python3 -c '" + read + "')", dir.path(""));
+        "print(k[\"sample\"].endswith(\"/say \\\"hi\\\"\\\\.wav\"), k[\"status\"], bool(k[\"reason\"]), "
+        "d[\"kit\"][0][\"reason\"])";
+    CommandRun run =
+        CommandRun::run("(" + renderer + " --info --json groove.vdl | python3 -c '" + read + "')", dir.path(""));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "VandrelStudio 1.0 140 12 song {'start': 1, 'end': 3, 'on': True}\n"
                        "['SYN1', 'SYN2', 'SYN3', 'DRM', 'MIX'] ['a1', None, 'a3'] "
@@ -232,7 +234,8 @@ TEST_F(RuziRender, BatchRendersEverySongAsASingleRunWouldAndReportsEachFailure)
     std::filesystem::copy_file(std::string(RUZI_BIN_DIR) + "/data/newsong.vdl", dir.path("sub/bundled.vdl"));
     dir.writeBytes("text.vdl", {'x', 'y', 'z', '\n'});
 
-    CommandRun batch = render("slow.vdl text.vdl sub/bundled.vdl absent.vdl --start 0 --end 2 --loop-points -j 2 -o out/new/");
+    CommandRun batch =
+        render("slow.vdl text.vdl sub/bundled.vdl absent.vdl --start 0 --end 2 --loop-points -j 2 -o out/new/");
     EXPECT_EQ(batch.status, 3) << batch.err; // the highest: "not a song" over "cannot open"
     for (const char* said : {"text.vdl is not a song\n", "text.vdl failed (status 3)\n",
                              "absent.vdl: No such file or directory\n", "absent.vdl failed (status 2)\n"})
