@@ -135,8 +135,8 @@ TEST_F(RuziRender, HelpAndVersionGoToStandardOutputAndErrorsToStandardError)
     EXPECT_EQ(bad.err.rfind("ruzi-render: unknown option --bogus\nusage: ruzi-render", 0), 0u) << bad.err;
 }
 
-// Read back by a JSON parser: the facts of the text summary under their keys, names with quotes and
-// backslashes intact.
+// Read back by a JSON parser: the facts of the text summary under their keys, names with quotes,
+// backslashes and control characters intact.
 TEST_F(RuziRender, InfoAsJsonIsOneObjectAParserReads)
 {
     NSongDescription song;
@@ -153,7 +153,7 @@ TEST_F(RuziRender, InfoAsJsonIsOneObjectAParserReads)
     song.machines[4].songSet.assign(41, 0);
     song.machines[4].songSet[39] = 140;
     song.machines[4].automation = {{16, 39, 130}, {32, 39, 140}, {64, 2, 5}};
-    song.drums.samples[11] = dir.file("say \"hi\"\\.wav");
+    song.drums.samples[11] = dir.file("say \"hi\"\\\t.wav");
     ASSERT_TRUE(NSongBuilder::write(song, dir.file("groove.vdl")));
 
     const std::string read =
@@ -161,7 +161,7 @@ TEST_F(RuziRender, InfoAsJsonIsOneObjectAParserReads)
         "print(d[\"creator\"], d[\"version\"], d[\"tempo\"], d[\"stepsPerBar\"], d[\"mode\"], d[\"loop\"]); "
         "print([x[\"name\"] for x in m], m[0][\"arrangement\"], m[0][\"patterns\"], m[1][\"arrangement\"]); "
         "print(m[4][\"automation\"], \"patterns\" in m[3]); "
-        "print(k[\"sample\"].endswith(\"/say \\\"hi\\\"\\\\.wav\"), k[\"status\"], bool(k[\"reason\"]), "
+        "print(k[\"sample\"].endswith(\"/say \\\"hi\\\"\\\\\\t.wav\"), k[\"status\"], bool(k[\"reason\"]), "
         "d[\"kit\"][0][\"reason\"])";
     CommandRun run =
         CommandRun::run("(" + renderer + " --info --json groove.vdl | python3 -c '" + read + "')", dir.path(""));
