@@ -251,6 +251,13 @@ TEST_F(RuziRender, BatchRendersEverySongAsASingleRunWouldAndReportsEachFailure)
         EXPECT_EQ(dir.readBytes("out/new/" + name), alone) << song;
     }
 
+    EXPECT_FALSE(contains(batch.err, "done in")) << batch.err; // progress lines only on a terminal
+    CommandRun onTerminal =
+        CommandRun::run("script -qec '" + renderer + " slow.vdl sub/bundled.vdl --end 1 -j 1' /dev/null", dir.path(""));
+    EXPECT_EQ(onTerminal.status, 1) << onTerminal.out; // bar 8 of the bundled song is past --end 1
+    EXPECT_TRUE(contains(onTerminal.out, "[1/2] slow.vdl: done in ")) << onTerminal.out;
+    EXPECT_TRUE(contains(onTerminal.out, "[2/2] sub/bundled.vdl failed (status 1)")) << onTerminal.out;
+
     CommandRun one = render("slow.vdl --quiet -o folder/"); // a folder for a single song too
     EXPECT_EQ(one.status, 0) << one.err;
     EXPECT_EQ(dir.readBytes("folder/slow.wav").size(), 44 + 2 * 16 * 5504 * 4);
