@@ -8,13 +8,6 @@
 #include "foundation/ChunkFile.h"
 
 #include <cstdio>
-#include <set>
-
-namespace {
-
-const char* const machineNames[NSequencer::MachineCount] = {"SYN1", "SYN2", "SYN3", "DRM ", "MIX "};
-
-} // namespace
 
 std::string NSongSummary::patternName(int pattern)
 {
@@ -23,15 +16,31 @@ std::string NSongSummary::patternName(int pattern)
     return std::string(1, static_cast<char>('a' + pattern / 8)) + static_cast<char>('1' + pattern % 8);
 }
 
-std::string NSongSummary::creatorLine(const String& path)
+const char* NSongSummary::machineName(int machine)
 {
+    static const char* const names[NSequencer::MachineCount] = {"SYN1", "SYN2", "SYN3", "DRM", "MIX"};
+    return names[machine];
+}
+
+NSongSummary::Creator NSongSummary::creator(const String& path)
+{
+    Creator creator;
     ChunkFile file(path, true);
     if (file.failed() || !file.descend(chunkTag("VSF1")) || !file.descend(chunkTag("FILi")))
+        return creator;
+    creator.known = true;
+    creator.name = file.readString().toUtf8();
+    creator.major = file.readInt();
+    creator.minor = file.readInt();
+    return creator;
+}
+
+std::string NSongSummary::creatorLine(const String& path)
+{
+    Creator c = creator(path);
+    if (!c.known)
         return "unknown";
-    String creator = file.readString();
-    int major = file.readInt();
-    int minor = file.readInt();
-    return creator.toUtf8() + " " + std::to_string(major) + "." + std::to_string(minor);
+    return c.name + " " + std::to_string(c.major) + "." + std::to_string(c.minor);
 }
 
 std::string NSongSummary::arrangementLine(const NSequencer& sequencer, int track)
@@ -48,38 +57,58 @@ std::string NSongSummary::arrangementLine(const NSequencer& sequencer, int track
     return line;
 }
 
-std::string NSongSummary::patternsLine(const NSequencer& sequencer, const NVandrelCore& core, int track)
+std::set<int> NSongSummary::usedPatterns(const NSequencer& sequencer, int track)
 {
     std::set<int> used;
     for (int bar = 0; bar < NSeqTrack::Bars; ++bar) {
         if (sequencer.tracks[track].patternAt(bar) >= 0)
             used.insert(sequencer.tracks[track].patternAt(bar));
     }
+    return used;
+}
+
+int NSongSummary::patternSteps(const NVandrelCore& core, int track, int pattern)
+{
+    if (pattern < 0 || pattern >= NBassSynth::PatternCount)
+        return -1;
+    return wrap32::load(core.synths[track]->patternBytes() + pattern * NBassSynth::PatternBytes +
+                        NBassSynth::LengthOffset);
+}
+
+std::string NSongSummary::patternsLine(const NSequencer& sequencer, const NVandrelCore& core, int track)
+{
+    std::set<int> used = usedPatterns(sequencer, track);
     if (used.empty())
         return "none";
     std::string line;
     for (int pattern : used) {
         line += (line.empty() ? "" : ", ") + patternName(pattern);
-        if (pattern < NBassSynth::PatternCount) {
-            const std::uint8_t* length =
-                core.synths[track]->patternBytes() + pattern * NBassSynth::PatternBytes + NBassSynth::LengthOffset;
-            int steps = wrap32::load(length);
+        int steps = patternSteps(core, track, pattern);
+        if (steps >= 0)
             line += " (" + std::to_string(steps) + " steps)";
-        }
     }
     return line;
+}
+
+std::string NSongSummary::padStatus(const NVandrelCore& core, int slot, std::string& reason)
+{
+    const NSample& sample = core.drums->sample(slot);
+    reason.clear();
+    switch (sample.loadStatus()) {
+    case NSample::LoadStatus::Loaded: return "loaded";
+    case NSample::LoadStatus::NotLoaded: return "no sample";
+    default: reason = sample.loadError().toUtf8(); return "not loaded";
+    }
 }
 
 std::string NSongSummary::padLine(const NVandrelCore& core, int slot)
 {
     const NSample& sample = core.drums->sample(slot);
     std::string label = String(NDrumMachine::slotLabel(slot)).toUtf8();
-    std::string state;
-    switch (sample.loadStatus()) {
-    case NSample::LoadStatus::Loaded: state = "loaded"; break;
-    case NSample::LoadStatus::NotLoaded: state = "no sample"; break;
-    default: state = "not loaded: " + sample.loadError().toUtf8(); break;
-    }
+    std::string reason;
+    std::string state = padStatus(core, slot, reason);
+    if (state == "not loaded")
+        state += ": " + reason;
     char slotText[8];
     std::snprintf(slotText, sizeof slotText, "%2d", slot);
     return std::string("pad ") + slotText + " " + label + "  " + sample.requestedName().toUtf8() + " (" + state + ")";
@@ -115,13 +144,15 @@ std::string NSongSummary::automationLine(const NSequencer& sequencer, int track)
     return line.empty() ? "none" : line;
 }
 
+int NSongSummary::playingTempo(const NVandrelCore& core)
+{
+    int playing = core.mixer.parameter(NAutomatable::SongSet, NMixer::Tempo);
+    return playing > 0 ? playing : NSequencer::DefaultTempo;
+}
+
 std::string NSongSummary::tempoLine(const NSequencer& s, const NVandrelCore& core)
 {
-    // The export plays the mixer's tempo; the one stored with the song only sets the clock until
-    // the first render.
-    int playing = core.mixer.parameter(NAutomatable::SongSet, NMixer::Tempo);
-    if (playing <= 0)
-        playing = NSequencer::DefaultTempo;
+    int playing = playingTempo(core);
     std::string line = "Tempo:      " + std::to_string(playing) + " bpm";
     if (playing != s.tempo)
         line += " (stored as " + std::to_string(s.tempo) + " bpm)";
@@ -139,7 +170,8 @@ std::string NSongSummary::describe(const NSequencer& s, const NVandrelCore& core
     text += "Loop:       bars " + std::to_string(s.loopStart) + " to " + std::to_string(s.loopEnd) +
             " (end exclusive), " + (s.loopOn ? "on" : "off") + "\n";
     for (int n = 0; n < NSequencer::MachineCount; ++n) {
-        text += std::string(machineNames[n]) + "  bars:       " + arrangementLine(s, n) + "\n";
+        std::string name = machineName(n);
+        text += name + std::string(6 - name.size(), ' ') + "bars:       " + arrangementLine(s, n) + "\n";
         if (n < NVandrelCore::SynthCount)
             text += "      patterns:   " + patternsLine(s, core, n) + "\n";
         text += "      automation: " + automationLine(s, n) + "\n";

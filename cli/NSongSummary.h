@@ -2,6 +2,7 @@
 
 #include "foundation/KESOString.h"
 
+#include <set>
 #include <string>
 
 class NVandrelCore;
@@ -20,6 +21,24 @@ public:
 
     // "a1" ... "d8" as the sequencer view names patterns, "-" for an empty bar.
     static std::string patternName(int pattern);
+
+    // The pieces both summaries are made of, the text one and the one for scripts.
+    struct Creator {
+        bool known = false; // false when the file does not say who wrote it
+        std::string name;
+        int major = 0;
+        int minor = 0;
+    };
+    static Creator creator(const String& path);
+    // The export plays the mixer's tempo; the one stored with the song only sets the clock until
+    // the first render.
+    static int playingTempo(const NVandrelCore& core);
+    static std::set<int> usedPatterns(const NSequencer& sequencer, int track);
+    // Steps of a synthesizer's pattern; -1 for a pattern number the synthesizer does not have.
+    static int patternSteps(const NVandrelCore& core, int track, int pattern);
+    // "loaded", "no sample" or "not loaded", and for the last why.
+    static std::string padStatus(const NVandrelCore& core, int slot, std::string& reason);
+    static const char* machineName(int machine); // "SYN1" ... "MIX", as the program shows them
 
 private:
     static std::string tempoLine(const NSequencer& sequencer, const NVandrelCore& core);

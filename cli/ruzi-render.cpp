@@ -1,7 +1,11 @@
 // ruzi-render: renders a song's loop into a WAV file exactly as the program's "Export Loop to
 // WAV..." does, or prints a summary of the song.
+#include "cli/NBatchRender.h"
+#include "cli/NExitCode.h"
+#include "cli/NLoopPoints.h"
 #include "cli/NProgressBar.h"
 #include "cli/NRenderOptions.h"
+#include "cli/NSongJson.h"
 #include "cli/NSongSummary.h"
 #include "engine/NProgramSession.h"
 #include "engine/NSongCommands.h"
@@ -19,17 +23,6 @@
 #include <string>
 
 namespace {
-
-enum ExitCode {
-    Written = 0,
-    BadUsage = 1,
-    CannotOpen = 2,
-    NotASong = 3,
-    CannotWrite = 4,
-    Aborted = 5,
-    TooLong = 6,
-    OutOfMemory = 7
-};
 
 // Messages for the terminal; --quiet keeps only the ones that report a failure.
 class CommandLineMessages : public KESOMessageBox {
@@ -52,12 +45,6 @@ String commandLinePath(const std::string& name)
     std::error_code error;
     std::filesystem::path absolute = std::filesystem::absolute(name, error);
     return String::fromUtf8(error ? name : absolute.string());
-}
-
-std::string defaultOutputName(const std::string& song)
-{
-    std::filesystem::path name = std::filesystem::path(song.empty() ? "newsong.vdl" : song).filename();
-    return name.replace_extension(".wav").string();
 }
 
 int loadFailure(NSequencer::LoadResult result, const String& path)
@@ -85,6 +72,17 @@ void warnOfMissingSamples(const NRenderOptions& options)
     }
 }
 
+// The loop is what comes before the tail; a seamless file is all loop.
+bool addLoopPoints(const std::string& path, std::int64_t loopFrames)
+{
+    std::string error;
+    if (loopFrames > 0 && NLoopPoints::append(path, static_cast<std::uint32_t>(loopFrames - 1), error))
+        return true;
+    std::fprintf(stderr, "ruzi-render: cannot add the loop points to %s: %s\n", path.c_str(),
+                 loopFrames > 0 ? error.c_str() : "the file holds no loop");
+    return false;
+}
+
 int render(NProgramSession& session, const NRenderOptions& options)
 {
     const NSongCommands::Transport song = NSongCommands::transport();
@@ -97,7 +95,7 @@ int render(NProgramSession& session, const NRenderOptions& options)
     }
     NSongCommands::setLoopBars(loopStart, loopEnd);
     warnOfMissingSamples(options);
-    String output = commandLinePath(options.output.empty() ? defaultOutputName(options.song) : options.output);
+    String output = commandLinePath(options.outputFor(options.songs.empty() ? std::string() : options.songs.front()));
     NProgressBar progress(!options.quiet && Terminal::errorIsTerminal());
     NMixer::ExportOptions exportOptions;
     exportOptions.seamless = options.seamless;
@@ -112,9 +110,17 @@ int render(NProgramSession& session, const NRenderOptions& options)
         return TooLong;
     std::error_code error;
     auto bytes = std::filesystem::file_size(output.toUtf8(), error);
-    double seconds = error || bytes < 44 ? 0 : static_cast<double>((bytes - 44) / 4) / 44100;
+    const std::int64_t frames = error || bytes < 44 ? 0 : static_cast<std::int64_t>((bytes - 44) / 4);
+    const double seconds = static_cast<double>(frames) / 44100;
     if (result == NMixer::ExportResult::Aborted)
         return Aborted;
+    const std::int64_t loopFrames = frames - ntime::roundUpToBlocks(exportOptions.tailFrames);
+    if (options.loopPoints && !addLoopPoints(output.toUtf8(), loopFrames))
+        return CannotWrite;
+    for (int m = 0; options.stems && options.loopPoints && m < NMixer::MaxMachines; ++m) {
+        if (!addLoopPoints(NProgramSession::stemPath(output, m).toUtf8(), loopFrames))
+            return CannotWrite;
+    }
     progress.finish(seconds);
     if (!options.quiet)
         std::printf("Wrote %s: %.3f s, 44100 Hz 16-bit stereo\n", output.toUtf8().c_str(), seconds);
@@ -137,6 +143,10 @@ try {
         std::fputs(NRenderOptions::usage(), stdout);
         return Written;
     }
+    if (options.version) {
+        std::printf("ruzi-render %s\n", RUZI_VERSION);
+        return Written;
+    }
 
     LinuxProgramPath programPath;
     CommandLineMessages messages(options.quiet);
@@ -145,6 +155,14 @@ try {
     services.programPath = &programPath;
     services.messageBox = &messages;
     services.keyState = &keys;
+    if (options.outputIsFolder() && !options.info) {
+        NBatchRender batch(options);
+        if (int status = batch.prepare(); status != Written)
+            return status;
+        // Every song in a process of its own, which starts from a fresh engine.
+        if (options.isBatch())
+            return batch.run(programPath.programFile().toUtf8());
+    }
 
     NProgramSession session;
     if (!session.startUp()) {
@@ -153,13 +171,17 @@ try {
                      NSequencer::instance().loadError.toUtf8().c_str());
         return CannotOpen;
     }
-    String path = options.song.empty() ? NProgramSession::bundledSongPath() : commandLinePath(options.song);
+    String path = options.songs.empty() ? NProgramSession::bundledSongPath() : commandLinePath(options.songs.front());
     NSequencer::LoadResult loaded = session.loadSong(path);
     if (loaded != NSequencer::LoadResult::Loaded)
         return loadFailure(loaded, path);
 
     if (options.info) {
-        std::fputs(NSongSummary::describe(NSequencer::instance(), NVandrelCore::instance(), path).c_str(), stdout);
+        const NSequencer& sequencer = NSequencer::instance();
+        const NVandrelCore& core = NVandrelCore::instance();
+        std::string summary = options.json ? NSongJson::describe(sequencer, core, path)
+                                           : NSongSummary::describe(sequencer, core, path);
+        std::fputs(summary.c_str(), stdout);
         return Written;
     }
     return render(session, options);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 
 namespace {
@@ -54,7 +55,7 @@ TEST_F(RuziRender, ExitStatusSaysWhatWentWrong)
     dir.writeBytes("text.vdl", {'x', 'y', 'z', '\n'});
     for (auto [arguments, status, message] : {
              std::tuple{"--start 3 --end 3", 1, "the loop is empty"}, {"--end 0", 1, ""}, {"--start x", 1, ""},
-             {"--tail", 1, ""}, {"--bogus", 1, ""}, {"a.vdl b.vdl", 1, ""},
+             {"--tail", 1, ""}, {"--bogus", 1, ""}, {"-j 0 a.vdl", 1, "-j takes"},
              {"absent.vdl", 2, ""}, {"--info absent.vdl", 2, "/absent.vdl: No such file or directory"},
              {"--info text.vdl", 3, "Unrecognized file: Sorry, this is not a readable VandrelStudio file."},
              {"text.vdl", 3, ""}, {"-o no/such/folder/out.wav", 4, "no/such/folder/out.wav"},
@@ -114,4 +115,181 @@ TEST_F(RuziRender, InfoSummarisesASong)
     EXPECT_EQ(run.out.find("not loaded"), std::string::npos) << run.out;
     EXPECT_TRUE(contains(run.out, "/data/newsong.vdl\n"));
     EXPECT_TRUE(contains(run.out, "Loop:       bars 8 to 12 (end exclusive), on\n"));
+}
+
+TEST_F(RuziRender, HelpAndVersionGoToStandardOutputAndErrorsToStandardError)
+{
+    for (const char* option : {"--help", "-h", "--info --help"}) {
+        CommandRun run = render(option);
+        EXPECT_EQ(run.status, 0) << option;
+        EXPECT_EQ(run.out.rfind("usage: ruzi-render", 0), 0u) << option << ": " << run.out;
+        EXPECT_TRUE(run.err.empty()) << option << ": " << run.err;
+    }
+    CommandRun version = render("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "ruzi-render 1.1\n");
+
+    CommandRun bad = render("--bogus");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_TRUE(bad.out.empty()) << bad.out;
+    EXPECT_EQ(bad.err.rfind("ruzi-render: unknown option --bogus\nusage: ruzi-render", 0), 0u) << bad.err;
+}
+
+// Read back by a JSON parser: the facts of the text summary under their keys, names with quotes,
+// backslashes and control characters intact.
+TEST_F(RuziRender, InfoAsJsonIsOneObjectAParserReads)
+{
+    NSongDescription song;
+    song.creator = u"VandrelStudio";
+    song.major = 1;
+    song.minor = 0;
+    song.tempo = 140;
+    song.stepsPerBar = 12;
+    song.loopStart = 1;
+    song.loopEnd = 3;
+    song.machines[0].arrangement = {0, -1, 2};
+    song.synths[0].setLength(0, 16);
+    song.synths[0].setLength(2, 7);
+    song.machines[4].songSet.assign(41, 0);
+    song.machines[4].songSet[39] = 140;
+    song.machines[4].automation = {{16, 39, 130}, {32, 39, 140}, {64, 2, 5}};
+    song.drums.samples[11] = dir.file("say \"hi\"\\\t.wav");
+    ASSERT_TRUE(NSongBuilder::write(song, dir.file("groove.vdl")));
+
+    const std::string read =
+        "import json,sys; d=json.load(sys.stdin); m=d[\"machines\"]; k=d[\"kit\"][11]; "
+        "print(d[\"creator\"], d[\"version\"], d[\"tempo\"], d[\"stepsPerBar\"], d[\"mode\"], d[\"loop\"]); "
+        "print([x[\"name\"] for x in m], m[0][\"arrangement\"], m[0][\"patterns\"], m[1][\"arrangement\"]); "
+        "print(m[4][\"automation\"], \"patterns\" in m[3]); "
+        "print(k[\"sample\"].endswith(\"/say \\\"hi\\\"\\\\\\t.wav\"), k[\"status\"], bool(k[\"reason\"]), "
+        "d[\"kit\"][0][\"reason\"])";
+    CommandRun run =
+        CommandRun::run("(" + renderer + " --info --json groove.vdl | python3 -c '" + read + "')", dir.path(""));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "VandrelStudio 1.0 140 12 song {'start': 1, 'end': 3, 'on': True}\n"
+                       "['SYN1', 'SYN2', 'SYN3', 'DRM', 'MIX'] ['a1', None, 'a3'] "
+                       "[{'name': 'a1', 'steps': 16}, {'name': 'a3', 'steps': 7}] []\n"
+                       "[{'parameter': 2, 'events': 2}, {'parameter': 39, 'events': 3}] False\n"
+                       "True not loaded True None\n");
+
+    CommandRun alone = render("--json groove.vdl");
+    EXPECT_EQ(alone.status, 1);
+    EXPECT_TRUE(contains(alone.err, "--json goes with --info")) << alone.err;
+}
+
+// The sampler chunk follows the data unchanged, and readers that do not know it still read the audio.
+TEST_F(RuziRender, LoopPointsMarkTheLoopAfterTheDataForSamplers)
+{
+    ASSERT_EQ(render("--start 1 --end 2 --quiet -o plain.wav").status, 0);
+    ASSERT_EQ(render("--start 1 --end 2 --quiet --loop-points -o looped.wav").status, 0);
+    ASSERT_EQ(render("--start 1 --end 2 --quiet --loop-points --tail 0.1 -o tail.wav").status, 0);
+    ASSERT_EQ(render("--start 1 --end 2 --quiet --loop-points --seamless -o seamless.wav").status, 0);
+    const std::vector<unsigned char> plain = dir.readBytes("plain.wav");
+    const std::size_t loopFrames = 16 * StepBytes / 4;
+    ASSERT_EQ(plain.size(), 44 + loopFrames * 4);
+
+    // With a tail of 0.1 s (4410 frames, rendered as whole blocks of 32: 4416) the loop ends before it.
+    for (auto [name, fileFrames, lastFrame] : {std::tuple{"looped.wav", loopFrames, loopFrames - 1},
+                                               {"tail.wav", loopFrames + 4416, loopFrames - 1},
+                                               {"seamless.wav", loopFrames, loopFrames - 1}}) {
+        std::vector<unsigned char> wav = dir.readBytes(name);
+        auto le32 = [&](std::size_t at) {
+            return std::uint32_t(wav[at] | wav[at + 1] << 8 | wav[at + 2] << 16) | std::uint32_t(wav[at + 3]) << 24;
+        };
+        const std::size_t smpl = 44 + fileFrames * 4;
+        ASSERT_EQ(wav.size(), smpl + 68) << name;
+        EXPECT_EQ(le32(4), wav.size() - 8) << name;
+        EXPECT_EQ(le32(40), fileFrames * 4) << name;
+        EXPECT_EQ(std::string(wav.begin() + smpl, wav.begin() + smpl + 4), "smpl");
+        const std::vector<std::uint32_t> fields = {60, 0, 0, 22675, 60, 0, 0, 0, 1, 0, 0, 0, 0,
+                                                   std::uint32_t(lastFrame), 0, 0};
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            EXPECT_EQ(le32(smpl + 4 + 4 * i), fields[i]) << name << " field " << i;
+
+        CommandRun sox = CommandRun::run("sox --i -s " + std::string(name), dir.path(""));
+        EXPECT_EQ(sox.out, std::to_string(fileFrames) + "\n") << name << sox.err;
+    }
+    // The audio is the plain export's, to the byte, for the first loop of them.
+    std::vector<unsigned char> looped = dir.readBytes("looped.wav");
+    EXPECT_TRUE(std::equal(plain.begin() + 8, plain.end(), looped.begin() + 8));
+    const std::string digest = "python3 -c 'import sys,wave,hashlib; w=wave.open(sys.argv[1]); "
+                               "print(w.getnframes(), hashlib.md5(w.readframes(w.getnframes())).hexdigest())' ";
+    CommandRun fromPlain = CommandRun::run(digest + "plain.wav", dir.path(""));
+    CommandRun fromLooped = CommandRun::run(digest + "looped.wav", dir.path(""));
+    EXPECT_EQ(fromLooped.status, 0) << fromLooped.err;
+    EXPECT_EQ(fromLooped.out, fromPlain.out);
+    EXPECT_EQ(fromLooped.out.rfind(std::to_string(loopFrames) + " ", 0), 0u) << fromLooped.out;
+}
+
+// Each song of a batch in a process of its own: the very bytes of a single run, whatever else the
+// batch holds and however many run at once.
+TEST_F(RuziRender, BatchRendersEverySongAsASingleRunWouldAndReportsEachFailure)
+{
+    NSongDescription slow; // 120 bpm against the bundled song's 124
+    slow.loopStart = 0;
+    slow.loopEnd = 2;
+    slow.synths[0].setStep(0, 0, {});
+    ASSERT_TRUE(NSongBuilder::write(slow, dir.file("slow.vdl")));
+    std::filesystem::create_directory(dir.path("sub"));
+    std::filesystem::copy_file(std::string(RUZI_BIN_DIR) + "/data/newsong.vdl", dir.path("sub/bundled.vdl"));
+    dir.writeBytes("text.vdl", {'x', 'y', 'z', '\n'});
+
+    CommandRun batch =
+        render("slow.vdl text.vdl sub/bundled.vdl absent.vdl --start 0 --end 2 --loop-points -j 2 -o out/new/");
+    EXPECT_EQ(batch.status, 3) << batch.err; // the highest: "not a song" over "cannot open"
+    for (const char* said : {"text.vdl is not a song\n", "text.vdl failed (status 3)\n",
+                             "absent.vdl: No such file or directory\n", "absent.vdl failed (status 2)\n"})
+        EXPECT_TRUE(contains(batch.err, said)) << said << ": " << batch.err;
+    EXPECT_TRUE(contains(batch.out, "Wrote " + dir.path("out/new/slow.wav"))) << batch.out;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("out/new/text.wav")));
+
+    for (const char* song : {"slow", "sub/bundled"}) {
+        const std::string name = std::filesystem::path(song).filename().string() + ".wav";
+        ASSERT_EQ(render(std::string(song) + ".vdl --start 0 --end 2 --loop-points --quiet -o alone.wav").status, 0);
+        std::vector<unsigned char> alone = dir.readBytes("alone.wav");
+        EXPECT_GT(alone.size(), 44 + 68 + StepBytes) << song;
+        EXPECT_EQ(dir.readBytes("out/new/" + name), alone) << song;
+    }
+
+    EXPECT_FALSE(contains(batch.err, "done in")) << batch.err; // progress lines only on a terminal
+    CommandRun onTerminal =
+        CommandRun::run("script -qec '" + renderer + " slow.vdl sub/bundled.vdl --end 1 -j 1' /dev/null", dir.path(""));
+    EXPECT_EQ(onTerminal.status, 1) << onTerminal.out; // bar 8 of the bundled song is past --end 1
+    EXPECT_TRUE(contains(onTerminal.out, "[1/2] slow.vdl: done in ")) << onTerminal.out;
+    EXPECT_TRUE(contains(onTerminal.out, "[2/2] sub/bundled.vdl failed (status 1)")) << onTerminal.out;
+
+    CommandRun one = render("slow.vdl --quiet -o folder/"); // a folder for a single song too
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(dir.readBytes("folder/slow.wav").size(), 44 + 2 * 16 * 5504 * 4);
+}
+
+TEST_F(RuziRender, BatchRefusesToWriteTwoSongsIntoOneFile)
+{
+    std::filesystem::create_directory(dir.path("sub"));
+    CommandRun run = render("a.vdl sub/a.vdl -o out");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(contains(run.err, "a.vdl and sub/a.vdl would both be written to out/a.wav")) << run.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path("out")));
+
+    dir.writeBytes("taken", {'x'});
+    run = render("a.vdl b.vdl -o taken");
+    EXPECT_EQ(run.status, 4);
+    EXPECT_TRUE(contains(run.err, "cannot make the folder taken")) << run.err;
+    EXPECT_TRUE(render("a.vdl b.vdl --info").err.find("--info takes one song") != std::string::npos);
+}
+
+// As for one song: the songs in hand abort and leave valid files, the others are not begun.
+TEST_F(RuziRender, TermStopsABatch)
+{
+    for (const char* name : {"a.vdl", "b.vdl", "c.vdl"})
+        std::filesystem::copy_file(std::string(RUZI_BIN_DIR) + "/data/newsong.vdl", dir.path(name));
+    const std::string batch = renderer + " a.vdl b.vdl c.vdl --end 999 -j 1 & pid=$!; sleep 1; kill $pid; wait $pid";
+    CommandRun run = CommandRun::run("(" + batch + ")", dir.path(""));
+    EXPECT_EQ(run.status, 5) << run.err;
+    EXPECT_TRUE(contains(run.err, "The .WAV export was aborted.")) << run.err;
+    EXPECT_TRUE(contains(run.err, "2 songs not rendered: aborted")) << run.err;
+    std::vector<unsigned char> wav = dir.readBytes("a.wav");
+    ASSERT_GT(wav.size(), 44u);
+    EXPECT_EQ((wav.size() - 44) % StepBytes, 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir.path("b.wav")));
 }
