@@ -35,7 +35,7 @@ for target in $targets; do
   while [ "$(date +%s)" -lt "$end" ]; do
     left=$(( end - $(date +%s) ))
     UBSAN_OPTIONS=print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1 \
-      $tree/fuzz/$target -max_total_time=$left -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+      "$tree/fuzz/$target" -max_total_time=$left -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$artifacts/" "$corpus" "$tree/fuzz/seeds/$target" >>"$log" 2>&1 || true
     runs=$(( runs + $(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1) ))
     # The count is per run; reset it so a run that dies before its stats is not counted twice.
