@@ -33,13 +33,19 @@ for target in $targets; do
   runs=0
   # A finding ends libFuzzer's run: keep the input and start again on the same corpus until time is up.
   while [ "$(date +%s)" -lt "$end" ]; do
-    left=$(( end - $(date +%s) ))
+    began=$(date +%s)
+    status=0
     UBSAN_OPTIONS=print_stacktrace=1 ASAN_OPTIONS=detect_leaks=1 \
-      "$tree/fuzz/$target" -max_total_time=$left -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-      -artifact_prefix="$artifacts/" "$corpus" "$tree/fuzz/seeds/$target" >>"$log" 2>&1 || true
+      "$tree/fuzz/$target" -max_total_time=$(( end - began )) -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+      -artifact_prefix="$artifacts/" "$corpus" "$tree/fuzz/seeds/$target" >>"$log" 2>&1 || status=$?
     runs=$(( runs + $(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1) ))
     # The count is per run; reset it so a run that dies before its stats is not counted twice.
     echo "stat::number_of_executed_units: 0" >>"$log"
+    # A finding among the seeds (a regression input not fixed yet) would end every run at once.
+    if [ "$status" -ne 0 ] && [ $(( $(date +%s) - began )) -lt 5 ]; then
+      echo "$target: fails within seconds of starting, on its seeds or corpus: see $log" >&2
+      break
+    fi
   done
   for found in "$artifacts"/*; do
     [ -f "$found" ] && mv "$found" "fuzz/regressions/$target/"
