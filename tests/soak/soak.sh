@@ -2,10 +2,11 @@
 # The window program driven at random for SECONDS (default 30) on a private X server with SDL's
 # dummy sound driver: clicks anywhere on its screen but the Exit button, its keys, songs loaded and
 # loops exported through the file choosers with typed paths (good songs, cut ones, files that are
-# not songs, names that do not exist, cancelled dialogs). It fails on a crash, a program that stops
-# answering, a dialog that does not close, a sanitizer report, an exit status other than 0 after
-# Exit, and, in runs of two minutes or more, a resident size at the end more than 10% above the one
-# after the first minute. It reports the playback ring's underruns (tests/soak/SoakProbe.cpp,
+# not songs, names that do not exist, cancelled dialogs). It fails on a crash (an end with a status
+# other than 0), a program that stops answering, a dialog that does not close, a sanitizer report,
+# and, when the program has run two minutes or more, a resident size at the end more than 10% above
+# the one after its first minute. An end with status 0 is told with the actions before it, and the
+# program started again. It reports the playback ring's underruns (tests/soak/SoakProbe.cpp,
 # preloaded) and the resident size as it went.
 #
 #   tests/soak/soak.sh BUILD [SECONDS]        e.g. nice -n 10 tests/soak/soak.sh build 600
@@ -73,24 +74,37 @@ read -r core_offset core_size < <(nm -C -S "$program" | awk 'NF == 4 && $4 == "N
 [[ -n ${core_offset:-} ]] || { echo "soak: no engine core symbol in $program (stripped?)" >&2; exit 2; }
 
 status_file=$work/status
-# Sanitizers: the probe is preloaded ahead of their runtime; glib keeps process-long allocations.
-cd "$work/out"
-SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy RUZI_MESSAGES_TO_STDERR=1 RUZI_ZOOM=1 \
-    RUZI_SOAK_STATUS=$status_file RUZI_SOAK_CORE=$core_offset:$core_size RUZI_SOAK_SEGMENT_FRAMES=992 \
-    ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 LD_PRELOAD=$probe \
-    "$program" >"$work/stdout.txt" 2>"$work/stderr.txt" &
-program_pid=$!
-cd - >/dev/null
-window=$(timeout 60 xdotool search --sync --name "^$title\$" | head -n1 || true)
-[[ -n $window ]] || { cat "$work/stderr.txt"; echo "soak: the window did not appear" >&2; exit 1; }
-xdotool windowmove --sync "$window" 0 0
-echo "soak: seed $seed, $seconds s, pid $program_pid"
-
+totals=(0 0 0) # underruns, callbacks, segments of the program's earlier runs
+starts=0
+# Starts the program (again), with the probe preloaded ahead of the sanitizers' runtime.
+start_program() {
+    cd "$work/out"
+    SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy RUZI_MESSAGES_TO_STDERR=1 RUZI_ZOOM=1 \
+        RUZI_SOAK_STATUS=$status_file RUZI_SOAK_CORE=$core_offset:$core_size RUZI_SOAK_SEGMENT_FRAMES=992 \
+        ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 LD_PRELOAD=$probe \
+        "$program" >>"$work/stdout.txt" 2>>"$work/stderr.txt" &
+    program_pid=$!
+    cd - >/dev/null
+    rm -f "$status_file"
+    window=$(timeout 60 xdotool search --sync --name "^$title\$" | head -n1 || true)
+    [[ -n $window ]] || { cat "$work/stderr.txt"; echo "soak: the window did not appear" >&2; exit 1; }
+    xdotool windowmove --sync "$window" 0 0
+    instance_start=$(date +%s)
+    rss_first=
+    starts=$((starts + 1))
+}
+# After the program has ended: its probe's last counts join the totals.
+add_counts() {
+    totals=($((totals[0] + $(status_value underruns))) $((totals[1] + $(status_value callbacks)))
+        $((totals[2] + $(status_value segments))))
+}
 alive() { kill -0 "$program_pid" 2>/dev/null; }
 rss() { awk '/^VmRSS/ {print $2}' "/proc/$program_pid/status" 2>/dev/null || echo 0; }
 status_value() { awk -v k="$1" '$1 == k {print $2}' "$status_file" 2>/dev/null || echo 0; }
 open_dialog() { xdotool search --onlyvisible --name '^(Open File|Save File)$' 2>/dev/null | head -n1 || true; }
 dialog_title() { xdotool getwindowname "$1" 2>/dev/null || true; }
+# The last actions, told when the program ends unasked.
+act() { echo "$(($(date +%s) - start)) s: $*" >>"$work/actions"; }
 pick() { # one of the arguments
     local -a all=("$@")
     echo "${all[RANDOM % ${#all[@]}]}"
@@ -98,6 +112,7 @@ pick() { # one of the arguments
 
 clicks=0 keys=0 loads=0 exports=0 cancels=0
 click() {
+    act "click $1 $2"
     xdotool mousemove --window "$window" "$1" "$2" click 1 2>/dev/null || true
 }
 # A point of the 240 x 320 screen outside the Exit button (125..225, 94..114).
@@ -113,6 +128,7 @@ random_click() {
 random_key() {
     local key
     key=$(pick Return space Home End Left Right Up Down Prior Next BackSpace Escape a z 1 Tab ctrl+1)
+    act "key $key"
     xdotool windowfocus --sync "$window" key "$key" 2>/dev/null || true
     keys=$((keys + 1))
 }
@@ -120,6 +136,7 @@ random_key() {
 drive_dialog() {
     local dialog=$1 name
     name=$(dialog_title "$dialog")
+    act "dialog $name"
     # The dialog takes keys only once GTK has finished showing it.
     xdotool windowfocus --sync "$dialog" sleep 1 2>/dev/null || true
     if ((RANDOM % 6 == 0)); then
@@ -160,12 +177,25 @@ answers() {
 
 start=$(date +%s)
 end=$((start + seconds))
-rss_first=
+start_program
+echo "soak: seed $seed, $seconds s, pid $program_pid"
 next_check=$((start + 5))
+exits=0
 while (($(date +%s) < end)); do
     if ! alive; then
-        fail "the program ended by itself"
-        break
+        # Ended as after Exit: told, counted and started again; any other end is a crash.
+        wait "$program_pid" && code=0 || code=$?
+        add_counts
+        echo "soak: the program ended with status $code after $(($(date +%s) - instance_start)) s; the last actions:"
+        tail -n 6 "$work/actions" | sed 's/^/soak:   /'
+        if ((code != 0)); then
+            program_pid=
+            fail "the program ended with status $code"
+            break
+        fi
+        exits=$((exits + 1))
+        start_program
+        continue
     fi
     dialog=$(open_dialog)
     if [[ -n $dialog ]]; then
@@ -199,14 +229,14 @@ while (($(date +%s) < end)); do
     if [[ -n ${RUZI_SOAK_VERBOSE:-} ]]; then
         echo "soak: $((now - start)) s: $(tr '\n' ' ' <"$status_file" 2>/dev/null) resident $(rss) kB"
     fi
-    if [[ -z $rss_first ]] && ((now - start >= 60)); then
+    if [[ -z $rss_first ]] && ((now - instance_start >= 60)); then
         rss_first=$(rss)
         echo "soak: resident after 1 min: $rss_first kB"
     fi
 done
 
 rss_last=0
-if alive; then
+if [[ -n $program_pid ]]; then
     rss_last=$(rss)
     dialog=$(open_dialog)
     [[ -n $dialog ]] && xdotool windowfocus --sync "$dialog" key Escape sleep 0.5 key Escape 2>/dev/null
@@ -217,27 +247,26 @@ if alive; then
         fail "the program did not end within 30 s of Exit"
     else
         wait "$program_pid" && code=0 || code=$?
+        add_counts
         ((code == 0)) || fail "the program ended with status $code after Exit"
     fi
-else
-    wait "$program_pid" && code=0 || code=$?
-    fail "the program had ended, status $code"
 fi
 program_pid=
 
 echo "soak: $clicks clicks, $keys keys, $loads songs chosen, $exports exports named, $cancels dialogs cancelled"
 echo "soak: $(find "$work" -iname '*.wav' | wc -l) WAV files written; messages: $(grep -vc '^soak-probe' "$work/stderr.txt" || true) lines on stderr"
 [[ -n ${RUZI_SOAK_VERBOSE:-} ]] && grep -v '^soak-probe' "$work/stderr.txt" | sort | uniq -c | sort -rn | head -20
+echo "soak: the program started $starts times ($exits unasked ends with status 0)"
 if [[ -n $rss_first ]]; then
     echo "soak: resident after 1 min $rss_first kB, at the end $rss_last kB ($(awk -v a="$rss_first" -v b="$rss_last" 'BEGIN { printf "%+.1f%%", 100 * (b - a) / a }'))"
-    if ((seconds >= 120 && rss_last * 10 > rss_first * 11)); then
+    if (($(date +%s) - instance_start >= 120 && rss_last * 10 > rss_first * 11)); then
         fail "the resident size grew by more than 10% after the first minute"
     fi
 else
     echo "soak: resident at the end $rss_last kB"
 fi
-echo "soak: playback ring: $(status_value underruns) underruns in $(status_value callbacks) sound callbacks," \
-    "$(status_value segments) segments rendered by the playback thread"
+echo "soak: playback ring: ${totals[0]} underruns in ${totals[1]} sound callbacks, ${totals[2]} segments" \
+    "rendered by the playback thread"
 if grep -qE 'AddressSanitizer|LeakSanitizer|runtime error:|ThreadSanitizer' "$work/stderr.txt"; then
     grep -E -A30 'AddressSanitizer|LeakSanitizer|runtime error:|ThreadSanitizer' "$work/stderr.txt" | head -60
     fail "a sanitizer report"
