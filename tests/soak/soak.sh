@@ -5,9 +5,10 @@
 # not songs, names that do not exist, cancelled dialogs). It fails on a crash (an end with a status
 # other than 0), a program that stops answering, a dialog that does not close, a sanitizer report,
 # and, when the program has run two minutes or more (outside AddressSanitizer, whose quarantine
-# keeps freed memory), a resident size at the end more than 10% above the one after its first minute. An end with status 0 is told with the actions before it, and the
-# program started again. It reports the playback ring's underruns (tests/soak/SoakProbe.cpp,
-# preloaded) and the resident size as it went.
+# keeps freed memory), a resident size at the end more than 10% above the one after its first
+# minute. An end with status 0 is told with the actions before it, and the program started again.
+# It reports the playback ring's underruns (tests/soak/SoakProbe.cpp, preloaded) and the resident
+# size as it went.
 #
 #   tests/soak/soak.sh BUILD [SECONDS]        e.g. nice -n 10 tests/soak/soak.sh build 600
 #
