@@ -153,11 +153,13 @@ drive_dialog() {
         xdotool sleep 0.3 key Return 2>/dev/null || true
         exports=$((exports + 1))
     fi
-    # A name the dialog will not take leaves it open: Escape, twice, as a user would.
+    # A name the dialog will not take leaves it open: Escape, as a user would, every 3 s to whatever
+    # dialog shows then (keys sent before a window can take the focus are lost).
     for wait in $(seq 200); do
-        xdotool search --onlyvisible --name '^(Open File|Save File)$' >/dev/null 2>&1 || return 0
-        if ((wait == 30 || wait == 40)); then
-            xdotool windowfocus --sync "$dialog" key Escape 2>/dev/null || true
+        dialog=$(open_dialog)
+        [[ -n $dialog ]] || return 0
+        if ((wait % 30 == 0)); then
+            xdotool windowfocus --sync "$dialog" sleep 0.3 key Escape 2>/dev/null || true
         fi
         sleep 0.1
     done
@@ -265,7 +267,8 @@ echo "soak: the program started $starts times ($exits unasked ends with status 0
 if [[ -n $rss_first ]]; then
     echo "soak: resident after 1 min $rss_first kB, at the end $rss_last kB ($(awk -v a="$rss_first" -v b="$rss_last" 'BEGIN { printf "%+.1f%%", 100 * (b - a) / a }'))"
     # AddressSanitizer keeps freed memory in quarantine: its resident size says nothing about leaks.
-    if ! nm "$program" | grep -q __asan_init && (($(date +%s) - instance_start >= 120 && rss_last * 10 > rss_first * 11)); then
+    if (($(nm "$program" | grep -c __asan_init) == 0 && $(date +%s) - instance_start >= 120 &&
+        rss_last * 10 > rss_first * 11)); then
         fail "the resident size grew by more than 10% after the first minute"
     fi
 else
