@@ -1,10 +1,12 @@
 // A driver for the fuzz targets that needs no fuzzing engine: it replays files given on the command
 // line, or, with --mutate N, feeds N deterministic mutations of each seed file to the target. Under
 // the sanitizers that finds the reads outside a buffer a hostile file could cause. A libFuzzer
-// build links the same targets without this file.
+// build links the same targets without this file, and uses it with --write-seeds DIR to get the
+// seeds (those given and those the target makes) as files for its corpus.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -41,14 +43,30 @@ void mutate(std::vector<std::uint8_t>& bytes, std::mt19937& random)
     }
 }
 
+void writeSeeds(const std::vector<std::vector<std::uint8_t>>& seeds, const std::filesystem::path& folder)
+{
+    std::filesystem::create_directories(folder);
+    for (std::size_t i = 0; i < seeds.size(); ++i) {
+        std::ofstream out(folder / ("seed-" + std::to_string(i)), std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(seeds[i].data()), static_cast<std::streamsize>(seeds[i].size()));
+        if (!out)
+            std::exit(1);
+    }
+    std::printf("%zu seeds written to %s\n", seeds.size(), folder.c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     int mutations = 0;
     int first = 1;
+    const char* seedFolder = nullptr;
     if (argc > 2 && std::string(argv[1]) == "--mutate") {
         mutations = std::atoi(argv[2]);
+        first = 3;
+    } else if (argc > 2 && std::string(argv[1]) == "--write-seeds") {
+        seedFolder = argv[2];
         first = 3;
     }
     std::mt19937 random(12345);
@@ -58,6 +76,10 @@ int main(int argc, char** argv)
         seeds.push_back(readFile(argv[i]));
     if (ruziFuzzSeeds != nullptr)
         ruziFuzzSeeds(seeds);
+    if (seedFolder != nullptr) {
+        writeSeeds(seeds, seedFolder);
+        return 0;
+    }
     for (const std::vector<std::uint8_t>& seed : seeds) {
         LLVMFuzzerTestOneInput(seed.data(), seed.size());
         ++runs;

@@ -159,9 +159,9 @@ TEST_F(SdlDisplayTest, TheCloseButtonDestroysTheProgramOnceAndEndsItsSteps)
 
 TEST_F(SdlDisplayTest, TimersTickOnceHoweverLateTheProgramIsAndNotAfterTheirKill)
 {
-    display.setTimer(7, 5);
-    display.setTimer(8, 5);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50)); // ten intervals without a look
+    display.setTimer(7, 100);
+    display.setTimer(8, 100);
+    std::this_thread::sleep_for(std::chrono::milliseconds(350)); // three intervals without a look
     int ticks[9] = {};
     KESODisplayEvent event;
     while (display.waitEvent(event, 0))
@@ -169,6 +169,8 @@ TEST_F(SdlDisplayTest, TimersTickOnceHoweverLateTheProgramIsAndNotAfterTheirKill
     EXPECT_EQ(ticks[7], 1);
     EXPECT_EQ(ticks[8], 1);
 
+    display.setTimer(7, 5);
+    display.setTimer(8, 5);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     display.killTimer(7); // a tick of 7 may be due already: it must not arrive
     EXPECT_TRUE(waitFor([](const KESODisplayEvent& e) { return e.type == KESODisplayEvent::Timer && e.code == 8; }));
