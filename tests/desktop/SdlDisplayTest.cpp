@@ -172,9 +172,16 @@ TEST_F(SdlDisplayTest, TimersTickOnceHoweverLateTheProgramIsAndNotAfterTheirKill
     display.setTimer(7, 5);
     display.setTimer(8, 5);
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    display.killTimer(7); // a tick of 7 may be due already: it must not arrive
-    EXPECT_TRUE(waitFor([](const KESODisplayEvent& e) { return e.type == KESODisplayEvent::Timer && e.code == 8; }));
-    display.killTimer(8);
+    ASSERT_TRUE(display.waitEvent(event, 0)); // 7's tick; 8's waits behind it
+    EXPECT_EQ(event.code, 7);
+    display.killTimer(8); // its waiting tick must not arrive
+    bool eight = false;
+    EXPECT_TRUE(waitFor([&eight](const KESODisplayEvent& e) {
+        eight |= e.type == KESODisplayEvent::Timer && e.code == 8;
+        return e.type == KESODisplayEvent::Timer && e.code == 7;
+    }));
+    EXPECT_FALSE(eight);
+    display.killTimer(7);
     bool ticked = false;
     for (int i = 0; i < 6; ++i)
         ticked |= display.waitEvent(event, 10) && event.type == KESODisplayEvent::Timer;
