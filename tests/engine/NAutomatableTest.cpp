@@ -1,5 +1,4 @@
 #include "engine/NAutomatable.h"
-#include "engine/NSequencer.h"
 #include "foundation/ChunkFile.h"
 #include "tests/support/TempDir.h"
 
@@ -8,7 +7,7 @@
 #include <array>
 
 // That a song's machine loads both sets whole shows in the song loader's tests; here a machine that
-// had fewer parameters when the song was saved, and a machine chunk without parameters.
+// had fewer parameters when the song was saved, a set the chunk lacks and a chunk without parameters.
 TEST(NAutomatable, LoadTakesWhatIsThereAndZerosWhatIsShort)
 {
     TempDir dir;
@@ -22,15 +21,12 @@ TEST(NAutomatable, LoadTakesWhatIsThereAndZerosWhatIsShort)
         file.ascend();
     }
     NAutomatable m(27);
-    for (int set = 0; set < 2; ++set) {
-        NSequencer::instance().mode = set;
-        for (int i = 0; i < 27; ++i)
-            m.setCurrentSetParameter(i, 1);
+    for (int i = 0; i < 27; ++i) {
+        m.setCurrentSetParameter(i, 1); // the pattern set: the sequencer is in pattern mode
+        m.setParameter(i, 1);           // the song set
     }
-    NSequencer::instance().mode = 0;
     ChunkFile file(dir.file("par.bin"), true);
     m.load(file);
-    // The pattern set's last given value, the missing ones zero; no "PARs": the song set stays.
     EXPECT_EQ((std::array{m.parameter(0, 19), m.parameter(0, 20), m.parameter(0, 26), m.parameter(1, 5)}),
               (std::array{1019, 0, 0, 1}));
 

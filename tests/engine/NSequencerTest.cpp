@@ -8,7 +8,8 @@
 namespace {
 
 // The loop markers and the transport keys are tested through the song commands; how song mode
-// plays an arrangement, loops and chases automation is pinned by the golden renders.
+// plays an arrangement, loops, swings, places half steps and chases automation is pinned by the
+// golden renders.
 class NSequencerTest : public ::testing::Test {
 protected:
     NSequencer& seq = NSequencer::instance();
@@ -25,28 +26,6 @@ TEST_F(NSequencerTest, TempoGivesWholeBlocksPerStep)
                                                {1000000, 1000000, 32, 1}}) {
         seq.setTempo(tempo);
         EXPECT_EQ((std::array{seq.tempo, seq.samplesPerStep, seq.blocksPerStep}), (std::array{kept, frames, blocks})) << tempo;
-    }
-}
-
-TEST_F(NSequencerTest, AStepBeginsOnTheFirstTickHalfStepsFallMidwayAndSwingMovesBlocksWithinEachPair)
-{
-    fixture.run(1000); // stopped: nothing happens
-    EXPECT_TRUE(machines[0].stepBlocks.empty());
-    // 171 * swing / 512 blocks, truncated toward zero, move between the steps of each pair: a step's
-    // length is decided with the phase that flips as it begins, so the first step of a pair is the
-    // one that gains. The half step keeps the unswung place, 86 blocks into the step. The first tick
-    // begins a step unless a negative swing lengthens that first, unplayed step.
-    for (auto [swing, second, third] : {std::array{0, 172, 344}, {255, 257, 344}, {-100, 172, 377}}) {
-        SequencerFixture each;
-        seq.swing = swing;
-        seq.start();
-        each.run(2 * 172 + 40);
-        const std::vector<int>& steps = each.machines[0].stepBlocks;
-        EXPECT_EQ(steps, (std::vector<int>{steps.front(), second, third})) << swing;
-        EXPECT_EQ(steps.front(), swing < 0 ? 33 : 0);
-        EXPECT_EQ(each.machines[0].halfBlocks.front() - steps.front(), 86);
-        EXPECT_EQ(each.machines[4].stepBlocks.size(), 3u);
-        seq.stop();
     }
 }
 

@@ -12,14 +12,9 @@ using LGUIPanelTest = GuiTestScreen;
 
 TEST_F(LGUIPanelTest, FramesDrawAsStored)
 {
-    // A shaded panel with a panel too low for its top shading; a group box whose child is drawn
-    // again when only the child is dirty; a tab bar over two pages and one without pages.
-    LGUIPanel panel(0, 0, 240, 240, 0x3186);
-    panel.addChild(new LGUIPanel(5, 5, 10, 10, 0xF800));
-    panel.draw(0, 0);
-    EXPECT_EQ(screenChecksum(), 0x689EED19u);
-
-    screen().clear(0);
+    // The export screen's checksum has a panel, a group box and a tab bar of one page. Here a group
+    // box whose child is drawn again when only the child is dirty; a tab bar over two pages and one
+    // without pages.
     LGUIGroupBox box(u"AB", 5, 15, 50, 30);
     LGUIButton* button = new LGUIButton(nullptr, 0, 10, 10, 5, 5, 0, nullptr);
     box.addChild(button);

@@ -213,3 +213,25 @@ TEST(TrackedOperatorsRun, StartsWithAFreshLogAndEndsWithALeakReportInTheStateFol
     EXPECT_EQ(readText(state + "/memleaks.log").substr(0, 134), " " + std::string(130, '-') + " \r\n");
     EXPECT_FALSE(std::filesystem::exists(dir.path("memleaks.log")));
 }
+
+// The run above shows XDG_STATE_HOME at work. Unset or relative, it gives way to ~/.local/state; with
+// neither, the files stay where they were named. The folder is made when the first file is written.
+TEST_F(TrackerFiles, WithoutXdgStateHomeTheFilesGoUnderHomeOrStayWhereNamed)
+{
+    const std::string home = dir.path("home");
+    const auto complain = [](MemoryTracker& tracker) {
+        int never = 0;
+        tracker.release({"T.cpp", 1, "T::t"}, MemoryTracker::Delete, &never);
+    };
+    for (const char* stateHome : {static_cast<const char*>(nullptr), "", "relative/state"}) {
+        MemoryTracker fromHome;
+        fromHome.useStateDirectory(stateHome, home.c_str());
+        EXPECT_EQ(std::filesystem::exists(home), stateHome != nullptr); // made by the first tracker's log
+        complain(fromHome);
+    }
+    EXPECT_TRUE(std::filesystem::exists(home + "/.local/state/ruzi-zevivuvo/memory.log"));
+    MemoryTracker nowhere(logPath.c_str(), reportPath.c_str());
+    nowhere.useStateDirectory(nullptr, nullptr);
+    complain(nowhere);
+    EXPECT_TRUE(std::filesystem::exists(logPath));
+}
