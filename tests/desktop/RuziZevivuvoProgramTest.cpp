@@ -1,13 +1,11 @@
 // The real window program under a private X server: started from a folder of its own, it finds its
 // assets beside the executable, shows its window, and ends with status 0 when the window closes.
 #include "app/NVandrelApp.h"
-#include "gui/LFont.h"
-#include "gui/LScreenBitmap.h"
-#include "gui/NBitmapCache.h"
 #include "tests/desktop/DesktopSession.h"
 #include "tests/support/CommandRun.h"
 #include "tests/support/FakeMidiPort.h"
 #include "tests/support/FakeServices.h"
+#include "tests/support/GuiTestScreen.h"
 #include "tests/support/RecordingMachine.h"
 #include "tests/support/TempDir.h"
 
@@ -38,11 +36,7 @@ std::vector<std::uint32_t> inProcessFirstFrame()
         LScreenBitmap::instance().flush(app.frameBuffer); // as the main loop's first turn
         frame.assign(app.frameBuffer, app.frameBuffer + Width * Height);
     }
-    for (int f = 0; f < LFont::Count; ++f)
-        LFont::font(f)->setImage(nullptr);
-    NBitmapCache::instance().empty();
-    LScreenBitmap::instance().flush(nullptr);
-    LScreenBitmap::instance().destroy();
+    releaseScreenAndFonts();
     resetEngineForTest();
     return frame;
 }

@@ -1,6 +1,5 @@
 #include "gui/LGUIButton.h"
 #include "gui/LGUIGroupBox.h"
-#include "gui/LGUILabel.h"
 #include "gui/LGUIPanel.h"
 #include "gui/LGUITabBar.h"
 #include "tests/support/GuiTestScreen.h"
@@ -60,14 +59,4 @@ TEST_F(LGUIPanelTest, OnlyAPressOnAnotherTabSwitchesPages)
     for (int i = 0; i < 10; ++i)
         bar->addTab(u"X", nullptr);
     EXPECT_EQ(bar->tabCount(), LGUITabBar::MaxTabs);
-}
-
-TEST_F(LGUIPanelTest, ALabelWithNewTextHasItsParentRepaintTheOldText)
-{
-    LGUIPanel panel(5, 10, 200, 100, 0x0000);
-    LGUILabel* label = new LGUILabel(u"AB", 100, 50, 0xFFE0, 1);
-    panel.addChild(label);
-    panel.dirty = false;
-    label->setText(u"(untitled)"); // a label paints no background
-    EXPECT_TRUE(panel.dirty);
 }
