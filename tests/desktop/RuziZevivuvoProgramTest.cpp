@@ -68,9 +68,13 @@ TEST_F(RuziZevivuvoProgramTest, StartedElsewhereItShowsTheSongZoomsAndEndsWhenCl
     // Only with the skin and the song found beside the program is its first frame the in-process one.
     EXPECT_TRUE(within([&] { return shot == expected; }, look, 5000));
 
+    // Zoomed, each pixel of the frame fills a square of four.
+    std::vector<std::uint32_t> zoomed(4 * expected.size());
+    for (std::size_t i = 0; i < zoomed.size(); ++i)
+        zoomed[i] = expected[(i / (4 * Width)) * Width + (i % (2 * Width)) / 2];
     focus(window);
     ASSERT_TRUE(xdotool("key --window " + std::to_string(window) + " ctrl+2"));
-    EXPECT_TRUE(within([&] { return hasSize(window, 2 * Width, 2 * Height); }, look));
+    EXPECT_TRUE(within([&] { return hasSize(window, 2 * Width, 2 * Height) && shot == zoomed; }, look));
 
     requestClose(window);
     ASSERT_EQ(program.wait_for(std::chrono::seconds(5)), std::future_status::ready);

@@ -68,29 +68,6 @@ protected:
 
 } // namespace
 
-TEST_F(SdlDisplayTest, TheFrameFillsTheClientAreaPixelForPixelAtEachZoom)
-{
-    // Every pixel differs from its neighbours, so a pixel shown in the wrong place shows.
-    for (int y = 0; y < 320; ++y) {
-        for (int x = 0; x < 240; ++x)
-            frame[y * 240 + x] = (x << 16) | ((y & 0xFF) << 8) | ((y >> 8) << 7) | ((x * 3 + y) & 0x7F);
-    }
-    for (int zoom : {1, 2}) {
-        display.setZoom(zoom);
-        KESODisplayEvent event;
-        ASSERT_TRUE(within([&] { return hasSize(window, 240 * zoom, 320 * zoom); }, [&] { display.waitEvent(event, 10); }));
-        display.present(frame.data());
-        const std::vector<std::uint32_t> shot = screenshot(window);
-        ASSERT_EQ(shot.size(), frame.size() * zoom * zoom);
-        int wrong = 0;
-        for (int y = 0; y < 320 * zoom; ++y) {
-            for (int x = 0; x < 240 * zoom; ++x)
-                wrong += shot[y * 240 * zoom + x] != frame[(y / zoom) * 240 + x / zoom];
-        }
-        EXPECT_EQ(wrong, 0) << "zoom " << zoom;
-    }
-}
-
 TEST_F(SdlDisplayTest, KeysArriveAsVirtualKeyCodesWithTheirCharacters)
 {
     ASSERT_TRUE(xdotool("key --window " + std::to_string(window) +
