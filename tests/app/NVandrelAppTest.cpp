@@ -391,12 +391,25 @@ TEST_F(NVandrelAppTest, EscapeTheCloseButtonAndAFailureEachEndTheExportWithTheir
 TEST_F(NVandrelAppTest, LoadSongFromTheDialogADropOrTheCommandLineShowsTheSongOrSaysWhyNot)
 {
     start();
-    const String groove = writeSong("groove.vdl");
-    loadThroughDialog(groove);
-    EXPECT_EQ(title(), "groove.vdl");
+    // Ctrl+O opens the dialog as the button does; not without Control, nor for a held key's repeats.
+    for (const KESODisplayEvent& k : {key('O', false), key('E', false), key('O', true, true)})
+        turn(k);
+    EXPECT_TRUE(services.fileChooser.shown.empty());
+    const String echo = writeSong("echo.vdl", echoingSong());
+    services.fileChooser.answers.push_back(echo);
+    turn(key('O', true));
+    EXPECT_EQ(title(), "echo.vdl");
     EXPECT_EQ(std::pair(seq.loopStart, seq.loopEnd), std::pair(1, 3));
     EXPECT_EQ(services.fileChooser.shown.at(0).filters.at(0).pattern, String(u"*.VDL"));
-    clickLoad(); // cancelled: the song stays, and audio still comes back
+
+    // Cancelled, the dialog keeps the song and audio still comes back, with no effect tail or voice of
+    // what played ringing on.
+    playLive(60);
+    NSongCommands::stop();
+    ASSERT_FALSE(renderSegment()) << "nothing rings after playing: the test proves nothing";
+    clickLoad();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(renderSegment()) << "segment " << i;
     EXPECT_EQ(chooser.playingAtDialog, (std::vector<bool>{false, false})); // paused before each dialog
     EXPECT_TRUE(services.audioDevice.playing);
 
@@ -410,8 +423,8 @@ TEST_F(NVandrelAppTest, LoadSongFromTheDialogADropOrTheCommandLineShowsTheSongOr
     EXPECT_EQ(services.messageBox.shown[0].caption, "Unrecognized file");
     EXPECT_EQ(services.messageBox.shown[1].caption, "Load Song");
     EXPECT_NE(services.messageBox.shown[1].text.find("missing.vdl"), std::string::npos);
-    EXPECT_EQ(title(), "groove.vdl");
-    EXPECT_EQ(seq.fileName, groove);
+    EXPECT_EQ(title(), "echo.vdl");
+    EXPECT_EQ(seq.fileName, echo);
     EXPECT_TRUE(seq.loaded);
 
     // Of several files dropped, the first.
@@ -427,22 +440,9 @@ TEST_F(NVandrelAppTest, LoadSongFromTheDialogADropOrTheCommandLineShowsTheSongOr
     EXPECT_EQ(title(), "Opened.vdl");
 }
 
-// A cancelled Load Song leaves no effect tail or voice of what played ringing on.
-TEST_F(NVandrelAppTest, CancellingLoadSongStillSilencesTheTailsOfWhatPlayed)
-{
-    start();
-    loadThroughDialog(writeSong("echo.vdl", echoingSong()));
-    playLive(60);
-    NSongCommands::stop();
-    ASSERT_FALSE(renderSegment()) << "nothing rings after playing: the test proves nothing";
-    clickLoad();
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(renderSegment()) << "segment " << i;
-}
-
 // The rounding and the one-bar minimum are the sequencer's, Stop's alternation the song commands';
-// here, that the buttons and the loop box reach them with the song position.
-TEST_F(NVandrelAppTest, TransportLoopButtonsAndTheLoopBoxDriveTheSequencer)
+// here, that the buttons, the loop box and the Control shortcuts reach them with the song position.
+TEST_F(NVandrelAppTest, TransportLoopButtonsTheLoopBoxAndShortcutsDriveTheSequencer)
 {
     start();
     click(8, 252 + 60); // Play
@@ -465,6 +465,12 @@ TEST_F(NVandrelAppTest, TransportLoopButtonsAndTheLoopBoxDriveTheSequencer)
     ASSERT_TRUE(seq.loopOn);
     click(210, 252 + 60);
     EXPECT_FALSE(seq.loopOn || app->exportScreen.loopCheckBox->checked);
+
+    turn(key(0x0D, true)); // Enter still plays with Control held
+    EXPECT_TRUE(seq.playing);
+    turn(key('Q', true)); // and Ctrl+Q ends the program as Exit does
+    EXPECT_TRUE(app->quitRequested);
+    EXPECT_FALSE(services.display.isOpen());
 }
 
 TEST_F(NVandrelAppTest, ExportWritesWhatRuziRenderWritesAfterPlayingAWhile)
@@ -491,24 +497,6 @@ TEST_F(NVandrelAppTest, ExportWritesWhatRuziRenderWritesAfterPlayingAWhile)
     EXPECT_EQ(services.fileChooser.shown[2].defaultExtension, String(u"WAV"));
     EXPECT_EQ(services.audioDevice.closes, closes);
     EXPECT_TRUE(services.audioDevice.playing);
-}
-
-TEST_F(NVandrelAppTest, ControlShortcutsRunTheButtonsCommandsAndLeaveThePlainKeysAlone)
-{
-    start();
-    // No dialog without Control, nor for a held key's repeats.
-    for (const KESODisplayEvent& k : {key('O', false), key('E', false), key('O', true, true)})
-        turn(k);
-    EXPECT_TRUE(services.fileChooser.shown.empty());
-
-    services.fileChooser.answers.push_back(copyOfBundledSong("Shortcut.vdl"));
-    turn(key('O', true));
-    EXPECT_EQ(title(), "Shortcut.vdl");
-    turn(key(0x0D, true)); // Enter still plays with Control held
-    EXPECT_TRUE(NSequencer::instance().playing);
-    turn(key('Q', true));
-    EXPECT_TRUE(app->quitRequested);
-    EXPECT_FALSE(services.display.isOpen());
 }
 
 TEST_F(NVandrelAppTest, TheWindowOpensAtTheLargestZoomThatFitsTwoThirdsOfTheScreen)
