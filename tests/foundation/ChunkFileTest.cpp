@@ -103,3 +103,19 @@ TEST_F(ChunkFileTest, FilesThatCannotBeOpenedOrWrittenFailWithTheSystemsReason)
     EXPECT_TRUE(device.failed());
     EXPECT_EQ(device.errorText().toUtf8(), "Not a regular file");
 }
+
+// Lengths the search cannot skip safely end it (one that runs past its parent, the fuzz replay's
+// overrun, and one that goes backwards, which would search for ever); empty chunks are skipped.
+TEST_F(ChunkFileTest, ChunksWithLengthsThatCannotBeSkippedEndTheSearch)
+{
+    for (const Bytes& bytes : {join({chunk("BAD ", -8, intBytes(1)), chunk("GOOD", 4, intBytes(5))}),
+                               chunk("OUTR", 12, join({chunk("GOOD", 40, intBytes(5))})),
+                               join({chunk("ZERO", 0, {}), chunk("ZERO", 0, {})})}) {
+        dir.writeBytes("bad.bin", bytes);
+        ChunkFile file(dir.file("bad.bin"), true);
+        if (file.descend(chunkTag("OUTR")))
+            EXPECT_FALSE(file.descend(chunkTag("GOOD")));
+        else
+            EXPECT_FALSE(file.descend(chunkTag("GOOD")) || file.descend(chunkTag("MISS")));
+    }
+}
