@@ -25,11 +25,13 @@ protected:
 
 TEST_F(NSequencerTest, TempoGivesWholeBlocksPerStep)
 {
-    // Tempo, and the tempo, frames and blocks a step it gives: 0 and below are 120, a step is never below a block.
-    for (auto [tempo, kept, frames, blocks] : {std::array{0, 120, 5504, 172}, {140, 140, 4704, 147}, {-5, 120, 5504, 172},
-                                               {1000000, 1000000, 32, 1}}) {
+    // Tempo, and the tempo, frames and blocks a step it gives: 0 and below are 120, a step is never
+    // below a block.
+    for (auto [tempo, kept, frames, blocks] : {std::array{0, 120, 5504, 172}, {140, 140, 4704, 147},
+                                               {-5, 120, 5504, 172}, {1000000, 1000000, 32, 1}}) {
         seq.setTempo(tempo);
-        EXPECT_EQ((std::array{seq.tempo, seq.samplesPerStep, seq.blocksPerStep}), (std::array{kept, frames, blocks})) << tempo;
+        EXPECT_EQ((std::array{seq.tempo, seq.samplesPerStep, seq.blocksPerStep}), (std::array{kept, frames, blocks}))
+            << tempo;
     }
 }
 

@@ -14,7 +14,8 @@ TEST(KESOString, AppendingFindingAndPartsKeepToTheText)
     String s(u"abcb");
     EXPECT_EQ(std::tuple(s.find(u"b", 2), s.find(u"abcbx", 0), s.find(u"", 4)), std::tuple(3, -1, 4));
     String hello(u"hello");
-    for (auto [from, count, part] : {std::tuple{-5, 2, "he"}, {3, 100, "lo"}, {5, 1, ""}, {1, 0, ""}, {2, 0x7FFFFFFF, "llo"}})
+    for (auto [from, count, part] :
+         {std::tuple{-5, 2, "he"}, {3, 100, "lo"}, {5, 1, ""}, {1, 0, ""}, {2, 0x7FFFFFFF, "llo"}})
         EXPECT_EQ(hello.mid(from, count).toUtf8(), part) << from << " " << count;
     // Either separator splits a path; a bare name has no parts.
     for (auto [path, folder, name] : {std::tuple{u"C:\\a\\b.vdl", "C:\\a", "b.vdl"},

@@ -36,7 +36,8 @@ std::vector<std::string> readLines(const std::string& path)
 std::string hex(const void* address)
 {
     char text[24];
-    std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(address)));
+    const auto value = static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(address));
+    std::snprintf(text, sizeof text, "0x%016llX", value);
     return text;
 }
 
@@ -53,9 +54,13 @@ protected:
     MemoryTracker tracker{logPath.c_str(), reportPath.c_str()};
     unsigned char* allocate(std::size_t size)
     {
-        return static_cast<unsigned char*>(tracker.allocate({"C:\\src\\audio\\NSample.cpp", 32, "NSample::create"}, MemoryTracker::New, size));
+        return static_cast<unsigned char*>(
+            tracker.allocate({"C:\\src\\audio\\NSample.cpp", 32, "NSample::create"}, MemoryTracker::New, size));
     }
-    void release(void* block) { tracker.release({"NSample.cpp", 40, "NSample::destroy"}, MemoryTracker::Delete, block); }
+    void release(void* block)
+    {
+        tracker.release({"NSample.cpp", 40, "NSample::destroy"}, MemoryTracker::Delete, block);
+    }
 };
 
 // The program's tracker, fed by the tracked operators that this suite links.
@@ -78,8 +83,10 @@ TEST_F(MemoryTrackerTest, GuardWordsCatchOverrunsAndUnderrunsAndBadRequestsAreLo
 {
     std::ofstream(logPath) << "the previous run's messages";
     unsigned char* overrun = allocate(10);
-    const unsigned char bytes[] = {0x0D, 0xF0, 0xAD, 0xBA, 0xCE, 0xFA, 0xED, 0xFE, 0xCE, 0xFA, 0xED, 0xFE, 0xCE, 0xFA, 0xDE, 0xC0, 0xAD, 0xDE};
-    EXPECT_EQ(std::memcmp(overrun - 4, bytes, sizeof bytes), 0); // the prefix's last word, the fill, the first postfix word
+    // The prefix's last word, the fill, the first postfix word.
+    const unsigned char bytes[] = {0x0D, 0xF0, 0xAD, 0xBA, 0xCE, 0xFA, 0xED, 0xFE, 0xCE,
+                                   0xFA, 0xED, 0xFE, 0xCE, 0xFA, 0xDE, 0xC0, 0xAD, 0xDE};
+    EXPECT_EQ(std::memcmp(overrun - 4, bytes, sizeof bytes), 0);
 
     unsigned char* underrun = allocate(16);
     overrun[10] = 0;                 // one byte past the end: the first postfix word
