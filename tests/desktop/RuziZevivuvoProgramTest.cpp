@@ -74,7 +74,7 @@ TEST_F(RuziZevivuvoProgramTest, StartedElsewhereItShowsTheSongZoomsAndEndsWhenCl
         zoomed[i] = expected[(i / (4 * Width)) * Width + (i % (2 * Width)) / 2];
     focus(window);
     ASSERT_TRUE(xdotool("key --window " + std::to_string(window) + " ctrl+2"));
-    EXPECT_TRUE(within([&] { return hasSize(window, 2 * Width, 2 * Height) && shot == zoomed; }, look));
+    EXPECT_TRUE(within([&] { return hasSize(window, 2 * Width, 2 * Height) && shot == zoomed; }, look, 5000));
 
     requestClose(window);
     ASSERT_EQ(program.wait_for(std::chrono::seconds(5)), std::future_status::ready);
