@@ -1,6 +1,5 @@
 #include "app/LFileDialog.h"
 
-#include "foundation/KESOServices.h"
 #include "tests/support/FakeServices.h"
 
 #include <gtest/gtest.h>
@@ -18,18 +17,6 @@ protected:
     FakeFileChooser& chooser = services.fileChooser;
     LFileDialog dialog;
 };
-
-TEST_F(LFileDialogTest, WithoutInitOrChooserNothingIsShownAndTheDialogCountsAsCancelled)
-{
-    chooser.answers = {String(u"/songs/a.VDL")};
-    dialog.chooseOpen();
-    EXPECT_TRUE(dialog.cancelled);
-    EXPECT_TRUE(chooser.shown.empty());
-    initForWaves();
-    KESOServices::instance().fileChooser = nullptr;
-    dialog.chooseSave();
-    EXPECT_TRUE(dialog.cancelled);
-}
 
 TEST_F(LFileDialogTest, APathThatDoesNotFitTheBufferCountsAsCancelledNotCut)
 {

@@ -164,19 +164,14 @@ TEST_F(NSequencerEditTest, CursorAndPageKeysStayWithinTheLimits)
 
 TEST_F(NSequencerEditTest, EditingKeysActOnTheSongOrGoUpAsButtonEvents)
 {
-    // Backspace: the cursor cell's automation, from the bar's first tick to its last, no further.
-    NSeqTrack& track = seq.tracks[2];
-    for (int position : {Bar - 1, Bar, Bar + 40, 2 * Bar - 1, 2 * Bar})
-        track.addEvent(position, 3, 10);
+    // Backspace: the automation of the cursor's cell (which ticks are the bar's, the commands' test says).
+    seq.tracks[2].addEvent(Bar + 40, 3, 10); // and a base event at 0
     seq.tracks[1].addEvent(Bar + 40, 3, 10);
-    const int before = track.eventCount(3);
-    const int neighbour = seq.tracks[1].eventCount(3);
     view->cursorRow = 2;
     view->cursorColumn = 1;
     view->gridDirty = false;
     view->keyDown(0x08);
-    EXPECT_EQ(track.eventCount(3), before - 3);
-    EXPECT_EQ(seq.tracks[1].eventCount(3), neighbour);
+    EXPECT_EQ(std::pair(seq.tracks[2].eventCount(3), seq.tracks[1].eventCount(3)), std::pair(1, 2));
     EXPECT_TRUE(view->gridDirty);
 
     // Home and End: the loop's start and end to the nearest bar.
@@ -197,22 +192,8 @@ TEST_F(NSequencerEditTest, EditingKeysActOnTheSongOrGoUpAsButtonEvents)
         EXPECT_TRUE(e.type == LGUIEvent::Clicked && e.value == 0);
 }
 
-TEST_F(NSequencerEditTest, EnterStartsAndStopsAndSpaceAlternatesBetweenLoopStartAndSongStart)
-{
-    NSongCommands::setLoopBars(2, 4);
-    NSongCommands::locate(3 * Bar);
-    view->keyDown(0x0D);
-    EXPECT_TRUE(seq.playing);
-    view->keyDown(0x0D);
-    EXPECT_FALSE(seq.playing);
-    for (int expected : {2 * Bar, 0, 2 * Bar}) {
-        view->keyDown(0x20);
-        EXPECT_EQ(seq.position, expected);
-    }
-}
-
-// Pattern mode shows only its message; the grid's clicks and keys do nothing there, but Enter,
-// Space and the buttons still work.
+// Pattern mode shows only its message; the grid's clicks and keys do nothing there, but Enter (start
+// or stop), Space (rewind) and the buttons still work.
 TEST_F(NSequencerEditTest, PatternModeLeavesOnlyTransportAndButtons)
 {
     seq.tracks[2].addEvent(Bar, 3, 10);
@@ -235,8 +216,10 @@ TEST_F(NSequencerEditTest, PatternModeLeavesOnlyTransportAndButtons)
     EXPECT_EQ(commandsSent(), std::vector<std::int32_t>{commandCode("PLAY")});
     view->keyDown(0x0D);
     EXPECT_TRUE(seq.playing);
-    view->keyDown(0x20);
+    view->keyDown(0x0D);
     EXPECT_FALSE(seq.playing);
+    view->keyDown(0x20); // stopped: to the loop's start
+    EXPECT_EQ(seq.position, 2 * Bar);
 }
 
 // Loop bars as a hostile file may leave them must not overflow the flags' coordinates into view.

@@ -1,63 +1,237 @@
+// The window program as a desktop user meets it, on fake services: start-up and shut-down, Load Song
+// from the dialog, dropped or named on the command line, the transport and loop controls, the
+// export and its progress in the hint line, the Control shortcuts and the zoom the window opens at.
 #include "app/NVandrelApp.h"
 
+#include "app/NSequencerEdit.h"
+#include "engine/NEngineGuard.h"
 #include "engine/NSequencer.h"
 #include "engine/NSongCommands.h"
 #include "engine/NVandrelCore.h"
-#include "gui/LScreenBitmap.h"
+#include "gui/LGUICheckBox.h"
+#include "gui/LGUILabel.h"
+#include "tests/support/CommandRun.h"
 #include "tests/support/FakeMidiPort.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/GuiTestScreen.h"
 #include "tests/support/RecordingMachine.h"
+#include "tests/support/TempDir.h"
+#include "tools/songbuilder/NSongBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <iterator>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
 
-// The real application on fake platform services, started up as the program starts it, with
-// Control held so that MIDI goes out.
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int Bar = 256; // ticks per bar at 16 steps
+constexpr int HintTop = 150; // rows around the hint line (centred on 157)
+constexpr int HintBottom = 165;
+constexpr int EscapeKey = 0x1B;
+
+KESODisplayEvent event(KESODisplayEvent::Type type, int x = 0, int y = 0)
+{
+    KESODisplayEvent e;
+    e.type = type;
+    e.x = x;
+    e.y = y;
+    return e;
+}
+
+KESODisplayEvent key(int code, bool control, bool repeat = false)
+{
+    KESODisplayEvent e = event(KESODisplayEvent::KeyDown);
+    e.code = code;
+    e.control = control;
+    e.repeat = repeat;
+    return e;
+}
+
+// Rows [from, to) of two frames differ somewhere.
+bool rowsDiffer(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b, int from, int to)
+{
+    return !std::equal(a.begin() + from * 240, a.begin() + to * 240, b.begin() + from * 240);
+}
+
+// A song that loops bars 1 to 3 with looping on.
+NSongDescription loopingSong()
+{
+    NSongDescription song;
+    song.tempo = 133;
+    song.loopStart = 1;
+    song.loopEnd = 3;
+    song.loopOn = 1;
+    for (int step = 0; step < 16; ++step) {
+        song.synths[0].setStep(0, step, {(step * 7) % 12, 0, true, step % 3 == 0, step % 4 == 2, false});
+        song.drums.setHit(0, step, 11, step % 4 == 0 ? 2 : 0);
+    }
+    song.drums.hasKit = false;
+    for (NSongMachine& machine : song.machines)
+        machine.arrangement.assign(4, 0);
+    return song;
+}
+
+// One synthesizer through a long delay with feedback and the reverb, no drums: what rings after it
+// stops is the effect lines and the voice.
+NSongDescription echoingSong()
+{
+    NSongDescription song = loopingSong();
+    for (int step = 0; step < 16; ++step)
+        song.drums.setHit(0, step, 11, 0);
+    std::vector<std::int32_t> mixer(41, 0);
+    for (auto [index, value] : {std::pair{0, 200}, {1, 128}, {2, 220}, {6, 160}, {11, 100}, {12, 180}, {13, 1},
+                                {32, 128}, {33, 220}, {34, 3}, {35, 140}, {39, 128}, {40, 90}})
+        mixer[index] = value;
+    song.machines[4].songSet = song.machines[4].patternSet = mixer;
+    song.machines[0].songSet = song.machines[0].patternSet = {3, 90, 200, 120, 1, 150, 120, 5, 0, 9,
+                                                               0, 6,  7,   0,   0, 140, 0,   0, 0, 0};
+    return song;
+}
+
+// Answers as the fake chooser does, noting at each dialog whether the sound card was playing.
+class AudioWatchingChooser : public KESOFileChooser {
+public:
+    explicit AudioWatchingChooser(FakeServices& services) : services_(services) {}
+    bool chooseOpen(Request& request) override { return note(services_.fileChooser.chooseOpen(request)); }
+    bool chooseSave(Request& request) override { return note(services_.fileChooser.chooseSave(request)); }
+    bool note(bool chosen)
+    {
+        playingAtDialog.push_back(services_.audioDevice.playing);
+        return chosen;
+    }
+    std::vector<bool> playingAtDialog;
+
+private:
+    FakeServices& services_;
+};
+
+// The real application on fake services, its export's clock under the test's control: every reading
+// moves it on by `tick`, and `onTick` sees each reading (the export reads it once a step).
 class NVandrelAppTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         services.programPath.path = RUZI_BIN_DIR "/ruzi-zevivuvo";
-        services.keyState.down.insert(KESOKeyState::Control);
+        KESOServices::instance().fileChooser = &chooser;
         resetEngineForTest();
-        app = new DavEdirorarApp();
-        ASSERT_TRUE(app->create(u"VandrelStudio 1.1 Ruzi Zevivuvo"));
     }
-
     void TearDown() override
     {
-        delete app;
+        app.reset();
         releaseScreenAndFonts();
         resetEngineForTest();
     }
 
+    void start(int startZoom = 1)
+    {
+        app = std::make_unique<DavEdirorarApp>();
+        app->startZoom = startZoom;
+        ASSERT_TRUE(app->create(u"VandrelStudio 1.1 Ruzi Zevivuvo"));
+        app->exportScreen.clock = [this] {
+            now += tick;
+            if (onTick)
+                onTick();
+            return now;
+        };
+    }
+    // One turn of the main loop: one queued event dispatched, the frame shown.
+    void turn(std::optional<KESODisplayEvent> queued = std::nullopt)
+    {
+        if (queued)
+            services.display.events.push_back(*queued);
+        LScreenBitmap::instance().flush(app->frameBuffer);
+        app->displayStep(app->frameBuffer);
+    }
+    void exportWithCtrlE(const std::string& name)
+    {
+        services.fileChooser.answers.push_back(dir.file(name));
+        turn(key('E', true));
+    }
     void click(int x, int y)
     {
-        services.display.push(KESODisplayEvent::MouseDown, x, y);
-        services.display.push(KESODisplayEvent::MouseUp, x, y);
+        app->exportScreen.mouseDown(x, y);
+        app->exportScreen.mouseUp(x, y);
+    }
+    void clickLoad() { click(115, 57); }
+    void clickExport() { click(65, 104); }
+    void clickStop() { click(28, 252 + 60); }
+    void loadThroughDialog(const String& path)
+    {
+        services.fileChooser.answers.push_back(path);
+        clickLoad();
+    }
+    std::string hint() const { return app->exportScreen.hintLabel->text.toUtf8(); }
+    std::string title() const { return app->exportScreen.titleLabel->text.toUtf8(); }
+    String copyOfBundledSong(const std::string& name)
+    {
+        std::filesystem::copy_file(RUZI_BIN_DIR "/data/newsong.vdl", dir.path(name));
+        return dir.file(name);
+    }
+    String writeSong(const std::string& name, const NSongDescription& song = loopingSong())
+    {
+        EXPECT_TRUE(NSongBuilder::write(song, dir.file(name)));
+        return dir.file(name);
+    }
+
+    // One segment as the playback thread renders it for the sound card; whether it was silent.
+    static bool renderSegment()
+    {
+        std::vector<std::int16_t> segment(2 * 992);
+        NEngineGuard guard;
+        NVandrelCore::instance().mixer.render(segment.data(), 992);
+        return std::all_of(segment.begin(), segment.end(), [](std::int16_t sample) { return sample == 0; });
+    }
+    static void playLive(int segments)
+    {
+        NSongCommands::start();
+        for (int i = 0; i < segments; ++i)
+            renderSegment();
+    }
+    // A song position inside a bar, as playback leaves it.
+    void placeAt(int ticks)
+    {
+        NEngineGuard guard;
+        seq.setPosition(ticks);
     }
 
     FakeServices services;
+    AudioWatchingChooser chooser{services};
     FakeMidiPort midi;
-    DavEdirorarApp* app = nullptr;
+    TempDir dir;
+    NSequencer& seq = NSequencer::instance();
+    std::unique_ptr<DavEdirorarApp> app;
+    Clock::time_point now{};
+    Clock::duration tick = 40ms;
+    std::function<void()> onTick;
 };
 
 } // namespace
 
 TEST_F(NVandrelAppTest, StartUpOpensTheWindowLoadsTheSongAndStartsSoundAndMidi)
 {
+    services.keyState.down.insert(KESOKeyState::Control); // MIDI goes out only with Control held
+    start();
     FakeDisplay& display = services.display;
     EXPECT_EQ(display.title, String(u"VandrelStudio 1.1 Ruzi Zevivuvo"));
     // One cleared frame while the rest loaded, after a short wait for the new window's first event.
     EXPECT_EQ(display.presents, 1);
     EXPECT_EQ(display.waits, std::vector<int>{LGUIApp::FirstStepTimeoutMs});
     EXPECT_TRUE(std::all_of(display.frame.begin(), display.frame.end(), [](std::uint32_t p) { return p == 0; }));
+    // Then the whole screen: panel, song frame, texts, buttons, the loop box checked as the song
+    // loops, the tab bar and the sequencer view.
+    turn();
+    EXPECT_EQ(screenChecksum(), 0x3313A2DFu);
 
     EXPECT_EQ(NSequencer::instance().fileName, String(u"\\(untitled)"));
     EXPECT_EQ(NSequencer::instance().mode, 1);
@@ -73,6 +247,7 @@ TEST_F(NVandrelAppTest, StartUpOpensTheWindowLoadsTheSongAndStartsSoundAndMidi)
 
 TEST_F(NVandrelAppTest, ClosingTheWindowShowsTheScreenThenStopsEverythingOnce)
 {
+    start();
     services.display.push(KESODisplayEvent::KeyDown, 0, 0, 0x0D); // Enter: play
     services.display.push(KESODisplayEvent::Timer, 0, 0, 1);
     services.display.push(KESODisplayEvent::CloseRequest);
@@ -81,30 +256,19 @@ TEST_F(NVandrelAppTest, ClosingTheWindowShowsTheScreenThenStopsEverythingOnce)
     EXPECT_TRUE(NSequencer::instance().playing);
     EXPECT_FALSE(services.display.isOpen());
     EXPECT_EQ(services.display.presents, 3); // the cleared frame, then the two turns before the close
+    // After the first, a turn waits for its event as long as it takes (timers are events too).
+    EXPECT_EQ(services.display.waits, (std::vector<int>{LGUIApp::FirstStepTimeoutMs, -1, -1, -1}));
     EXPECT_EQ(services.display.frame[150 * 240 + 2], 0x303030u); // the panel reached the window
     EXPECT_FALSE(services.audioDevice.playing);
-    EXPECT_EQ(services.audioDevice.closes, 1);
     EXPECT_TRUE(services.display.timers.empty());
     EXPECT_EQ(NVandrelCore::instance().drums, nullptr); // the engine is shut down
-
-    delete app; // closing again does nothing
-    app = nullptr;
+    app.reset(); // closing again does nothing
     EXPECT_EQ(services.audioDevice.closes, 1);
-}
-
-TEST_F(NVandrelAppTest, ExitStopsAudioAndClosesTheWindow)
-{
-    click(175, 104); // "Exit DavEdirorar"
-    services.display.push(KESODisplayEvent::Timer, 0, 0, 1); // never reached
-    EXPECT_EQ(app->run(), 0);
-
-    EXPECT_FALSE(services.display.isOpen());
-    EXPECT_EQ(services.audioDevice.closes, 1);
-    EXPECT_EQ(services.display.events.size(), 1u);
 }
 
 TEST_F(NVandrelAppTest, TimerTicksRedrawTheSequencerViewWhenTheSongMovedInSongModeOnly)
 {
+    start();
     LScreenBitmap& screen = LScreenBitmap::instance();
     app->onTimer(VandrelApp::AudioTimer);
     screen.flush(nullptr);
@@ -116,8 +280,239 @@ TEST_F(NVandrelAppTest, TimerTicksRedrawTheSequencerViewWhenTheSongMovedInSongMo
     screen.flush(nullptr); // nothing moved since: nothing to draw
     app->onTimer(VandrelApp::AudioTimer);
     EXPECT_EQ(LScreenBitmap::dirtyCount(), 0);
-
     NSongCommands::setMode(0);
     app->onTimer(VandrelApp::AudioTimer);
     EXPECT_EQ(LScreenBitmap::dirtyCount(), 0);
+}
+
+TEST_F(NVandrelAppTest, ALongExportShowsItsProgressInTheHintLineOnlyAndThenWhatItWrote)
+{
+    start();
+    turn();
+    const std::vector<std::uint32_t> atRest = services.display.frame;
+    // Clicks and keys that arrive during the export must not fire after it.
+    services.display.events.push_back(event(KESODisplayEvent::MouseDown, 175, 104)); // "Exit DavEdirorar"
+    services.display.events.push_back(event(KESODisplayEvent::MouseUp, 175, 104));
+    services.display.events.push_back(key(0x0D, false)); // Enter: play
+    services.display.events.push_back(key(EscapeKey, false)); // typed before the export: not for it
+    std::vector<std::string> shown;
+    int presents = services.display.presents;
+    onTick = [&] {
+        if (services.display.presents == presents)
+            return;
+        presents = services.display.presents;
+        shown.push_back(hint());
+        EXPECT_FALSE(rowsDiffer(services.display.frame, atRest, 0, HintTop)) << "above the hint, at " << hint();
+        EXPECT_FALSE(rowsDiffer(services.display.frame, atRest, HintBottom, 320)) << "below the hint, at " << hint();
+        EXPECT_TRUE(rowsDiffer(services.display.frame, atRest, HintTop, HintBottom));
+    };
+    services.display.events.push_front(key('E', true));
+    services.fileChooser.answers.push_back(dir.file("loop.wav"));
+    turn();
+    onTick = nullptr;
+
+    // The bundled loop takes 64 steps, 2.5 s on this clock: from a third of a second on, a frame
+    // every 100 ms at most (fewer when drawing one takes long in real time, as on a loaded machine
+    // or under the sanitizers).
+    ASSERT_GE(shown.size(), 3u);
+    EXPECT_LE(shown.size(), 22u);
+    int previous = 0;
+    for (const std::string& text : shown) {
+        ASSERT_EQ(text.rfind("Exporting... ", 0), 0u) << text;
+        EXPECT_EQ(text.substr(text.find('%')), "% (Esc aborts)");
+        EXPECT_GT(std::stoi(text.substr(13)), previous) << text;
+        previous = std::stoi(text.substr(13));
+    }
+    EXPECT_GE(previous, 95);
+    EXPECT_TRUE(services.display.events.empty());
+    EXPECT_FALSE(app->quitRequested || NSequencer::instance().playing);
+    EXPECT_EQ(hint(), "Exported loop.wav: 7.7 s"); // four bars at 124 bpm
+
+    // Three seconds later the usual hint is back, and the panel is what it was, pixel for pixel.
+    tick = 2900ms;
+    app->onTimer(VandrelApp::AudioTimer);
+    EXPECT_EQ(hint(), "Exported loop.wav: 7.7 s");
+    app->onTimer(VandrelApp::AudioTimer);
+    EXPECT_EQ(hint(), "Set up a loop and press the Export... button.");
+    turn();
+    EXPECT_FALSE(rowsDiffer(services.display.frame, atRest, 0, 240));
+
+    // The click on Exit the export dropped ends the program now.
+    turn(event(KESODisplayEvent::MouseDown, 175, 104));
+    turn(event(KESODisplayEvent::MouseUp, 175, 104));
+    EXPECT_TRUE(app->quitRequested);
+    EXPECT_FALSE(services.display.isOpen() || services.audioDevice.playing);
+}
+
+TEST_F(NVandrelAppTest, EscapeTheCloseButtonAndAFailureEachEndTheExportWithTheirOwnMessage)
+{
+    start();
+    int steps = 0;
+    onTick = [&] {
+        if (++steps == 10)
+            services.keyState.down.insert(EscapeKey);
+    };
+    exportWithCtrlE("escaped.wav");
+    EXPECT_EQ(hint(), "Export aborted");
+    ASSERT_EQ(services.messageBox.shown.size(), 1u);
+    EXPECT_EQ(services.messageBox.shown[0].caption, "Aborted");
+    services.keyState.down.clear();
+
+    // A tap that is over before the export asks whether Escape is held still counts.
+    steps = 0;
+    onTick = [&] {
+        if (++steps == 10)
+            services.display.events.push_back(key(EscapeKey, false));
+    };
+    exportWithCtrlE("tapped.wav");
+    EXPECT_EQ(hint(), "Export aborted");
+    EXPECT_EQ(services.messageBox.shown.size(), 2u);
+    onTick = nullptr;
+
+    exportWithCtrlE("no such folder/x.wav");
+    EXPECT_EQ(hint(), "Export failed: No such file or directory");
+    EXPECT_EQ(services.messageBox.shown.size(), 3u);
+
+    // The close button aborts like Escape, then the program ends as Exit ends it.
+    steps = 0;
+    onTick = [&] {
+        if (++steps == 10)
+            services.display.events.push_back(event(KESODisplayEvent::CloseRequest));
+    };
+    exportWithCtrlE("closed.wav");
+    EXPECT_EQ(services.messageBox.shown.back().caption, "Aborted");
+    EXPECT_LT(std::filesystem::file_size(dir.path("closed.wav")), 44 + 176400 * 7u); // less than the 7.7 s loop
+    EXPECT_TRUE(app->quitRequested);
+    EXPECT_FALSE(services.display.isOpen() || services.audioDevice.playing);
+    // Escape is asked of the real key state again once the export is over.
+    EXPECT_EQ(KESOServices::instance().keyState, &services.keyState);
+}
+
+TEST_F(NVandrelAppTest, LoadSongFromTheDialogADropOrTheCommandLineShowsTheSongOrSaysWhyNot)
+{
+    start();
+    // Ctrl+O opens the dialog as the button does; not without Control, nor for a held key's repeats.
+    for (const KESODisplayEvent& k : {key('O', false), key('E', false), key('O', true, true)})
+        turn(k);
+    EXPECT_TRUE(services.fileChooser.shown.empty());
+    const String echo = writeSong("echo.vdl", echoingSong());
+    services.fileChooser.answers.push_back(echo);
+    turn(key('O', true));
+    EXPECT_EQ(title(), "echo.vdl");
+    EXPECT_EQ(std::pair(seq.loopStart, seq.loopEnd), std::pair(1, 3));
+    EXPECT_EQ(services.fileChooser.shown.at(0).filters.at(0).pattern, String(u"*.VDL"));
+
+    // Cancelled, the dialog keeps the song and audio still comes back, with no effect tail or voice of
+    // what played ringing on.
+    playLive(60);
+    NSongCommands::stop();
+    ASSERT_FALSE(renderSegment()) << "nothing rings after playing: the test proves nothing";
+    clickLoad();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(renderSegment()) << "segment " << i;
+    EXPECT_EQ(chooser.playingAtDialog, (std::vector<bool>{false, false})); // paused before each dialog
+    EXPECT_TRUE(services.audioDevice.playing);
+
+    // A file that is no song, dropped, and a missing one named on the command line are refused.
+    std::ofstream(dir.path("notes.txt")) << "not a song";
+    KESODisplayEvent drop = event(KESODisplayEvent::FilesDropped);
+    drop.files = {dir.file("notes.txt")};
+    turn(drop);
+    app->openSong(dir.file("missing.vdl")); // as main does with the command line's song
+    ASSERT_EQ(services.messageBox.shown.size(), 2u);
+    EXPECT_EQ(services.messageBox.shown[0].caption, "Unrecognized file");
+    EXPECT_EQ(services.messageBox.shown[1].caption, "Load Song");
+    EXPECT_NE(services.messageBox.shown[1].text.find("missing.vdl"), std::string::npos);
+    EXPECT_EQ(title(), "echo.vdl");
+    EXPECT_EQ(seq.fileName, echo);
+    EXPECT_TRUE(seq.loaded);
+
+    // Of several files dropped, the first.
+    const String song = copyOfBundledSong("Dropped.VDL");
+    drop.files = {song, dir.file("notes.txt")};
+    turn(drop);
+    EXPECT_EQ(services.messageBox.shown.size(), 2u);
+    EXPECT_EQ(title(), "Dropped.VDL");
+    EXPECT_EQ(seq.fileName, song);
+    EXPECT_TRUE(services.audioDevice.playing);
+    EXPECT_EQ(services.audioDevice.closes, 5); // audio stopped around each load
+    app->openSong(copyOfBundledSong("Opened.vdl"));
+    EXPECT_EQ(title(), "Opened.vdl");
+}
+
+// The rounding and the one-bar minimum are the sequencer's, Stop's alternation the song commands';
+// here, that the buttons, the loop box and the Control shortcuts reach them with the song position.
+TEST_F(NVandrelAppTest, TransportLoopButtonsTheLoopBoxAndShortcutsDriveTheSequencer)
+{
+    start();
+    click(8, 252 + 60); // Play
+    EXPECT_TRUE(seq.playing);
+    playLive(20);
+    app->exportScreen.sequencer->gridDirty = false;
+    clickStop();
+    EXPECT_FALSE(seq.playing);
+    EXPECT_TRUE(app->exportScreen.sequencer->gridDirty); // the view's grid is rendered again
+    EXPECT_GT(seq.position, 0);
+    clickStop();
+    EXPECT_EQ(seq.position, 0);
+
+    NSongCommands::setLoopBars(0, 4);
+    placeAt(128);
+    click(75, 223); // Set Start
+    placeAt(5 * Bar);
+    click(140, 223); // Set End
+    EXPECT_EQ(std::pair(seq.loopStart, seq.loopEnd), std::pair(1, 5));
+    ASSERT_TRUE(seq.loopOn);
+    click(210, 252 + 60);
+    EXPECT_FALSE(seq.loopOn || app->exportScreen.loopCheckBox->checked);
+
+    turn(key(0x0D, true)); // Enter still plays with Control held
+    EXPECT_TRUE(seq.playing);
+    turn(key('Q', true)); // and Ctrl+Q ends the program as Exit does
+    EXPECT_TRUE(app->quitRequested);
+    EXPECT_FALSE(services.display.isOpen());
+}
+
+TEST_F(NVandrelAppTest, ExportWritesWhatRuziRenderWritesAfterPlayingAWhile)
+{
+    start();
+    loadThroughDialog(writeSong("groove.vdl"));
+    playLive(150);
+    services.fileChooser.answers.push_back(dir.file("loop.wav"));
+    clickExport();
+    EXPECT_TRUE(chooser.playingAtDialog.back()); // stopped only once a name is chosen
+    EXPECT_TRUE(services.audioDevice.playing);
+    // The export leaves looping off, and the box says so.
+    EXPECT_FALSE(seq.loopOn || app->exportScreen.loopCheckBox->checked);
+    CommandRun run = CommandRun::run(RUZI_BIN_DIR "/ruzi-render --quiet -o cli.wav groove.vdl", dir.path(""));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::vector<unsigned char> exported = dir.readBytes("loop.wav");
+    EXPECT_GT(exported.size(), 44u + 4u * 44100u);
+    EXPECT_TRUE(exported == dir.readBytes("cli.wav")) << "the export differs from ruzi-render's";
+
+    // The second dialog offers the first name; cancelled, audio is left alone.
+    const int closes = services.audioDevice.closes;
+    clickExport();
+    EXPECT_EQ(services.fileChooser.shown.at(2).path, dir.file("loop.wav"));
+    EXPECT_EQ(services.fileChooser.shown[2].defaultExtension, String(u"WAV"));
+    EXPECT_EQ(services.audioDevice.closes, closes);
+    EXPECT_TRUE(services.audioDevice.playing);
+}
+
+TEST_F(NVandrelAppTest, TheWindowOpensAtTheLargestZoomThatFitsTwoThirdsOfTheScreen)
+{
+    struct Case {
+        KESODisplay::Size screen;
+        int startZoom;
+        int zoom;
+    };
+    for (const Case& c : {Case{{1920, 1080}, 0, 2}, Case{{3840, 2160}, 0, 4}, Case{{1366, 700}, 0, 1},
+                          Case{{0, 0}, 0, 1}, Case{{3840, 2160}, 1, 1}, Case{{1280, 800}, 4, 4}}) {
+        services.display.screen = c.screen;
+        services.display.zoom = 1;
+        start(c.startZoom);
+        EXPECT_EQ(services.display.zoom, c.zoom) << c.screen.width << "x" << c.screen.height;
+        TearDown();
+        SetUp();
+    }
 }

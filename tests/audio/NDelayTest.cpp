@@ -38,7 +38,8 @@ TEST(NDelay, EchoesAfterItsLengthAndFeedsBackScaledRoundingDown)
         NDelay delay;
         delay.setLength(c.length);
         delay.feedback = c.feedback;
-        EXPECT_EQ(impulseResponse(delay, c.input, static_cast<int>(c.out.size())), c.out) << c.length << " " << c.feedback;
+        EXPECT_EQ(impulseResponse(delay, c.input, static_cast<int>(c.out.size())), c.out)
+            << c.length << " " << c.feedback;
     }
 }
 

@@ -1,14 +1,19 @@
+#include "engine/NEngineGuard.h"
 #include "engine/NSequencer.h"
+#include "engine/NSongCommands.h"
 #include "tests/support/RecordingMachine.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
-// The loop markers and the transport keys are tested through the song commands; how song mode
-// plays an arrangement, loops and chases automation is pinned by the golden renders.
+// The sequencer, and the song commands that lock around it. How song mode plays an arrangement,
+// loops, swings, places half steps and chases automation is pinned by the golden renders.
 class NSequencerTest : public ::testing::Test {
 protected:
     NSequencer& seq = NSequencer::instance();
@@ -20,33 +25,13 @@ protected:
 
 TEST_F(NSequencerTest, TempoGivesWholeBlocksPerStep)
 {
-    // Tempo, and the tempo, frames and blocks a step it gives: 0 and below are 120, a step is never below a block.
-    for (auto [tempo, kept, frames, blocks] : {std::array{0, 120, 5504, 172}, {140, 140, 4704, 147}, {-5, 120, 5504, 172},
-                                               {1000000, 1000000, 32, 1}}) {
+    // Tempo, and the tempo, frames and blocks a step it gives: 0 and below are 120, a step is never
+    // below a block.
+    for (auto [tempo, kept, frames, blocks] : {std::array{0, 120, 5504, 172}, {140, 140, 4704, 147},
+                                               {-5, 120, 5504, 172}, {1000000, 1000000, 32, 1}}) {
         seq.setTempo(tempo);
-        EXPECT_EQ((std::array{seq.tempo, seq.samplesPerStep, seq.blocksPerStep}), (std::array{kept, frames, blocks})) << tempo;
-    }
-}
-
-TEST_F(NSequencerTest, AStepBeginsOnTheFirstTickHalfStepsFallMidwayAndSwingMovesBlocksWithinEachPair)
-{
-    fixture.run(1000); // stopped: nothing happens
-    EXPECT_TRUE(machines[0].stepBlocks.empty());
-    // 171 * swing / 512 blocks, truncated toward zero, move between the steps of each pair: a step's
-    // length is decided with the phase that flips as it begins, so the first step of a pair is the
-    // one that gains. The half step keeps the unswung place, 86 blocks into the step. The first tick
-    // begins a step unless a negative swing lengthens that first, unplayed step.
-    for (auto [swing, second, third] : {std::array{0, 172, 344}, {255, 257, 344}, {-100, 172, 377}}) {
-        SequencerFixture each;
-        seq.swing = swing;
-        seq.start();
-        each.run(2 * 172 + 40);
-        const std::vector<int>& steps = each.machines[0].stepBlocks;
-        EXPECT_EQ(steps, (std::vector<int>{steps.front(), second, third})) << swing;
-        EXPECT_EQ(steps.front(), swing < 0 ? 33 : 0);
-        EXPECT_EQ(each.machines[0].halfBlocks.front() - steps.front(), 86);
-        EXPECT_EQ(each.machines[4].stepBlocks.size(), 3u);
-        seq.stop();
+        EXPECT_EQ((std::array{seq.tempo, seq.samplesPerStep, seq.blocksPerStep}), (std::array{kept, frames, blocks}))
+            << tempo;
     }
 }
 
@@ -84,4 +69,78 @@ TEST_F(NSequencerTest, RelocatingGoesToTheBarStartAndChasesAutomation)
     seq.start();
     seq.start(); // a second start changes nothing
     EXPECT_EQ(seq.position, 256);
+}
+
+TEST_F(NSequencerTest, SpaceStopsThenAlternatesBetweenLoopStartAndSongStart)
+{
+    seq.setMode(1);
+    NSongCommands::setLoopBars(2, 4);
+    NSongCommands::startOrStop();
+    EXPECT_TRUE(NSongCommands::transport().playing);
+    fixture.run(1000);
+    ASSERT_GT(seq.position, 0);
+    ASSERT_LT(seq.position, 2 * 256);
+
+    NSongCommands::stopOrRewind();
+    std::vector<int> seen{NSongCommands::transport().playing}; // stopped, then the positions of 4 presses
+    for (int press = 0; press < 4; ++press) {
+        NSongCommands::stopOrRewind();
+        seen.push_back(NSongCommands::transport().position);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{false, 0, 2 * 256, 0, 2 * 256}));
+    NSongCommands::locate(3 * 256 + 40); // beyond the loop start: back to it first
+    NSongCommands::stopOrRewind();
+    EXPECT_EQ(seq.position, 2 * 256);
+}
+
+TEST_F(NSequencerTest, LoopMarkersMoveToTheNearestBarOfThePosition)
+{
+    seq.setMode(1);
+    NSongCommands::setLoopBars(0, 4);
+    seq.position = 5 * 256 + 128; // half-way goes to the later boundary
+    NSongCommands::setLoopStartAtPosition();
+    EXPECT_EQ(seq.loopStart, 6);
+    EXPECT_EQ(seq.loopEnd, 7); // pushed on to keep one bar
+    seq.position = 2 * 256 + 127;
+    NSongCommands::setLoopEndAtPosition();
+    EXPECT_EQ(seq.loopEnd, 2);
+    EXPECT_EQ(seq.loopStart, 1);
+    NSongCommands::setLoopOn(true);
+    EXPECT_TRUE(NSongCommands::transport().loopOn);
+}
+
+TEST_F(NSequencerTest, EditsReachTheSongAndIgnoreMachinesThatDoNotExist)
+{
+    seq.setMode(0);
+    for (int machine : {1, 7, -1})
+        NSongCommands::setParameter(machine, 3, 99);
+    EXPECT_EQ((std::array{machines[1].parameter(0, 3), machines[1].parameter(1, 3)}),
+              (std::array{99, 0})); // the set of the current mode
+
+    NSeqTrack& track = seq.tracks[2];
+    for (int position : {0, 255, 256, 511, 512})
+        track.addEvent(position, 1, 10);
+    const int events = track.eventCount(1);
+    NSongCommands::removeAutomation(2, 1);
+    NSongCommands::removeAutomation(2, 2147483647); // the last bar there could be: nothing to remove
+    NSongCommands::removeAutomation(9, 0);
+    EXPECT_EQ(track.eventCount(1), events - 2);
+}
+
+TEST_F(NSequencerTest, ACommandWaitsForTheSegmentBeingRendered)
+{
+    std::atomic<bool> started{false};
+    std::thread gui;
+    {
+        NEngineGuard segment; // the playback thread's render
+        gui = std::thread([&] {
+            NSongCommands::start();
+            started = true;
+        });
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        EXPECT_FALSE(started);
+    }
+    gui.join();
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(seq.playing);
 }

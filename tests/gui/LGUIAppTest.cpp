@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -63,18 +62,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(LGUIAppTest, CreateOpensTheWindowAndItsFirstStepWaitsOnlyBriefly)
-{
-    EXPECT_EQ(display.title.toUtf8(), "Title");
-    EXPECT_EQ(std::pair(display.width, display.height), std::pair(240, 320));
-    // No event came during onCreate's step, yet it returned and showed the frame.
-    EXPECT_EQ(app.calls, std::vector<std::string>{"create 1"});
-    EXPECT_EQ(display.frame, app.frame);
-    display.push(KESODisplayEvent::Exposed);
-    steps();
-    EXPECT_EQ(display.waits, (std::vector<int>{LGUIApp::FirstStepTimeoutMs, -1}));
-}
 
 TEST(LGUIAppCreate, FailsWhenNoWindowOpensOrThereIsNoDisplay)
 {

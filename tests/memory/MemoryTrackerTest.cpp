@@ -36,7 +36,8 @@ std::vector<std::string> readLines(const std::string& path)
 std::string hex(const void* address)
 {
     char text[24];
-    std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(address)));
+    const auto value = static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(address));
+    std::snprintf(text, sizeof text, "0x%016llX", value);
     return text;
 }
 
@@ -53,9 +54,13 @@ protected:
     MemoryTracker tracker{logPath.c_str(), reportPath.c_str()};
     unsigned char* allocate(std::size_t size)
     {
-        return static_cast<unsigned char*>(tracker.allocate({"C:\\src\\audio\\NSample.cpp", 32, "NSample::create"}, MemoryTracker::New, size));
+        return static_cast<unsigned char*>(
+            tracker.allocate({"C:\\src\\audio\\NSample.cpp", 32, "NSample::create"}, MemoryTracker::New, size));
     }
-    void release(void* block) { tracker.release({"NSample.cpp", 40, "NSample::destroy"}, MemoryTracker::Delete, block); }
+    void release(void* block)
+    {
+        tracker.release({"NSample.cpp", 40, "NSample::destroy"}, MemoryTracker::Delete, block);
+    }
 };
 
 // The program's tracker, fed by the tracked operators that this suite links.
@@ -78,8 +83,10 @@ TEST_F(MemoryTrackerTest, GuardWordsCatchOverrunsAndUnderrunsAndBadRequestsAreLo
 {
     std::ofstream(logPath) << "the previous run's messages";
     unsigned char* overrun = allocate(10);
-    const unsigned char bytes[] = {0x0D, 0xF0, 0xAD, 0xBA, 0xCE, 0xFA, 0xED, 0xFE, 0xCE, 0xFA, 0xED, 0xFE, 0xCE, 0xFA, 0xDE, 0xC0, 0xAD, 0xDE};
-    EXPECT_EQ(std::memcmp(overrun - 4, bytes, sizeof bytes), 0); // the prefix's last word, the fill, the first postfix word
+    // The prefix's last word, the fill, the first postfix word.
+    const unsigned char bytes[] = {0x0D, 0xF0, 0xAD, 0xBA, 0xCE, 0xFA, 0xED, 0xFE, 0xCE,
+                                   0xFA, 0xED, 0xFE, 0xCE, 0xFA, 0xDE, 0xC0, 0xAD, 0xDE};
+    EXPECT_EQ(std::memcmp(overrun - 4, bytes, sizeof bytes), 0);
 
     unsigned char* underrun = allocate(16);
     overrun[10] = 0;                 // one byte past the end: the first postfix word
@@ -212,4 +219,26 @@ TEST(TrackedOperatorsRun, StartsWithAFreshLogAndEndsWithALeakReportInTheStateFol
     EXPECT_FALSE(std::filesystem::exists(state + "/memory.log"));
     EXPECT_EQ(readText(state + "/memleaks.log").substr(0, 134), " " + std::string(130, '-') + " \r\n");
     EXPECT_FALSE(std::filesystem::exists(dir.path("memleaks.log")));
+}
+
+// The run above shows XDG_STATE_HOME at work. Unset or relative, it gives way to ~/.local/state; with
+// neither, the files stay where they were named. The folder is made when the first file is written.
+TEST_F(TrackerFiles, WithoutXdgStateHomeTheFilesGoUnderHomeOrStayWhereNamed)
+{
+    const std::string home = dir.path("home");
+    const auto complain = [](MemoryTracker& tracker) {
+        int never = 0;
+        tracker.release({"T.cpp", 1, "T::t"}, MemoryTracker::Delete, &never);
+    };
+    for (const char* stateHome : {static_cast<const char*>(nullptr), "", "relative/state"}) {
+        MemoryTracker fromHome;
+        fromHome.useStateDirectory(stateHome, home.c_str());
+        EXPECT_EQ(std::filesystem::exists(home), stateHome != nullptr); // made by the first tracker's log
+        complain(fromHome);
+    }
+    EXPECT_TRUE(std::filesystem::exists(home + "/.local/state/ruzi-zevivuvo/memory.log"));
+    MemoryTracker nowhere(logPath.c_str(), reportPath.c_str());
+    nowhere.useStateDirectory(nullptr, nullptr);
+    complain(nowhere);
+    EXPECT_TRUE(std::filesystem::exists(logPath));
 }
