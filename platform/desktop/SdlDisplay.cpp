@@ -22,6 +22,14 @@ int displayLost(Display*)
     std::_Exit(1);
 }
 
+// A request on a window that went away meanwhile (the window closing while the window manager
+// or SDL still speaks of it) is harmless, but Xlib's own handler ends the program for it.
+int displayError(Display*, XErrorEvent* error)
+{
+    std::fprintf(stderr, "ruzi-zevivuvo: X error %d of request %d ignored\n", error->error_code, error->request_code);
+    return 0;
+}
+
 } // namespace
 
 
@@ -69,8 +77,10 @@ bool SdlDisplay::open(const String& title, int width, int height)
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
     programWindow_ = window_;
-    if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
+    if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
         XSetIOErrorHandler(displayLost);
+        XSetErrorHandler(displayError);
+    }
     return true;
 }
 

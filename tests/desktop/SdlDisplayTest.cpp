@@ -6,6 +6,9 @@
 #include "tests/desktop/DesktopSession.h"
 #include "tests/support/FakeServices.h"
 
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
 #include <string>
 #include <thread>
 #include <vector>
@@ -151,4 +154,17 @@ TEST_F(SdlDisplayTest, TimersTickOnceHoweverLateTheProgramIsAndNotAfterTheirKill
     for (int i = 0; i < 6; ++i)
         ticked |= display.waitEvent(event, 10) && event.type == KESODisplayEvent::Timer;
     EXPECT_FALSE(ticked);
+}
+
+TEST_F(SdlDisplayTest, ARequestOnAWindowThatIsGoneDoesNotEndTheProgram)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(SdlDisplay::programWindow(), &info));
+    // Xlib's own handler would exit here (seen when the window closed while requests were on their way).
+    XMapWindow(info.info.x11.display, 0x7FFFFFF0);
+    XSync(info.info.x11.display, False);
+    KESODisplayEvent event;
+    display.waitEvent(event, 10);
+    EXPECT_TRUE(display.isOpen());
 }
