@@ -30,6 +30,24 @@ bool contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
+// The song both summaries describe: 12 steps a bar at 140 bpm, its loop at bars 1 to 3, the
+// mixer's tempo automated.
+NSongDescription grooveSong()
+{
+    NSongDescription song;
+    song.creator = u"VandrelStudio";
+    song.major = 1;
+    song.minor = 0;
+    song.tempo = 140;
+    song.stepsPerBar = 12;
+    song.loopStart = 1;
+    song.loopEnd = 3;
+    song.machines[4].songSet.assign(41, 0);
+    song.machines[4].songSet[39] = 140; // during playback the mixer's tempo rules
+    song.machines[4].automation = {{16, 39, 130}, {32, 39, 140}, {64, 2, 5}};
+    return song;
+}
+
 } // namespace
 
 TEST_F(RuziRender, WritesTheLoopBarsNamedAfterTheSong)
@@ -82,21 +100,11 @@ TEST_F(RuziRender, CtrlCAbortsAndLeavesAValidWav)
 
 TEST_F(RuziRender, InfoSummarisesASong)
 {
-    NSongDescription song;
-    song.creator = u"VandrelStudio";
-    song.major = 1;
-    song.minor = 0;
-    song.tempo = 140;
-    song.stepsPerBar = 12;
-    song.loopStart = 1;
-    song.loopEnd = 3;
+    NSongDescription song = grooveSong();
     song.loopOn = 0;
     song.machines[0].arrangement = {0, -1, 31, 9};
     song.machines[3].arrangement = {1};
-    song.machines[4].patternSet.assign(41, 0);
-    song.machines[4].patternSet[39] = 140; // during playback the mixer's tempo rules
-    song.machines[4].songSet = song.machines[4].patternSet;
-    song.machines[4].automation = {{16, 39, 130}, {32, 39, 140}, {64, 2, 5}};
+    song.machines[4].patternSet = song.machines[4].songSet;
     ASSERT_TRUE(NSongBuilder::write(song, dir.file("groove.vdl")));
 
     CommandRun run = render("--info groove.vdl"); // relative to the working directory
@@ -139,20 +147,10 @@ TEST_F(RuziRender, HelpAndVersionGoToStandardOutputAndErrorsToStandardError)
 // backslashes and control characters intact.
 TEST_F(RuziRender, InfoAsJsonIsOneObjectAParserReads)
 {
-    NSongDescription song;
-    song.creator = u"VandrelStudio";
-    song.major = 1;
-    song.minor = 0;
-    song.tempo = 140;
-    song.stepsPerBar = 12;
-    song.loopStart = 1;
-    song.loopEnd = 3;
+    NSongDescription song = grooveSong();
     song.machines[0].arrangement = {0, -1, 2};
     song.synths[0].setLength(0, 16);
     song.synths[0].setLength(2, 7);
-    song.machines[4].songSet.assign(41, 0);
-    song.machines[4].songSet[39] = 140;
-    song.machines[4].automation = {{16, 39, 130}, {32, 39, 140}, {64, 2, 5}};
     song.drums.samples[11] = dir.file("say \"hi\"\\\t.wav");
     ASSERT_TRUE(NSongBuilder::write(song, dir.file("groove.vdl")));
 
