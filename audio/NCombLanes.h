@@ -11,17 +11,18 @@
 class NCombLanes {
 public:
     static constexpr int Lanes = 8;
-    using Block = std::int32_t[Lanes][ntime::BlockFrames]; // a row per lane
+    // Each lane's block of its line, in place: the delayed values in, the values to feed back out.
+    using Rows = std::int32_t* const[Lanes];
 
-    // lines: each lane's delayed values in, the values to feed back out. lowpass: each lane's
-    // filter state, carried from block to block. damping and gain in 14-bit fixed point.
-    static void run(Block& lines, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
-                    const std::int32_t (&gain)[Lanes], const std::int32_t* x);
-    static void runPlain(Block& lines, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
-                         const std::int32_t (&gain)[Lanes], const std::int32_t* x);
+    // io: the input in, the sum of all lanes' delayed values out. lowpass: each lane's filter
+    // state, carried from block to block. damping and gain in 14-bit fixed point.
+    static void run(const Rows& rows, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
+                    const std::int32_t (&gain)[Lanes], std::int32_t* io);
+    static void runPlain(const Rows& rows, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
+                         const std::int32_t (&gain)[Lanes], std::int32_t* io);
     // Only on processors with AVX2.
-    static void runAvx2(Block& lines, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
-                        const std::int32_t (&gain)[Lanes], const std::int32_t* x);
+    static void runAvx2(const Rows& rows, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
+                        const std::int32_t (&gain)[Lanes], std::int32_t* io);
     static bool hasAvx2();
 
 private:

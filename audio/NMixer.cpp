@@ -13,6 +13,7 @@
 #include "foundation/MemoryTracker.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstring>
 
@@ -36,18 +37,6 @@ void panGains(std::int32_t p, std::int32_t& left, std::int32_t& right)
 {
     left = p > 0 ? wrap32::sub(255, p) : 255;
     right = p < 0 ? wrap32::add(255, p) : 255;
-}
-
-// dst[k] += (src[k] * gain) >> 8
-void addScaled(std::int32_t* dst, const std::int32_t* src, std::int32_t gain)
-{
-    for (int k = 0; k < ntime::BlockFrames; ++k)
-        dst[k] = wrap32::add(dst[k], wrap32::mul(src[k], gain) >> 8);
-}
-
-std::int16_t saturate(std::int32_t v)
-{
-    return static_cast<std::int16_t>(std::clamp<std::int32_t>(v, -32768, 32767));
 }
 
 } // namespace
@@ -107,22 +96,14 @@ void NMixer::renderBlocks(std::int32_t dp, std::int16_t* out, int blocks)
 
 void NMixer::renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* out)
 {
-    std::int32_t left[ntime::BlockFrames] = {};
-    std::int32_t right[ntime::BlockFrames] = {};
-    std::int32_t delaySend[ntime::BlockFrames] = {};
-    std::int32_t reverbSend[ntime::BlockFrames] = {};
+    NMixBuses::Buses buses;
     for (int m = 0; m < machineCount; ++m)
-        mixMachine(p, m, left, right, delaySend, reverbSend);
-    addEffectReturns(p, dp, left, right, delaySend, reverbSend);
-    // Master gain 255/1024, then 16-bit saturation.
-    for (int k = 0; k < ntime::BlockFrames; ++k) {
-        out[2 * k] = saturate(wrap32::mul(left[k], 255) >> 10);
-        out[2 * k + 1] = saturate(wrap32::mul(right[k], 255) >> 10);
-    }
+        mixMachine(p, m, buses);
+    addEffectReturns(p, dp, buses);
+    NMixBuses::toSamples(buses, out);
 }
 
-void NMixer::mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::int32_t* right,
-                        std::int32_t* delaySend, std::int32_t* reverbSend)
+void NMixer::mixMachine(const std::int32_t* p, int m, NMixBuses::Buses& buses)
 {
     const std::int32_t* mp = p + ParametersPerMachine * m;
     const std::int32_t volume = mp[Volume];
@@ -133,54 +114,37 @@ void NMixer::mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::i
     if (routedMachine >= 0 && m != routedMachine)
         return; // rendered all the same, so that it takes its share of the noise as in the mix
     if (mp[DistortionOn] != 0)
-        distort(x, mp[Drive], mp[Fold]);
-    if (mp[DelaySend] != 0)
-        addScaled(delaySend, x, wrap32::mul(volume, mp[DelaySend]) >> 8);
-    if (p[ReverbLevel] != 0 && mp[ReverbSend] != 0)
-        addScaled(reverbSend, x, wrap32::mul(volume, mp[ReverbSend]) >> 8);
-    std::int32_t gl;
-    std::int32_t gr;
-    panGains(panPosition(mp[Pan]), gl, gr);
-    addScaled(left, x, wrap32::mul(gl, volume) >> 8);
-    addScaled(right, x, wrap32::mul(gr, volume) >> 8);
+        NMixBuses::distort(x, mp[Drive], mp[Fold]);
+    NMixBuses::Gains gains;
+    panGains(panPosition(mp[Pan]), gains.left, gains.right);
+    gains.left = wrap32::mul(gains.left, volume) >> 8;
+    gains.right = wrap32::mul(gains.right, volume) >> 8;
+    gains.delay = wrap32::mul(volume, mp[DelaySend]) >> 8;
+    gains.reverb = p[ReverbLevel] != 0 ? wrap32::mul(volume, mp[ReverbSend]) >> 8 : 0;
+    NMixBuses::addMachine(buses, x, gains);
 }
 
-void NMixer::addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32_t* left, std::int32_t* right,
-                              std::int32_t* delaySend, std::int32_t* reverbSend)
+void NMixer::addEffectReturns(const std::int32_t* p, std::int32_t dp, NMixBuses::Buses& buses)
 {
-    delay.process(delaySend);
+    delay.process(buses.delay);
     std::int32_t gl;
     std::int32_t gr;
     panGains(dp, gl, gr);
-    addScaled(left, delaySend, gl);
-    addScaled(right, delaySend, gr);
+    NMixBuses::addReturn(buses, buses.delay, gl, buses.delay, gr);
 
     const std::int32_t level = p[ReverbLevel];
     if (level == 0)
         return; // both reverbs rest, keeping their tails
-    std::int32_t x[ntime::BlockFrames];
-    std::memcpy(x, reverbSend, sizeof(x));
-    reverbLeft.process(reverbSend);
     if (p[ReverbMono] != 0) {
-        addScaled(right, reverbSend, level);
-    } else {
-        reverbRight.process(x);
-        addScaled(right, x, level);
+        reverbLeft.process(buses.reverb);
+        NMixBuses::addReturn(buses, buses.reverb, level, buses.reverb, level);
+        return;
     }
-    addScaled(left, reverbSend, level);
-}
-
-void NMixer::distort(std::int32_t* block, std::int32_t drive, std::int32_t fold)
-{
-    const std::int32_t gain = wrap32::add(drive, 127);
-    for (int k = 0; k < ntime::BlockFrames; ++k) {
-        std::int32_t y = wrap32::mul(block[k], gain) >> 6;
-        if (y >= 32768)
-            y = wrap32::sub(32768, wrap32::mul(wrap32::sub(y, 32768), fold) >> 8);
-        else if (y <= -32768)
-            y = wrap32::sub(-32768, wrap32::mul(wrap32::add(y, 32768), fold) >> 8);
-        block[k] = y >> 1;
-    }
+    std::int32_t x[ntime::BlockFrames];
+    std::memcpy(x, buses.reverb, sizeof(x));
+    reverbLeft.process(buses.reverb);
+    reverbRight.process(x);
+    NMixBuses::addReturn(buses, buses.reverb, level, x, level);
 }
 
 std::int32_t NMixer::heldInRange(int index, std::int32_t value)
@@ -256,9 +220,11 @@ void NMixer::resetRunState()
 
 namespace {
 
-// In place, into the order the file keeps them.
+// In place, into the order the file keeps them: nothing to do on a little-endian host.
 void toLittleEndian(std::int16_t* samples, int count)
 {
+    if constexpr (std::endian::native == std::endian::little)
+        return;
     auto* bytes = reinterpret_cast<std::uint8_t*>(samples);
     for (int i = 0; i < count; ++i)
         littleendian::write16(bytes + 2 * i, static_cast<std::uint16_t>(samples[i]));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "audio/NDelay.h"
+#include "audio/NMixBuses.h"
 #include "audio/NReverb.h"
 #include "engine/NAutomatable.h"
 #include "engine/NTime.h"
@@ -97,10 +98,6 @@ public:
     // render: no delay line yet, empty reverbs.
     void resetRunState();
 
-    // Distorts one block in place: gain (drive + 127) / 64, excess beyond 16-bit folded back by fold/256,
-    // then halved.
-    static void distort(std::int32_t* block, std::int32_t drive, std::int32_t fold);
-
 private:
     static std::int32_t heldInRange(int index, std::int32_t value);
     // What render does before its blocks: the parameters handed to the delay and the clock. Returns
@@ -108,10 +105,8 @@ private:
     std::int32_t beginRender();
     void renderBlocks(std::int32_t dp, std::int16_t* out, int blocks);
     void renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* out);
-    void mixMachine(const std::int32_t* p, int m, std::int32_t* left, std::int32_t* right,
-                    std::int32_t* delaySend, std::int32_t* reverbSend);
-    void addEffectReturns(const std::int32_t* p, std::int32_t dp, std::int32_t* left, std::int32_t* right,
-                          std::int32_t* delaySend, std::int32_t* reverbSend);
+    void mixMachine(const std::int32_t* p, int m, NMixBuses::Buses& buses);
+    void addEffectReturns(const std::int32_t* p, std::int32_t dp, NMixBuses::Buses& buses);
     struct ExportRun;
     // The clock at the loop start with looping as asked, playing; returns the loop's steps.
     long long startLoop(bool looping);

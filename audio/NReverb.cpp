@@ -1,7 +1,6 @@
 #include "audio/NReverb.h"
 
 #include "audio/NCombLanes.h"
-#include "audio/NVectorClones.h"
 #include "engine/NWrap32.h"
 #include "foundation/MemoryTracker.h"
 
@@ -62,59 +61,45 @@ void NReverb::process(std::int32_t* io)
 }
 
 // Every comb is at least a block long, so nothing this block writes is read again within it: a
-// comb's block of delayed values can be read out first and its block of new values written last,
-// and only the loop filter in between is a recurrence. That runs with the combs as the lanes of one
-// vector.
+// comb's block of delayed values can be read out first and its block of new values written over
+// them, and only the loop filter in between is a recurrence. That runs with the combs as the lanes
+// of one vector, in place on the lines; a comb whose block runs over the end of its line goes
+// through a copy.
 void NReverb::processBlock(std::int32_t* io)
 {
-    alignas(32) NCombLanes::Block byComb;
-    std::int32_t out[ntime::BlockFrames];
-    readDelayed(byComb);
-    sumCombs(byComb, out);
-    NCombLanes::run(byComb, lowpass, damping, gain, io);
-    writeFedBack(byComb);
-    std::memcpy(io, out, sizeof(out));
-}
-
-void NReverb::readDelayed(NCombLanes::Block& byComb) const
-{
-    for (int k = 0; k < Combs; ++k) {
-        // The block may run over the end of the line once: the rest comes from its start.
-        const int first = combLength[k] - position[k];
-        if (first >= ntime::BlockFrames) {
-            std::memcpy(byComb[k], line[k] + position[k], sizeof(byComb[k]));
-            continue;
-        }
-        std::memcpy(byComb[k], line[k] + position[k], sizeof(std::int32_t) * first);
-        std::memcpy(byComb[k] + first, line[k], sizeof(std::int32_t) * (ntime::BlockFrames - first));
-    }
-    std::memset(byComb[Combs], 0, sizeof(byComb[0]) * (Lanes - Combs));
-}
-
-void NReverb::writeFedBack(const NCombLanes::Block& fed)
-{
+    alignas(32) std::int32_t wrapped[Lanes][ntime::BlockFrames];
+    std::int32_t* rows[Lanes];
     for (int k = 0; k < Combs; ++k) {
         const int first = combLength[k] - position[k];
-        if (first > ntime::BlockFrames) {
-            std::memcpy(line[k] + position[k], fed[k], sizeof(fed[k]));
-            position[k] += ntime::BlockFrames;
-            continue;
+        rows[k] = line[k] + position[k];
+        if (first < ntime::BlockFrames) {
+            std::memcpy(wrapped[k], rows[k], sizeof(std::int32_t) * first);
+            std::memcpy(wrapped[k] + first, line[k], sizeof(std::int32_t) * (ntime::BlockFrames - first));
+            rows[k] = wrapped[k];
         }
-        std::memcpy(line[k] + position[k], fed[k], sizeof(std::int32_t) * first);
-        std::memcpy(line[k], fed[k] + first, sizeof(std::int32_t) * (ntime::BlockFrames - first));
-        position[k] = ntime::BlockFrames - first;
     }
+    for (int k = Combs; k < Lanes; ++k) {
+        std::memset(wrapped[k], 0, sizeof(wrapped[k])); // lanes past the combs hear silence
+        rows[k] = wrapped[k];
+    }
+    NCombLanes::run(rows, lowpass, damping, gain, io);
+    for (int k = 0; k < Combs; ++k)
+        advance(k, rows[k]);
 }
 
-NVECTOR_CLONES
-void NReverb::sumCombs(const NCombLanes::Block& byComb, std::int32_t* out)
+// Past one block of comb k, whose new values are in row: copied back if they went through a copy.
+void NReverb::advance(int k, const std::int32_t* row)
 {
-    for (int i = 0; i < ntime::BlockFrames; ++i) {
-        std::int32_t acc = 0;
-        for (int k = 0; k < Combs; ++k)
-            acc = wrap32::add(acc, byComb[k][i]);
-        out[i] = acc;
+    const int first = combLength[k] - position[k];
+    if (first > ntime::BlockFrames) {
+        position[k] += ntime::BlockFrames;
+        return;
     }
+    if (row != line[k] + position[k]) {
+        std::memcpy(line[k] + position[k], row, sizeof(std::int32_t) * first);
+        std::memcpy(line[k], row + first, sizeof(std::int32_t) * (ntime::BlockFrames - first));
+    }
+    position[k] = ntime::BlockFrames - first;
 }
 
 // Combs shorter than a block read back what the same block wrote: frame after frame, in runs that

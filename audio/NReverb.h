@@ -38,9 +38,7 @@ private:
     void computeGains(double decay);
     void processBlock(std::int32_t* io);
     void processFrames(std::int32_t* io);
-    void readDelayed(NCombLanes::Block& byComb) const;
-    void writeFedBack(const NCombLanes::Block& fed);
-    static void sumCombs(const NCombLanes::Block& byComb, std::int32_t* out);
+    void advance(int comb, const std::int32_t* row);
 
     std::int32_t* buffer = nullptr;
     std::int32_t* line[Combs];

@@ -94,23 +94,30 @@ TEST(NCombLanes, TheVectorPathGivesThePlainPathsValues)
     std::mt19937 random(11);
     for (int round = 0; round < 500; ++round) {
         // Full 32-bit values everywhere, so every product and sum wraps somewhere.
-        NCombLanes::Block plain;
-        NCombLanes::Block vector;
+        std::int32_t plain[N][ntime::BlockFrames];
+        std::int32_t vector[N][ntime::BlockFrames];
         std::int32_t plainState[N];
         std::int32_t vectorState[N];
         std::int32_t gain[N];
-        std::int32_t x[ntime::BlockFrames];
+        std::int32_t plainIo[ntime::BlockFrames];
+        std::int32_t vectorIo[ntime::BlockFrames];
         for (int k = 0; k < N; ++k) {
             for (int i = 0; i < ntime::BlockFrames; ++i)
                 plain[k][i] = vector[k][i] = anyWord(random);
             plainState[k] = vectorState[k] = anyWord(random);
             gain[k] = round % 2 == 0 ? static_cast<std::int32_t>(random() % 16384) : anyWord(random);
         }
-        for (std::int32_t& v : x)
-            v = anyWord(random);
+        for (int i = 0; i < ntime::BlockFrames; ++i)
+            plainIo[i] = vectorIo[i] = anyWord(random);
         const std::int32_t damping = round % 2 == 0 ? static_cast<std::int32_t>(random() % 32768) : anyWord(random);
-        NCombLanes::runPlain(plain, plainState, damping, gain, x);
-        NCombLanes::runAvx2(vector, vectorState, damping, gain, x);
+        std::int32_t* const plainRows[N] = {plain[0], plain[1], plain[2], plain[3],
+                                            plain[4], plain[5], plain[6], plain[7]};
+        std::int32_t* const vectorRows[N] = {vector[0], vector[1], vector[2], vector[3],
+                                             vector[4], vector[5], vector[6], vector[7]};
+        NCombLanes::runPlain(plainRows, plainState, damping, gain, plainIo);
+        NCombLanes::runAvx2(vectorRows, vectorState, damping, gain, vectorIo);
+        for (int i = 0; i < ntime::BlockFrames; ++i)
+            ASSERT_EQ(vectorIo[i], plainIo[i]) << "round " << round << " frame " << i;
         for (int k = 0; k < N; ++k) {
             ASSERT_EQ(vectorState[k], plainState[k]) << "round " << round << " lane " << k;
             for (int i = 0; i < ntime::BlockFrames; ++i)
