@@ -1,12 +1,12 @@
 #include "audio/NCombLanes.h"
 
+#include "audio/NTranspose8.h"
 #include "audio/NVectorClones.h"
 #include "engine/NWrap32.h"
 
 #include <cstring>
 
 #if defined(__GNUC__) && defined(__x86_64__)
-#include <immintrin.h>
 #define NCOMBLANES_X86 1
 #endif
 
@@ -66,32 +66,6 @@ bool NCombLanes::hasAvx2()
     return __builtin_cpu_supports("avx2");
 }
 
-namespace {
-
-// Rows into columns: pairs of 32-bit values, then pairs of pairs within each 128-bit half, then
-// the halves.
-__attribute__((target("avx2"), always_inline)) inline void transpose(__m256i (&r)[NCombLanes::Lanes])
-{
-    __m256i t[NCombLanes::Lanes];
-    for (int i = 0; i < NCombLanes::Lanes; i += 2) {
-        t[i] = _mm256_unpacklo_epi32(r[i], r[i + 1]);
-        t[i + 1] = _mm256_unpackhi_epi32(r[i], r[i + 1]);
-    }
-    __m256i u[NCombLanes::Lanes];
-    for (int i = 0; i < NCombLanes::Lanes; i += 4) {
-        u[i] = _mm256_unpacklo_epi64(t[i], t[i + 2]);
-        u[i + 1] = _mm256_unpackhi_epi64(t[i], t[i + 2]);
-        u[i + 2] = _mm256_unpacklo_epi64(t[i + 1], t[i + 3]);
-        u[i + 3] = _mm256_unpackhi_epi64(t[i + 1], t[i + 3]);
-    }
-    for (int i = 0; i < NCombLanes::Lanes / 2; ++i) {
-        r[i] = _mm256_permute2x128_si256(u[i], u[i + 4], 0x20);
-        r[i + 4] = _mm256_permute2x128_si256(u[i], u[i + 4], 0x31);
-    }
-}
-
-} // namespace
-
 // Eight frames at a time: the eight lanes' rows are turned into frames in registers, run through
 // the loop, and turned back.
 // The sum of the delayed values is taken from the rows before they turn into frames.
@@ -109,12 +83,12 @@ __attribute__((target("avx2"))) void NCombLanes::runAvx2(const Rows& rows, std::
             r[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[k] + b));
             sum = _mm256_add_epi32(sum, r[k]);
         }
-        transpose(r);
+        transpose8(r);
         for (int j = 0; j < Lanes; ++j) {
             lp = _mm256_add_epi32(lp, _mm256_srai_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(r[j], lp), d), 14));
             r[j] = _mm256_add_epi32(_mm256_srai_epi32(_mm256_mullo_epi32(lp, g), 14), _mm256_set1_epi32(io[b + j]));
         }
-        transpose(r);
+        transpose8(r);
         for (int k = 0; k < Lanes; ++k)
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(rows[k] + b), r[k]);
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(io + b), sum);

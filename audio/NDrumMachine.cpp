@@ -1,5 +1,6 @@
 #include "audio/NDrumMachine.h"
 
+#include "audio/NFilterLanes.h"
 #include "audio/NMidiOut.h"
 #include "engine/NSequencer.h"
 #include "engine/NSongLayout.h"
@@ -167,6 +168,11 @@ void NDrumMachine::resetDefaults()
 
 void NDrumMachine::render(std::int32_t* out)
 {
+    renderInHalves(out);
+}
+
+void NDrumMachine::renderBeforeFilters(std::int32_t* out, NFilterLanes& lanes)
+{
     for (int k = 0; k < ntime::BlockFrames; ++k)
         out[k] = 0;
     if (!active)
@@ -177,7 +183,7 @@ void NDrumMachine::render(std::int32_t* out)
     if (p[FilterOn] != 0) {
         filter_.cutoff = wrap32::mul(p[FilterCutoff], 256);
         filter_.resonance = wrap32::mul(p[FilterResonance], 256);
-        filter_.process(out, false);
+        lanes.add(filter_, out, out, false);
     }
 }
 

@@ -44,6 +44,7 @@ public:
     void save(ChunkFile& file) override;
     void load(ChunkFile& file) override;
     void render(std::int32_t* out) override;
+    void renderBeforeFilters(std::int32_t* out, NFilterLanes& lanes) override;
     int getStep() override { return step_; }
     void resetRunState() override;
 

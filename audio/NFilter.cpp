@@ -33,29 +33,3 @@ void NFilter::process(std::int32_t* io, bool highpass)
     band = b;
     level = l;
 }
-
-void NFilter::processSum(NFilter& a, NFilter& b, std::int32_t* io, bool highpassB)
-{
-    const std::int32_t fa = frequencyCoefficient(a.cutoff);
-    const std::int32_t fb = frequencyCoefficient(b.cutoff);
-    const std::int32_t keepA = a.resonance >> 8;
-    const std::int32_t keepB = b.resonance >> 8;
-    std::int32_t ba = a.band;
-    std::int32_t la = a.level;
-    std::int32_t bb = b.band;
-    std::int32_t lb = b.level;
-    for (int i = 0; i < ntime::BlockFrames; ++i) {
-        const std::int32_t x = io[i];
-        ba = wrap32::add(ba, wrap32::mul(wrap32::sub(x, la), fa) >> 12);
-        bb = wrap32::add(bb, wrap32::mul(wrap32::sub(x, lb), fb) >> 12);
-        la = wrap32::add(la, ba);
-        lb = wrap32::add(lb, bb);
-        io[i] = wrap32::add(la, highpassB ? wrap32::sub(x, lb) : lb);
-        ba = wrap32::mul(ba, keepA) >> 8;
-        bb = wrap32::mul(bb, keepB) >> 8;
-    }
-    a.band = ba;
-    a.level = la;
-    b.band = bb;
-    b.level = lb;
-}

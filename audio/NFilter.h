@@ -14,10 +14,9 @@ public:
 
     // Back to the state of a new filter, as the initialisers below give it.
     void clear();
+    // One filter frame by frame; the engine runs its filters side by side in NFilterLanes, which
+    // gives these values.
     void process(std::int32_t* io, bool highpass);
-    // Runs a as a lowpass and b as a lowpass or highpass over the same block, side by side, and
-    // leaves their sum in io.
-    static void processSum(NFilter& a, NFilter& b, std::int32_t* io, bool highpassB);
 
     // Per-frame coefficient for a cutoff value: 6 at the lowest cutoff, 4094 at the highest.
     static std::int32_t frequencyCoefficient(std::int32_t cutoff);

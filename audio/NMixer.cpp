@@ -1,5 +1,6 @@
 #include "audio/NMixer.h"
 
+#include "audio/NFilterLanes.h"
 #include "audio/NWavHeader.h"
 #include "engine/NMachine.h"
 #include "engine/NSequencer.h"
@@ -94,25 +95,39 @@ void NMixer::renderBlocks(std::int32_t dp, std::int16_t* out, int blocks)
     }
 }
 
+// The machines render in two halves around their filters, which run side by side; the halves keep
+// the machines' order, so the noise they share is drawn as in a whole render of each in turn.
 void NMixer::renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* out)
 {
-    NMixBuses::Buses buses;
+    std::int32_t x[MaxMachines][ntime::BlockFrames];
+    NFilterLanes lanes;
     for (int m = 0; m < machineCount; ++m)
-        mixMachine(p, m, buses);
+        if (audible(p, m))
+            machines[m]->renderBeforeFilters(x[m], lanes);
+    lanes.run();
+    NMixBuses::Buses buses;
+    for (int m = 0; m < machineCount; ++m) {
+        if (audible(p, m)) {
+            machines[m]->renderAfterFilters(x[m]);
+            mixMachine(p, m, x[m], buses);
+        }
+    }
     addEffectReturns(p, dp, buses);
     NMixBuses::toSamples(buses, out);
 }
 
-void NMixer::mixMachine(const std::int32_t* p, int m, NMixBuses::Buses& buses)
+// A silent machine is not rendered at all: its voices wait.
+bool NMixer::audible(const std::int32_t* p, int m)
 {
-    const std::int32_t* mp = p + ParametersPerMachine * m;
-    const std::int32_t volume = mp[Volume];
-    if (volume == 0)
-        return; // a silent machine is not rendered at all: its voices wait
-    std::int32_t x[ntime::BlockFrames];
-    machines[m]->render(x);
+    return p[ParametersPerMachine * m + Volume] != 0;
+}
+
+void NMixer::mixMachine(const std::int32_t* p, int m, std::int32_t* x, NMixBuses::Buses& buses)
+{
     if (routedMachine >= 0 && m != routedMachine)
         return; // rendered all the same, so that it takes its share of the noise as in the mix
+    const std::int32_t* mp = p + ParametersPerMachine * m;
+    const std::int32_t volume = mp[Volume];
     if (mp[DistortionOn] != 0)
         NMixBuses::distort(x, mp[Drive], mp[Fold]);
     NMixBuses::Gains gains;

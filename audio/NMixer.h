@@ -105,7 +105,8 @@ private:
     std::int32_t beginRender();
     void renderBlocks(std::int32_t dp, std::int16_t* out, int blocks);
     void renderBlock(const std::int32_t* p, std::int32_t dp, std::int16_t* out);
-    void mixMachine(const std::int32_t* p, int m, NMixBuses::Buses& buses);
+    static bool audible(const std::int32_t* p, int m);
+    void mixMachine(const std::int32_t* p, int m, std::int32_t* x, NMixBuses::Buses& buses);
     void addEffectReturns(const std::int32_t* p, std::int32_t dp, NMixBuses::Buses& buses);
     struct ExportRun;
     // The clock at the loop start with looping as asked, playing; returns the loop's steps.

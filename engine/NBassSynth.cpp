@@ -1,5 +1,6 @@
 #include "engine/NBassSynth.h"
 
+#include "audio/NFilterLanes.h"
 #include "audio/NMidiOut.h"
 #include "audio/NVectorClones.h"
 #include "engine/NSequencer.h"
@@ -314,10 +315,13 @@ int NBassSynth::midiNote(const std::uint8_t* s, int transpose) const
 
 void NBassSynth::render(std::int32_t* block)
 {
+    renderInHalves(block);
+}
+
+void NBassSynth::renderBeforeFilters(std::int32_t* block, NFilterLanes& lanes)
+{
     if (!active) {
         std::memset(block, 0, sizeof(std::int32_t) * ntime::BlockFrames);
-        filterEnvelope.advance();
-        ampEnvelope.advance();
         return;
     }
     // One read of the parameter set for the block: nothing below can change the mode.
@@ -326,8 +330,17 @@ void NBassSynth::render(std::int32_t* block)
     osc2.render(scratch);
     osc1.render(block);
     mix(block, scratch, p);
-    filterVoice(block, p);
-    ampEnvelope.apply(block);
+    addFilters(block, p, lanes);
+}
+
+void NBassSynth::renderAfterFilters(std::int32_t* block)
+{
+    if (active) {
+        if (dualBlock)
+            for (int i = 0; i < ntime::BlockFrames; ++i)
+                block[i] = wrap32::add(block[i], secondFiltered[i]);
+        ampEnvelope.apply(block);
+    }
     filterEnvelope.advance();
     ampEnvelope.advance();
 }
@@ -346,21 +359,24 @@ void NBassSynth::mix(std::int32_t* out, const std::int32_t* x, const std::int32_
         out[i] = wrap32::add(wrap32::mul(share, out[i]) >> 8, wrap32::mul(x[i], rest) >> 8);
 }
 
-void NBassSynth::filterVoice(std::int32_t* out, const std::int32_t* p)
+void NBassSynth::addFilters(std::int32_t* block, const std::int32_t* p, NFilterLanes& lanes)
 {
     std::int32_t sweep = wrap32::add(filterEnvelope.curve(), wrap32::mul(p[Cutoff], 128));
     std::int32_t cutoff = wrap32::add(sweep, CutoffBase);
     bool highpass = p[Highpass] != 0;
     filter1.cutoff = cutoff;
     filter1.resonance = wrap32::mul(p[Resonance], 256);
-    if (p[DualFilter] == 0) {
-        filter1.process(out, highpass);
+    dualBlock = p[DualFilter] != 0;
+    if (!dualBlock) {
+        lanes.add(filter1, block, block, highpass);
         return;
     }
-    // Dual mode: the resonant lowpass plus a plain second filter over the unfiltered voice.
+    // Dual mode: the resonant lowpass plus a plain second filter over the unfiltered voice, which
+    // reads the block before the first filters it in place.
     filter2.cutoff = cutoff;
     filter2.resonance = 0;
-    NFilter::processSum(filter1, filter2, out, highpass);
+    lanes.add(filter2, block, secondFiltered, highpass);
+    lanes.add(filter1, block, block, false);
 }
 
 void NBassSynth::resetRunState()

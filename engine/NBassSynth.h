@@ -57,6 +57,8 @@ public:
     void save(ChunkFile& file) override;
     void load(ChunkFile& file) override;
     void render(std::int32_t* block) override;
+    void renderBeforeFilters(std::int32_t* block, NFilterLanes& lanes) override;
+    void renderAfterFilters(std::int32_t* block) override;
     int getStep() override;
     void resetRunState() override;
 
@@ -96,7 +98,7 @@ private:
     void sendNoteOffs();
     // p: the parameter set the block plays with.
     static void mix(std::int32_t* out, const std::int32_t* osc2Block, const std::int32_t* p);
-    void filterVoice(std::int32_t* out, const std::int32_t* p);
+    void addFilters(std::int32_t* block, const std::int32_t* p, NFilterLanes& lanes);
 
     std::int32_t lastNote1 = 0; // MIDI note last started on osc1's channel, less 48
     std::int32_t lastNote2 = 0;
@@ -107,4 +109,6 @@ private:
     std::int32_t nextPattern = 0;
     std::int32_t currentPattern[SetCount] = {0, 0}; // per mode: pattern, song; -1 none
     const std::uint8_t* previousStep = nullptr;
+    bool dualBlock = false;                        // this block's voice goes through both filters
+    std::int32_t secondFiltered[ntime::BlockFrames]; // the second filter's output, in dual mode
 };

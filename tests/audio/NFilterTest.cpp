@@ -1,46 +1,96 @@
 #include "audio/NFilter.h"
-#include "engine/NWrap32.h"
+#include "audio/NFilterLanes.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
+#include <vector>
 
 namespace {
 
-// The dual filter's two filters run side by side must sound as the two run one after the other and
-// added, block after block (their states carry over), for any input.
-TEST(NFilter, ProcessSumIsTheSumOfBothFiltersRunApart)
+std::int32_t anyWord(std::mt19937& random)
 {
+    return static_cast<std::int32_t>(random());
+}
+
+// Nine filters, more than the lanes hold, each as its own NFilter run frame by frame alongside:
+// two pairs read one row, one of each pair filtering it in place (as the dual filter does), one
+// pair split across the lanes' run when they fill up. Block after block, so the states carry over.
+TEST(NFilterLanes, FiltersSideBySideSoundAsEachRunAlone)
+{
+    constexpr int Filters = 9;
     std::mt19937 random(3);
-    for (bool highpass : {false, true})
-        for (bool fullWords : {false, true}) {
-            NFilter a;
-            NFilter b;
-            NFilter aApart;
-            NFilter bApart;
-            for (int block = 0; block < 300; ++block) {
-                a.cutoff = aApart.cutoff = static_cast<std::int32_t>(random() % 70000);
-                b.cutoff = bApart.cutoff = static_cast<std::int32_t>(random() % 70000);
-                a.resonance = aApart.resonance = static_cast<std::int32_t>(random() % 256) * 256;
-                b.resonance = bApart.resonance = fullWords ? static_cast<std::int32_t>(random()) : 0;
-                std::int32_t io[ntime::BlockFrames];
-                std::int32_t first[ntime::BlockFrames];
-                std::int32_t second[ntime::BlockFrames];
+    for (bool fullWords : {false, true}) {
+        SCOPED_TRACE(fullWords ? "full 32-bit values" : "sound-sized values");
+        std::vector<NFilter> filters(Filters);
+        std::vector<NFilter> apart(Filters);
+        for (int block = 0; block < 300; ++block) {
+            std::int32_t rows[Filters][ntime::BlockFrames];
+            std::int32_t expected[Filters][ntime::BlockFrames];
+            for (auto& row : rows)
+                for (std::int32_t& v : row)
+                    v = fullWords ? anyWord(random) : static_cast<std::int32_t>(random() % 65536) - 32768;
+            // Filter k reads row source(k) and writes row k.
+            auto source = [](int k) { return k == 2 || k == 8 ? k - 1 : k; };
+            bool highpass[Filters];
+            for (int k = 0; k < Filters; ++k) {
+                filters[k].cutoff = apart[k].cutoff = static_cast<std::int32_t>(random() % 70000);
+                filters[k].resonance = apart[k].resonance =
+                    fullWords ? anyWord(random) : static_cast<std::int32_t>(random() % 256) * 256;
+                highpass[k] = random() % 2 == 0;
+                std::copy_n(rows[source(k)], ntime::BlockFrames, expected[k]);
+                apart[k].process(expected[k], highpass[k]);
+            }
+            NFilterLanes lanes;
+            for (int k : {0, 2, 1, 3, 4, 5, 6, 8, 7}) // the readers of a shared row before its in-place filter
+                lanes.add(filters[k], rows[source(k)], rows[k], highpass[k]);
+            lanes.run();
+            for (int k = 0; k < Filters; ++k) {
                 for (int i = 0; i < ntime::BlockFrames; ++i)
-                    io[i] = first[i] = second[i] = fullWords ? static_cast<std::int32_t>(random())
-                                                            : static_cast<std::int32_t>(random() % 65536) - 32768;
-                NFilter::processSum(a, b, io, highpass);
-                aApart.process(first, false);
-                bApart.process(second, highpass);
-                for (int i = 0; i < ntime::BlockFrames; ++i)
-                    ASSERT_EQ(io[i], wrap32::add(first[i], second[i])) << "block " << block << " frame " << i;
-                ASSERT_EQ(a.band, aApart.band);
-                ASSERT_EQ(a.level, aApart.level);
-                ASSERT_EQ(b.band, bApart.band);
-                ASSERT_EQ(b.level, bApart.level);
+                    ASSERT_EQ(rows[k][i], expected[k][i]) << "block " << block << " filter " << k << " frame " << i;
+                ASSERT_EQ(filters[k].band, apart[k].band) << "block " << block << " filter " << k;
+                ASSERT_EQ(filters[k].level, apart[k].level) << "block " << block << " filter " << k;
             }
         }
+    }
+}
+
+TEST(NFilterLanes, TheVectorPathGivesThePlainPathsValues)
+{
+    if (!NFilterLanes::hasAvx2())
+        GTEST_SKIP() << "no AVX2 here: only the plain path runs";
+    constexpr int N = NFilterLanes::Lanes;
+    std::mt19937 random(17);
+    for (int round = 0; round < 500; ++round) {
+        std::int32_t in[N][ntime::BlockFrames];
+        std::int32_t plain[N][ntime::BlockFrames];
+        std::int32_t vector[N][ntime::BlockFrames];
+        NFilterLanes::State plainState;
+        for (int k = 0; k < N; ++k) {
+            for (std::int32_t& v : in[k])
+                v = anyWord(random);
+            plainState.band[k] = anyWord(random);
+            plainState.level[k] = anyWord(random);
+            plainState.coefficient[k] = round % 2 == 0 ? static_cast<std::int32_t>(random() % 4096) : anyWord(random);
+            plainState.keep[k] = round % 2 == 0 ? static_cast<std::int32_t>(random() % 256) : anyWord(random);
+            plainState.highpass[k] = random() % 2 == 0 ? -1 : 0;
+        }
+        NFilterLanes::State vectorState = plainState;
+        const std::int32_t* const inRows[N] = {in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]};
+        std::int32_t* const plainRows[N] = {plain[0], plain[1], plain[2], plain[3],
+                                            plain[4], plain[5], plain[6], plain[7]};
+        std::int32_t* const vectorRows[N] = {vector[0], vector[1], vector[2], vector[3],
+                                             vector[4], vector[5], vector[6], vector[7]};
+        NFilterLanes::runPlain(inRows, plainRows, plainState);
+        NFilterLanes::runAvx2(inRows, vectorRows, vectorState);
+        for (int k = 0; k < N; ++k) {
+            ASSERT_EQ(vectorState.band[k], plainState.band[k]) << "round " << round << " lane " << k;
+            ASSERT_EQ(vectorState.level[k], plainState.level[k]) << "round " << round << " lane " << k;
+            for (int i = 0; i < ntime::BlockFrames; ++i)
+                ASSERT_EQ(vector[k][i], plain[k][i]) << "round " << round << " lane " << k << " frame " << i;
+        }
+    }
 }
 
 } // namespace
