@@ -10,44 +10,44 @@
 #define NCOMBLANES_X86 1
 #endif
 
-void NCombLanes::run(const Rows& rows, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
-                     const std::int32_t (&gain)[Lanes], std::int32_t* io)
+void NCombLanes::run(Bank* banks, int count)
 {
-    if (hasAvx2())
-        runAvx2(rows, lowpass, damping, gain, io);
-    else
-        runPlain(rows, lowpass, damping, gain, io);
+    if (hasAvx2()) {
+        runAvx2(banks, count);
+        return;
+    }
+    for (int n = 0; n < count; ++n)
+        runPlain(banks[n]);
 }
 
-void NCombLanes::runPlain(const Rows& rows, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
-                          const std::int32_t (&gain)[Lanes], std::int32_t* io)
+void NCombLanes::runPlain(Bank& bank)
 {
     ByFrame frames;
     for (int k = 0; k < Lanes; ++k)
         for (int i = 0; i < ntime::BlockFrames; ++i)
-            frames[i][k] = rows[k][i];
-    loop(frames, lowpass, damping, gain, io);
+            frames[i][k] = bank.rows[k][i];
+    loop(frames, bank);
     for (int i = 0; i < ntime::BlockFrames; ++i) {
-        io[i] = 0;
+        bank.io[i] = 0;
         for (int k = 0; k < Lanes; ++k) {
-            io[i] = wrap32::add(io[i], rows[k][i]);
-            rows[k][i] = frames[i][k];
+            bank.io[i] = wrap32::add(bank.io[i], bank.rows[k][i]);
+            bank.rows[k][i] = frames[i][k];
         }
     }
 }
 
 // Unsigned lanes wrap like wrap32; the shifts are on signed lanes, as in scalar sound code.
 NVECTOR_CLONES
-void NCombLanes::loop(ByFrame& frames, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
-                      const std::int32_t (&gain)[Lanes], const std::int32_t* x)
+void NCombLanes::loop(ByFrame& frames, Bank& bank)
 {
     typedef std::uint32_t Wrapping __attribute__((vector_size(Lanes * 4)));
     typedef std::int32_t Signed __attribute__((vector_size(Lanes * 4)));
     Wrapping lp;
     Wrapping g;
-    std::memcpy(&lp, lowpass, sizeof(lp));
-    std::memcpy(&g, gain, sizeof(g));
-    const std::uint32_t d = static_cast<std::uint32_t>(damping);
+    std::memcpy(&lp, bank.lowpass, sizeof(lp));
+    std::memcpy(&g, bank.gain, sizeof(g));
+    const std::uint32_t d = static_cast<std::uint32_t>(bank.damping);
+    const std::int32_t* x = bank.io;
     for (int i = 0; i < ntime::BlockFrames; ++i) {
         Wrapping y;
         std::memcpy(&y, frames[i], sizeof(y));
@@ -56,7 +56,7 @@ void NCombLanes::loop(ByFrame& frames, std::int32_t (&lowpass)[Lanes], std::int3
             reinterpret_cast<Wrapping>(reinterpret_cast<Signed>(lp * g) >> 14) + static_cast<std::uint32_t>(x[i]);
         std::memcpy(frames[i], &fed, sizeof(fed));
     }
-    std::memcpy(lowpass, &lp, sizeof(lp));
+    std::memcpy(bank.lowpass, &lp, sizeof(lp));
 }
 
 #ifdef NCOMBLANES_X86
@@ -66,34 +66,63 @@ bool NCombLanes::hasAvx2()
     return __builtin_cpu_supports("avx2");
 }
 
-// Eight frames at a time: the eight lanes' rows are turned into frames in registers, run through
-// the loop, and turned back.
-// The sum of the delayed values is taken from the rows before they turn into frames.
-__attribute__((target("avx2"))) void NCombLanes::runAvx2(const Rows& rows, std::int32_t (&lowpass)[Lanes],
-                                                         std::int32_t damping, const std::int32_t (&gain)[Lanes],
-                                                         std::int32_t* io)
+namespace {
+
+// A bank's registers over the block.
+struct Lanes8 {
+    __m256i lowpass;
+    __m256i gain;
+    __m256i damping;
+};
+
+// Frames c to c + 7 of one bank: the eight lanes' rows are turned into frames in registers, run
+// through the loop, and turned back; the sum of the delayed values is taken from the rows first.
+__attribute__((target("avx2"), always_inline)) inline void runChunk(NCombLanes::Bank& bank, Lanes8& v, int c)
 {
-    __m256i lp = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lowpass));
-    const __m256i g = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(gain));
-    const __m256i d = _mm256_set1_epi32(damping);
-    for (int b = 0; b < ntime::BlockFrames; b += Lanes) {
-        __m256i r[Lanes];
-        __m256i sum = _mm256_setzero_si256();
-        for (int k = 0; k < Lanes; ++k) {
-            r[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[k] + b));
-            sum = _mm256_add_epi32(sum, r[k]);
-        }
-        transpose8(r);
-        for (int j = 0; j < Lanes; ++j) {
-            lp = _mm256_add_epi32(lp, _mm256_srai_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(r[j], lp), d), 14));
-            r[j] = _mm256_add_epi32(_mm256_srai_epi32(_mm256_mullo_epi32(lp, g), 14), _mm256_set1_epi32(io[b + j]));
-        }
-        transpose8(r);
-        for (int k = 0; k < Lanes; ++k)
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(rows[k] + b), r[k]);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(io + b), sum);
+    __m256i r[NCombLanes::Lanes];
+    __m256i sum = _mm256_setzero_si256();
+    for (int k = 0; k < NCombLanes::Lanes; ++k) {
+        r[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bank.rows[k] + c));
+        sum = _mm256_add_epi32(sum, r[k]);
     }
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(lowpass), lp);
+    transpose8(r);
+    for (int j = 0; j < NCombLanes::Lanes; ++j) {
+        const __m256i y = _mm256_srai_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(r[j], v.lowpass), v.damping), 14);
+        v.lowpass = _mm256_add_epi32(v.lowpass, y);
+        r[j] = _mm256_add_epi32(_mm256_srai_epi32(_mm256_mullo_epi32(v.lowpass, v.gain), 14),
+                                _mm256_set1_epi32(bank.io[c + j]));
+    }
+    transpose8(r);
+    for (int k = 0; k < NCombLanes::Lanes; ++k)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(bank.rows[k] + c), r[k]);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(bank.io + c), sum);
+}
+
+// The banks' chunks alternate, so that the processor overlaps their recurrences.
+template <int Count>
+__attribute__((target("avx2"), always_inline)) inline void runBanks(NCombLanes::Bank* banks)
+{
+    Lanes8 v[Count];
+    for (int n = 0; n < Count; ++n) {
+        v[n].lowpass = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(banks[n].lowpass));
+        v[n].gain = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(banks[n].gain));
+        v[n].damping = _mm256_set1_epi32(banks[n].damping);
+    }
+    for (int c = 0; c < ntime::BlockFrames; c += NCombLanes::Lanes)
+        for (int n = 0; n < Count; ++n)
+            runChunk(banks[n], v[n], c);
+    for (int n = 0; n < Count; ++n)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(banks[n].lowpass), v[n].lowpass);
+}
+
+} // namespace
+
+__attribute__((target("avx2"))) void NCombLanes::runAvx2(Bank* banks, int count)
+{
+    if (count == 2)
+        runBanks<2>(banks);
+    else
+        runBanks<1>(banks);
 }
 
 #else
@@ -103,10 +132,10 @@ bool NCombLanes::hasAvx2()
     return false;
 }
 
-void NCombLanes::runAvx2(const Rows& rows, std::int32_t (&lowpass)[Lanes], std::int32_t damping,
-                         const std::int32_t (&gain)[Lanes], std::int32_t* io)
+void NCombLanes::runAvx2(Bank* banks, int count)
 {
-    runPlain(rows, lowpass, damping, gain, io);
+    for (int n = 0; n < count; ++n)
+        runPlain(banks[n]);
 }
 
 #endif

@@ -157,8 +157,7 @@ void NMixer::addEffectReturns(const std::int32_t* p, std::int32_t dp, NMixBuses:
     }
     std::int32_t x[ntime::BlockFrames];
     std::memcpy(x, buses.reverb, sizeof(x));
-    reverbLeft.process(buses.reverb);
-    reverbRight.process(x);
+    NReverb::processPair(reverbLeft, buses.reverb, reverbRight, x);
     NMixBuses::addReturn(buses, buses.reverb, level, x, level);
 }
 

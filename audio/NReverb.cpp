@@ -60,46 +60,72 @@ void NReverb::process(std::int32_t* io)
         processBlock(io);
 }
 
+void NReverb::processPair(NReverb& left, std::int32_t* leftIo, NReverb& right, std::int32_t* rightIo)
+{
+    if (left.shortest < ntime::BlockFrames || right.shortest < ntime::BlockFrames) {
+        left.process(leftIo);
+        right.process(rightIo);
+        return;
+    }
+    Wrapped leftWrapped;
+    Wrapped rightWrapped;
+    NCombLanes::Bank banks[2] = {left.bank(leftIo, leftWrapped), right.bank(rightIo, rightWrapped)};
+    NCombLanes::run(banks, 2);
+    left.advance(banks[0]);
+    right.advance(banks[1]);
+}
+
+void NReverb::processBlock(std::int32_t* io)
+{
+    Wrapped wrapped;
+    NCombLanes::Bank one = bank(io, wrapped);
+    NCombLanes::run(&one, 1);
+    advance(one);
+}
+
 // Every comb is at least a block long, so nothing this block writes is read again within it: a
 // comb's block of delayed values can be read out first and its block of new values written over
 // them, and only the loop filter in between is a recurrence. That runs with the combs as the lanes
 // of one vector, in place on the lines; a comb whose block runs over the end of its line goes
-// through a copy.
-void NReverb::processBlock(std::int32_t* io)
+// through a copy in wrapped.
+NCombLanes::Bank NReverb::bank(std::int32_t* io, Wrapped& wrapped)
 {
-    alignas(32) std::int32_t wrapped[Lanes][ntime::BlockFrames];
-    std::int32_t* rows[Lanes];
+    NCombLanes::Bank b;
     for (int k = 0; k < Combs; ++k) {
         const int first = combLength[k] - position[k];
-        rows[k] = line[k] + position[k];
+        b.rows[k] = line[k] + position[k];
         if (first < ntime::BlockFrames) {
-            std::memcpy(wrapped[k], rows[k], sizeof(std::int32_t) * first);
+            std::memcpy(wrapped[k], b.rows[k], sizeof(std::int32_t) * first);
             std::memcpy(wrapped[k] + first, line[k], sizeof(std::int32_t) * (ntime::BlockFrames - first));
-            rows[k] = wrapped[k];
+            b.rows[k] = wrapped[k];
         }
     }
     for (int k = Combs; k < Lanes; ++k) {
         std::memset(wrapped[k], 0, sizeof(wrapped[k])); // lanes past the combs hear silence
-        rows[k] = wrapped[k];
+        b.rows[k] = wrapped[k];
     }
-    NCombLanes::run(rows, lowpass, damping, gain, io);
-    for (int k = 0; k < Combs; ++k)
-        advance(k, rows[k]);
+    b.lowpass = lowpass;
+    b.gain = gain;
+    b.damping = damping;
+    b.io = io;
+    return b;
 }
 
-// Past one block of comb k, whose new values are in row: copied back if they went through a copy.
-void NReverb::advance(int k, const std::int32_t* row)
+// Past the block: the combs' new values copied back where they went through a copy.
+void NReverb::advance(const NCombLanes::Bank& done)
 {
-    const int first = combLength[k] - position[k];
-    if (first > ntime::BlockFrames) {
-        position[k] += ntime::BlockFrames;
-        return;
+    for (int k = 0; k < Combs; ++k) {
+        const int first = combLength[k] - position[k];
+        if (first > ntime::BlockFrames) {
+            position[k] += ntime::BlockFrames;
+            continue;
+        }
+        if (done.rows[k] != line[k] + position[k]) {
+            std::memcpy(line[k] + position[k], done.rows[k], sizeof(std::int32_t) * first);
+            std::memcpy(line[k], done.rows[k] + first, sizeof(std::int32_t) * (ntime::BlockFrames - first));
+        }
+        position[k] = ntime::BlockFrames - first;
     }
-    if (row != line[k] + position[k]) {
-        std::memcpy(line[k] + position[k], row, sizeof(std::int32_t) * first);
-        std::memcpy(line[k], row + first, sizeof(std::int32_t) * (ntime::BlockFrames - first));
-    }
-    position[k] = ntime::BlockFrames - first;
 }
 
 // Combs shorter than a block read back what the same block wrote: frame after frame, in runs that

@@ -27,6 +27,8 @@ public:
 
     // Replaces the block with the sum of the six combs' delayed values.
     void process(std::int32_t* io);
+    // Both reverbs' process over their own blocks, side by side.
+    static void processPair(NReverb& left, std::int32_t* leftIo, NReverb& right, std::int32_t* rightIo);
     void clear();
 
     int getGain(int comb) const { return gain[comb]; }
@@ -38,7 +40,9 @@ private:
     void computeGains(double decay);
     void processBlock(std::int32_t* io);
     void processFrames(std::int32_t* io);
-    void advance(int comb, const std::int32_t* row);
+    using Wrapped = std::int32_t[Lanes][ntime::BlockFrames];
+    NCombLanes::Bank bank(std::int32_t* io, Wrapped& wrapped);
+    void advance(const NCombLanes::Bank& done);
 
     std::int32_t* buffer = nullptr;
     std::int32_t* line[Combs];

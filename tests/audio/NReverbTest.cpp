@@ -48,23 +48,39 @@ std::int32_t anyWord(std::mt19937& random)
     return static_cast<std::int32_t>(random());
 }
 
-// Blocks of random input through the reverb and the model, sound-sized or full 32-bit values
-// (where every sum and product wraps); answers the first block that differs, or -1.
-int firstDifferentBlock(const std::int16_t (&lengths)[NReverb::Combs], int damping, bool fullWords, int blocks)
+std::int32_t anyInput(std::mt19937& random, bool fullWords)
+{
+    return fullWords ? anyWord(random) : static_cast<std::int32_t>(random() % 65536) - 32768;
+}
+
+// Blocks of random input through a reverb alone, or through the mixer's two side by side, and
+// through the models, sound-sized or full 32-bit values (where every sum and product wraps);
+// answers the first block that differs, or -1.
+int firstDifferentBlock(const std::int16_t (&lengths)[NReverb::Combs], int damping, bool fullWords, int blocks,
+                        bool paired = false)
 {
     NReverb reverb(lengths, 6000.0, damping);
+    NReverb right(NReverb::RightLengths, NReverb::RightDecay, NReverb::RightDamping);
     CombModel model(lengths, reverb, damping);
+    CombModel rightModel(NReverb::RightLengths, right, NReverb::RightDamping);
     std::mt19937 random(static_cast<unsigned>(lengths[0] * 31 + damping));
     for (int b = 0; b < blocks; ++b) {
         std::int32_t io[ntime::BlockFrames];
+        std::int32_t rightIo[ntime::BlockFrames];
         std::int32_t expected[ntime::BlockFrames];
+        std::int32_t rightExpected[ntime::BlockFrames];
         for (int i = 0; i < ntime::BlockFrames; ++i) {
-            io[i] = fullWords ? anyWord(random) : static_cast<std::int32_t>(random() % 65536) - 32768;
+            io[i] = anyInput(random, fullWords);
+            rightIo[i] = anyInput(random, fullWords);
             expected[i] = model.frame(io[i]);
+            rightExpected[i] = paired ? rightModel.frame(rightIo[i]) : rightIo[i];
         }
-        reverb.process(io);
+        if (paired)
+            NReverb::processPair(reverb, io, right, rightIo);
+        else
+            reverb.process(io);
         for (int i = 0; i < ntime::BlockFrames; ++i)
-            if (io[i] != expected[i])
+            if (io[i] != expected[i] || rightIo[i] != rightExpected[i])
                 return b;
     }
     return -1;
@@ -78,50 +94,71 @@ TEST(NReverb, BlocksMatchTheCombsRunFrameByFrame)
         SCOPED_TRACE(fullWords ? "full 32-bit input" : "16-bit input");
         EXPECT_EQ(firstDifferentBlock(NReverb::LeftLengths, NReverb::LeftDamping, fullWords, Blocks), -1);
         EXPECT_EQ(firstDifferentBlock(NReverb::RightLengths, NReverb::RightDamping, fullWords, Blocks), -1);
+        // The mixer's two side by side.
+        EXPECT_EQ(firstDifferentBlock(NReverb::LeftLengths, NReverb::LeftDamping, fullWords, Blocks, true), -1);
         // Combs no longer than a block read back what the same block wrote.
         const std::int16_t shortCombs[NReverb::Combs] = {1, 5, 31, 32, 33, 0};
         EXPECT_EQ(firstDifferentBlock(shortCombs, 16400, fullWords, Blocks), -1);
+        EXPECT_EQ(firstDifferentBlock(shortCombs, 16400, fullWords, Blocks, true), -1);
         const std::int16_t blockCombs[NReverb::Combs] = {32, 33, 47, 64, 65, 97};
         EXPECT_EQ(firstDifferentBlock(blockCombs, 20000, fullWords, Blocks), -1);
     }
 }
 
+// Two banks at once (the pair) and one alone, full 32-bit values everywhere, so every product and
+// sum wraps somewhere.
 TEST(NCombLanes, TheVectorPathGivesThePlainPathsValues)
 {
     if (!NCombLanes::hasAvx2())
         GTEST_SKIP() << "no AVX2 here: only the plain path runs";
     constexpr int N = NCombLanes::Lanes;
+    constexpr int Frames = ntime::BlockFrames;
+    struct Lines {
+        std::int32_t rows[N][Frames];
+        std::int32_t lowpass[N];
+        std::int32_t io[Frames];
+    };
     std::mt19937 random(11);
     for (int round = 0; round < 500; ++round) {
-        // Full 32-bit values everywhere, so every product and sum wraps somewhere.
-        std::int32_t plain[N][ntime::BlockFrames];
-        std::int32_t vector[N][ntime::BlockFrames];
-        std::int32_t plainState[N];
-        std::int32_t vectorState[N];
-        std::int32_t gain[N];
-        std::int32_t plainIo[ntime::BlockFrames];
-        std::int32_t vectorIo[ntime::BlockFrames];
-        for (int k = 0; k < N; ++k) {
-            for (int i = 0; i < ntime::BlockFrames; ++i)
-                plain[k][i] = vector[k][i] = anyWord(random);
-            plainState[k] = vectorState[k] = anyWord(random);
-            gain[k] = round % 2 == 0 ? static_cast<std::int32_t>(random() % 16384) : anyWord(random);
+        const int count = round % 3 == 0 ? 1 : 2;
+        Lines plain[2];
+        Lines vector[2];
+        std::int32_t gain[2][N];
+        NCombLanes::Bank plainBanks[2];
+        NCombLanes::Bank vectorBanks[2];
+        for (int n = 0; n < count; ++n) {
+            for (int k = 0; k < N; ++k) {
+                for (std::int32_t& v : plain[n].rows[k])
+                    v = anyWord(random);
+                plain[n].lowpass[k] = anyWord(random);
+                gain[n][k] = round % 2 == 0 ? static_cast<std::int32_t>(random() % 16384) : anyWord(random);
+            }
+            for (std::int32_t& v : plain[n].io)
+                v = anyWord(random);
+            vector[n] = plain[n];
+            const std::int32_t damping =
+                round % 2 == 0 ? static_cast<std::int32_t>(random() % 32768) : anyWord(random);
+            for (auto [lines, banks] : {std::pair{plain, plainBanks}, std::pair{vector, vectorBanks}}) {
+                for (int k = 0; k < N; ++k)
+                    banks[n].rows[k] = lines[n].rows[k];
+                banks[n].lowpass = lines[n].lowpass;
+                banks[n].gain = gain[n];
+                banks[n].damping = damping;
+                banks[n].io = lines[n].io;
+            }
         }
-        for (int i = 0; i < ntime::BlockFrames; ++i)
-            plainIo[i] = vectorIo[i] = anyWord(random);
-        const std::int32_t damping = round % 2 == 0 ? static_cast<std::int32_t>(random() % 32768) : anyWord(random);
-        std::int32_t* const plainRows[N] = {plain[0], plain[1], plain[2], plain[3],
-                                            plain[4], plain[5], plain[6], plain[7]};
-        std::int32_t* const vectorRows[N] = {vector[0], vector[1], vector[2], vector[3],
-                                             vector[4], vector[5], vector[6], vector[7]};
-        NCombLanes::runPlain(plainRows, plainState, damping, gain, plainIo);
-        NCombLanes::runAvx2(vectorRows, vectorState, damping, gain, vectorIo);
-        for (int i = 0; i < ntime::BlockFrames; ++i)
-            ASSERT_EQ(vectorIo[i], plainIo[i]) << "round " << round << " frame " << i;
-        for (int k = 0; k < N; ++k) {
-            ASSERT_EQ(vectorState[k], plainState[k]) << "round " << round << " lane " << k;
-            for (int i = 0; i < ntime::BlockFrames; ++i)
-                ASSERT_EQ(vector[k][i], plain[k][i]) << "round " << round << " lane " << k << " frame " << i;
+        for (int n = 0; n < count; ++n)
+            NCombLanes::runPlain(plainBanks[n]);
+        NCombLanes::runAvx2(vectorBanks, count);
+        for (int n = 0; n < count; ++n) {
+            for (int i = 0; i < Frames; ++i)
+                ASSERT_EQ(vector[n].io[i], plain[n].io[i]) << "round " << round << " bank " << n << " frame " << i;
+            for (int k = 0; k < N; ++k) {
+                ASSERT_EQ(vector[n].lowpass[k], plain[n].lowpass[k]) << "round " << round << " lane " << k;
+                for (int i = 0; i < Frames; ++i)
+                    ASSERT_EQ(vector[n].rows[k][i], plain[n].rows[k][i])
+                        << "round " << round << " bank " << n << " lane " << k << " frame " << i;
+            }
         }
     }
 }
