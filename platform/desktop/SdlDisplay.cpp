@@ -51,6 +51,11 @@ bool SdlDisplay::open(const String& title, int width, int height)
     // Where the software renderer draws, its picture goes to the window as it is, not through an
     // OpenGL texture SDL would otherwise make for it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Before SDL's video starts: SDL keeps the handlers it finds and puts them back when it closes
+    // its connections, where errors still pending (a wake-up sent to the window that just closed)
+    // arrive. Xlib's own handlers there ended a clean close with a crash.
+    XSetIOErrorHandler(displayLost);
+    XSetErrorHandler(displayError);
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         return fail("Error loading ddraw.dll");
     videoStarted_ = true;
@@ -77,10 +82,6 @@ bool SdlDisplay::open(const String& title, int width, int height)
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
     programWindow_ = window_;
-    if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
-        XSetIOErrorHandler(displayLost);
-        XSetErrorHandler(displayError);
-    }
     return true;
 }
 
