@@ -43,6 +43,7 @@ public:
 private:
     using ByFrame = std::int32_t[ntime::BlockFrames][Lanes];
     static void loop(ByFrame& frames, State& state);
+    void runAlone();
 
     NFilter* filters[Lanes] = {};
     const std::int32_t* in[Lanes];
