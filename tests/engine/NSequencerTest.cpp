@@ -1,4 +1,3 @@
-#include "engine/NEngineGuard.h"
 #include "engine/NSequencer.h"
 #include "engine/NSongCommands.h"
 #include "tests/support/RecordingMachine.h"
@@ -6,9 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
-#include <chrono>
-#include <thread>
 
 namespace {
 
@@ -125,22 +121,4 @@ TEST_F(NSequencerTest, EditsReachTheSongAndIgnoreMachinesThatDoNotExist)
     NSongCommands::removeAutomation(2, 2147483647); // the last bar there could be: nothing to remove
     NSongCommands::removeAutomation(9, 0);
     EXPECT_EQ(track.eventCount(1), events - 2);
-}
-
-TEST_F(NSequencerTest, ACommandWaitsForTheSegmentBeingRendered)
-{
-    std::atomic<bool> started{false};
-    std::thread gui;
-    {
-        NEngineGuard segment; // the playback thread's render
-        gui = std::thread([&] {
-            NSongCommands::start();
-            started = true;
-        });
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        EXPECT_FALSE(started);
-    }
-    gui.join();
-    EXPECT_TRUE(started);
-    EXPECT_TRUE(seq.playing);
 }

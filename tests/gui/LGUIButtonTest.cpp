@@ -1,9 +1,6 @@
 #include "gui/LGUIButton.h"
 #include "gui/LGUICheckBox.h"
 #include "gui/LGUIEvent.h"
-#include "gui/LGUIGroupBox.h"
-#include "gui/LGUIPanel.h"
-#include "gui/LGUITabBar.h"
 #include "tests/support/GuiTestScreen.h"
 
 #include <gtest/gtest.h>
@@ -117,32 +114,4 @@ TEST_F(LGUIButtonTest, ButtonsAndCheckBoxesDrawAsStored)
     pressed->mouseDown(105, 63);
     sink.draw(0, 0);
     EXPECT_EQ(screenChecksum(), 0xF94A7FA4u);
-}
-
-// The widgets that frame and page the others.
-TEST_F(LGUIButtonTest, GroupBoxesAndTabBarsDrawAsStored)
-{
-    // The export screen's checksum has a panel, a group box and a tab bar of one page. Here a group
-    // box whose child is drawn again when only the child is dirty; a tab bar over two pages and one
-    // without pages.
-    LGUIGroupBox box(u"AB", 5, 15, 50, 30);
-    LGUIButton* button = new LGUIButton(nullptr, 0, 10, 10, 5, 5, 0, nullptr);
-    box.addChild(button);
-    box.draw(0, 0);
-    EXPECT_EQ(screenChecksum(), 0xB4B2BDFAu);
-    screen().clear(0);
-    button->invalidate();
-    box.draw(0, 0);
-    EXPECT_EQ(screenChecksum(), 0xAD2DCE97u);
-
-    screen().clear(0);
-    LGUIPanel first(0, 0, 240, 240, 0x3186), second(0, 0, 240, 240, 0x7800);
-    LGUITabBar bar(0, 240, 240, 11), plain(0, 260, 240, 11);
-    bar.addTab(u"AB", &first);
-    bar.addTab(u"C", &second);
-    plain.addTab(u"AB", nullptr);
-    plain.addTab(u"C", nullptr);
-    bar.draw(0, 0);
-    plain.draw(0, 0);
-    EXPECT_EQ(screenChecksum(240, 320), 0x3542C69Au);
 }
