@@ -111,22 +111,6 @@ TEST_F(NSequencerTest, SpaceStopsThenAlternatesBetweenLoopStartAndSongStart)
     EXPECT_EQ(seq.position, 2 * 256);
 }
 
-TEST_F(NSequencerTest, LoopMarkersMoveToTheNearestBarOfThePosition)
-{
-    seq.setMode(1);
-    NSongCommands::setLoopBars(0, 4);
-    seq.position = 5 * 256 + 128; // half-way goes to the later boundary
-    NSongCommands::setLoopStartAtPosition();
-    EXPECT_EQ(seq.loopStart, 6);
-    EXPECT_EQ(seq.loopEnd, 7); // pushed on to keep one bar
-    seq.position = 2 * 256 + 127;
-    NSongCommands::setLoopEndAtPosition();
-    EXPECT_EQ(seq.loopEnd, 2);
-    EXPECT_EQ(seq.loopStart, 1);
-    NSongCommands::setLoopOn(true);
-    EXPECT_TRUE(NSongCommands::transport().loopOn);
-}
-
 TEST_F(NSequencerTest, EditsReachTheSongAndIgnoreMachinesThatDoNotExist)
 {
     seq.setMode(0);
