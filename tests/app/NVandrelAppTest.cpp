@@ -42,20 +42,12 @@ constexpr int EscapeKey = 0x1B;
 
 KESODisplayEvent event(KESODisplayEvent::Type type, int x = 0, int y = 0)
 {
-    KESODisplayEvent e;
-    e.type = type;
-    e.x = x;
-    e.y = y;
-    return e;
+    return {.type = type, .x = x, .y = y, .files = {}};
 }
 
 KESODisplayEvent key(int code, bool control, bool repeat = false)
 {
-    KESODisplayEvent e = event(KESODisplayEvent::KeyDown);
-    e.code = code;
-    e.control = control;
-    e.repeat = repeat;
-    return e;
+    return {.type = KESODisplayEvent::KeyDown, .code = code, .repeat = repeat, .control = control, .files = {}};
 }
 
 // Rows [from, to) of two frames differ somewhere.

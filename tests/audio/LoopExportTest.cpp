@@ -198,7 +198,8 @@ protected:
     // Frames [from, to) of a stereo stream.
     static Frames part(const Frames& f, size_t from, size_t to)
     {
-        return Frames(f.begin() + static_cast<std::ptrdiff_t>(2 * from), f.begin() + static_cast<std::ptrdiff_t>(2 * to));
+        return Frames(f.begin() + static_cast<std::ptrdiff_t>(2 * from),
+                      f.begin() + static_cast<std::ptrdiff_t>(2 * to));
     }
 
     FakeServices services;
