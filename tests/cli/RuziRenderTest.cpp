@@ -111,10 +111,6 @@ TEST_F(RuziRender, WritesTheLoopBarsNamedAfterTheSong)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(contains(run.out, "Wrote " + dir.path("newsong.wav") + ": 7.709 s")) << run.out;
 
-    CommandRun one = render("--start 1 --end 2 -o one.wav --quiet");
-    EXPECT_TRUE(one.status == 0 && one.out.empty() && one.err.empty()) << one.out << one.err;
-    EXPECT_EQ(dir.readBytes("one.wav").size(), 44 + 16 * StepBytes); // one bar
-
     NSongDescription song; // 120 bpm: steps of 5504 frames
     song.loopStart = 0;
     song.loopEnd = 1;
@@ -213,12 +209,13 @@ TEST_F(RuziRender, InfoAsJsonIsOneObjectAParserReads)
 // The sampler chunk follows the data unchanged, and readers that do not know it still read the audio.
 TEST_F(RuziRender, LoopPointsMarkTheLoopAfterTheDataForSamplers)
 {
-    ASSERT_EQ(render("--start 1 --end 2 --quiet -o plain.wav").status, 0);
+    CommandRun quiet = render("--start 1 --end 2 --quiet -o plain.wav");
+    ASSERT_TRUE(quiet.status == 0 && quiet.out.empty() && quiet.err.empty()) << quiet.out << quiet.err;
     ASSERT_EQ(render("--start 1 --end 2 --quiet --loop-points -o looped.wav").status, 0);
     ASSERT_EQ(render("--start 1 --end 2 --quiet --loop-points --tail 0.1 -o tail.wav").status, 0);
     ASSERT_EQ(render("--start 1 --end 2 --quiet --loop-points --seamless -o seamless.wav").status, 0);
     const std::vector<unsigned char> plain = dir.readBytes("plain.wav");
-    const std::size_t loopFrames = 16 * StepBytes / 4;
+    const std::size_t loopFrames = 16 * StepBytes / 4; // one bar
     ASSERT_EQ(plain.size(), 44 + loopFrames * 4);
 
     // With a tail of 0.1 s (4410 frames, rendered as whole blocks of 32: 4416) the loop ends before it.
