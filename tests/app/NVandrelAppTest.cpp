@@ -42,20 +42,12 @@ constexpr int EscapeKey = 0x1B;
 
 KESODisplayEvent event(KESODisplayEvent::Type type, int x = 0, int y = 0)
 {
-    KESODisplayEvent e;
-    e.type = type;
-    e.x = x;
-    e.y = y;
-    return e;
+    return {.type = type, .x = x, .y = y, .files = {}};
 }
 
 KESODisplayEvent key(int code, bool control, bool repeat = false)
 {
-    KESODisplayEvent e = event(KESODisplayEvent::KeyDown);
-    e.code = code;
-    e.control = control;
-    e.repeat = repeat;
-    return e;
+    return {.type = KESODisplayEvent::KeyDown, .code = code, .repeat = repeat, .control = control, .files = {}};
 }
 
 // Rows [from, to) of two frames differ somewhere.
@@ -64,31 +56,20 @@ bool rowsDiffer(const std::vector<std::uint32_t>& a, const std::vector<std::uint
     return !std::equal(a.begin() + from * 240, a.begin() + to * 240, b.begin() + from * 240);
 }
 
-// A song that loops bars 1 to 3 with looping on.
-NSongDescription loopingSong()
+// One synthesizer through a long delay with feedback and the reverb, no drums, looping bars 1 to 3:
+// what rings after it stops is the effect lines and the voice.
+NSongDescription echoingSong()
 {
     NSongDescription song;
     song.tempo = 133;
     song.loopStart = 1;
     song.loopEnd = 3;
     song.loopOn = 1;
-    for (int step = 0; step < 16; ++step) {
+    for (int step = 0; step < 16; ++step)
         song.synths[0].setStep(0, step, {(step * 7) % 12, 0, true, step % 3 == 0, step % 4 == 2, false});
-        song.drums.setHit(0, step, 11, step % 4 == 0 ? 2 : 0);
-    }
     song.drums.hasKit = false;
     for (NSongMachine& machine : song.machines)
         machine.arrangement.assign(4, 0);
-    return song;
-}
-
-// One synthesizer through a long delay with feedback and the reverb, no drums: what rings after it
-// stops is the effect lines and the voice.
-NSongDescription echoingSong()
-{
-    NSongDescription song = loopingSong();
-    for (int step = 0; step < 16; ++step)
-        song.drums.setHit(0, step, 11, 0);
     std::vector<std::int32_t> mixer(41, 0);
     for (auto [index, value] : {std::pair{0, 200}, {1, 128}, {2, 220}, {6, 160}, {11, 100}, {12, 180}, {13, 1},
                                 {32, 128}, {33, 220}, {34, 3}, {35, 140}, {39, 128}, {40, 90}})
@@ -166,21 +147,11 @@ protected:
     void clickLoad() { click(115, 57); }
     void clickExport() { click(65, 104); }
     void clickStop() { click(28, 252 + 60); }
-    void loadThroughDialog(const String& path)
-    {
-        services.fileChooser.answers.push_back(path);
-        clickLoad();
-    }
     std::string hint() const { return app->exportScreen.hintLabel->text.toUtf8(); }
     std::string title() const { return app->exportScreen.titleLabel->text.toUtf8(); }
     String copyOfBundledSong(const std::string& name)
     {
         std::filesystem::copy_file(RUZI_BIN_DIR "/data/newsong.vdl", dir.path(name));
-        return dir.file(name);
-    }
-    String writeSong(const std::string& name, const NSongDescription& song = loopingSong())
-    {
-        EXPECT_TRUE(NSongBuilder::write(song, dir.file(name)));
         return dir.file(name);
     }
 
@@ -395,7 +366,8 @@ TEST_F(NVandrelAppTest, LoadSongFromTheDialogADropOrTheCommandLineShowsTheSongOr
     for (const KESODisplayEvent& k : {key('O', false), key('E', false), key('O', true, true)})
         turn(k);
     EXPECT_TRUE(services.fileChooser.shown.empty());
-    const String echo = writeSong("echo.vdl", echoingSong());
+    const String echo = dir.file("echo.vdl");
+    ASSERT_TRUE(NSongBuilder::write(echoingSong(), echo));
     services.fileChooser.answers.push_back(echo);
     turn(key('O', true));
     EXPECT_EQ(title(), "echo.vdl");
@@ -476,15 +448,14 @@ TEST_F(NVandrelAppTest, TransportLoopButtonsTheLoopBoxAndShortcutsDriveTheSequen
 TEST_F(NVandrelAppTest, ExportWritesWhatRuziRenderWritesAfterPlayingAWhile)
 {
     start();
-    loadThroughDialog(writeSong("groove.vdl"));
-    playLive(150);
+    playLive(150); // the bundled song, which loops
     services.fileChooser.answers.push_back(dir.file("loop.wav"));
     clickExport();
     EXPECT_TRUE(chooser.playingAtDialog.back()); // stopped only once a name is chosen
     EXPECT_TRUE(services.audioDevice.playing);
     // The export leaves looping off, and the box says so.
     EXPECT_FALSE(seq.loopOn || app->exportScreen.loopCheckBox->checked);
-    CommandRun run = CommandRun::run(RUZI_BIN_DIR "/ruzi-render --quiet -o cli.wav groove.vdl", dir.path(""));
+    CommandRun run = CommandRun::run(RUZI_BIN_DIR "/ruzi-render --quiet -o cli.wav", dir.path(""));
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<unsigned char> exported = dir.readBytes("loop.wav");
     EXPECT_GT(exported.size(), 44u + 4u * 44100u);
@@ -493,8 +464,8 @@ TEST_F(NVandrelAppTest, ExportWritesWhatRuziRenderWritesAfterPlayingAWhile)
     // The second dialog offers the first name; cancelled, audio is left alone.
     const int closes = services.audioDevice.closes;
     clickExport();
-    EXPECT_EQ(services.fileChooser.shown.at(2).path, dir.file("loop.wav"));
-    EXPECT_EQ(services.fileChooser.shown[2].defaultExtension, String(u"WAV"));
+    EXPECT_EQ(services.fileChooser.shown.at(1).path, dir.file("loop.wav"));
+    EXPECT_EQ(services.fileChooser.shown[1].defaultExtension, String(u"WAV"));
     EXPECT_EQ(services.audioDevice.closes, closes);
     EXPECT_TRUE(services.audioDevice.playing);
 }

@@ -1,8 +1,12 @@
-// Exports for samplers and DAWs: a seamless loop is the second pass of the loop played round, its
-// start faded in from the third pass so that its first frame follows its last; stems are the mix
-// taken apart by machine.
+// Exports for samplers and DAWs, and the state they start from. A seamless loop is the second pass
+// of the loop played round, its start faded in from the third pass so that its first frame follows
+// its last; stems are the mix taken apart by machine. An export starts from the state a fresh start
+// and Load Song leave, whatever was played live before it: the file is the one ruzi-render writes.
+#include "engine/NEngineGuard.h"
 #include "engine/NProgramSession.h"
+#include "engine/NSongCommands.h"
 #include "engine/NVandrelCore.h"
+#include "tests/support/CommandRun.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/TempDir.h"
 #include "tools/songbuilder/NSongBuilder.h"
@@ -12,12 +16,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr int Block = ntime::BlockFrames;
 constexpr int Seam = NMixer::SeamFrames;
+constexpr int SegmentFrames = 992; // the playback thread's segment
 
 using Frames = std::vector<std::int16_t>; // interleaved stereo
 
@@ -79,6 +86,59 @@ int largestStep(const Frames& f)
     return largest;
 }
 
+// Every machine sounding, pulse and noise, slides and retriggers, the drums' filter and hat choke,
+// distortion, delay with feedback, stereo reverb, swing and automation of a cutoff and the tempo.
+NSongDescription ringingSong()
+{
+    NSongDescription song;
+    song.tempo = 128;
+    song.loopStart = 1;
+    song.loopEnd = 3;
+    song.drums.hasKit = false;
+    const int waves[3][2] = {{5, 6}, {6, 1}, {5, 5}};
+    for (int n = 0; n < 3; ++n) {
+        for (int step = 0; step < 16; ++step)
+            song.synths[n].setStep(0, step, {(step * 5 + n) % 12, step % 2 - n % 2, (step + 6 * n) % 7 != 6,
+                                             step % 3 == n, step % 4 == 2, step % 5 == 1});
+        song.synths[n].setLength(0, 13 + n);
+        song.machines[n].songSet = song.machines[n].patternSet = {
+            3, 90, 200, 120, 1, 150, 120, waves[n][0], 0, 9, 0, waves[n][1], 7, 0, 0, 140, 0, 0, 0, n > 0 ? 1 : 0};
+    }
+    song.machines[1].automation = {{256 + 48, 1, 180}, {2 * 256 + 16, 1, 40}};
+    for (int step = 0; step < 16; ++step) {
+        song.drums.setHit(0, step, 11, step % 4 == 0 ? 2 : 0); // bass drum
+        song.drums.setHit(0, step, 2, step % 4 == 1 ? 6 : 0);  // open hat, again on the half step
+        song.drums.setHit(0, step, 3, step % 4 == 2 ? 1 : 0);  // closed hat, choking it
+    }
+    std::vector<std::int32_t> drums(24, 210);
+    drums.insert(drums.end(), {1, 170, 120}); // through the kit's lowpass
+    song.machines[3].songSet = song.machines[3].patternSet = drums;
+    std::vector<std::int32_t> mixer(41, 0);
+    for (int m = 0; m < 4; ++m)
+        for (auto [offset, value] : {std::pair{0, 180}, {1, 60 + 40 * m}, {2, 90}, {6, 120}})
+            mixer[8 * m + offset] = value;
+    for (auto [index, value] : {std::pair{11, 100}, {12, 180}, {13, 1}, {32, 100}, {33, 200}, {34, 3}, {35, 140},
+                                {39, 128}, {40, 90}})
+        mixer[index] = value;
+    song.machines[4].songSet = song.machines[4].patternSet = mixer;
+    song.machines[4].automation = {{2 * 256 + 64, 39, 122}};
+    for (NSongMachine& machine : song.machines)
+        machine.arrangement.assign(5, 0);
+    return song;
+}
+
+// As the playback thread feeds the sound card.
+void playLive(int segments)
+{
+    NSongCommands::start();
+    std::vector<std::int16_t> segment(2 * SegmentFrames);
+    for (int i = 0; i < segments; ++i) {
+        NEngineGuard guard;
+        NVandrelCore::instance().mixer.render(segment.data(), SegmentFrames);
+    }
+    NSongCommands::stop();
+}
+
 class LoopExportTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -93,10 +153,19 @@ protected:
         ASSERT_EQ(session.loadSong(dir.file("song.vdl")), NSequencer::LoadResult::Loaded);
     }
 
-    Frames exportFrames(const NMixer::ExportOptions& options)
+    std::vector<unsigned char> exportTo(const std::string& name, const NMixer::ExportOptions& options = {})
     {
-        EXPECT_EQ(session.exportLoop(dir.file("out.wav"), options), NMixer::ExportResult::Written);
-        return dataOf(dir.readBytes("out.wav"));
+        EXPECT_EQ(session.exportLoop(dir.file(name), options), NMixer::ExportResult::Written);
+        return dir.readBytes(name);
+    }
+
+    std::vector<unsigned char> renderedByRuziRender(const std::string& options)
+    {
+        CommandRun run = CommandRun::run(std::string(RUZI_BIN_DIR) + "/ruzi-render --quiet -o cli.wav " + options +
+                                             " song.vdl",
+                                         dir.path(""));
+        EXPECT_EQ(run.status, 0) << run.err;
+        return dir.readBytes("cli.wav");
     }
 
     // The loop played round from its start, block by block, as a reference; passes[k] is where
@@ -129,7 +198,8 @@ protected:
     // Frames [from, to) of a stereo stream.
     static Frames part(const Frames& f, size_t from, size_t to)
     {
-        return Frames(f.begin() + static_cast<std::ptrdiff_t>(2 * from), f.begin() + static_cast<std::ptrdiff_t>(2 * to));
+        return Frames(f.begin() + static_cast<std::ptrdiff_t>(2 * from),
+                      f.begin() + static_cast<std::ptrdiff_t>(2 * to));
     }
 
     FakeServices services;
@@ -138,12 +208,12 @@ protected:
     NSequencer& seq = NSequencer::instance();
 };
 
-TEST_F(LoopExportTest, SeamlessIsTheSecondPassWithTheThirdPassFadedIntoItsStart)
+TEST_F(LoopExportTest, SeamlessIsTheSecondPassWithTheThirdFadedIntoItsStartAndItsTailAfterIt)
 {
     load(sustainedSong());
     NMixer::ExportOptions options;
     options.seamless = true;
-    const Frames file = exportFrames(options);
+    const Frames file = dataOf(exportTo("out.wav", options));
 
     std::vector<size_t> starts;
     const Frames round = playRound(3, starts); // pass 3 runs on long enough for the fade
@@ -158,41 +228,18 @@ TEST_F(LoopExportTest, SeamlessIsTheSecondPassWithTheThirdPassFadedIntoItsStart)
         ASSERT_LE(file[k], std::max(second[k], third[k])) << k;
     }
     ASSERT_NE(second[0], third[0]) << "the song should not repeat by itself, or the fade proves nothing";
-}
 
-// The true continuation of the file's last frame is its first: no click where a sampler loops it.
-// Whatever tempo the mixer plays and the song stored, it lasts as long as the plain export.
-TEST_F(LoopExportTest, SeamlessLoopsWithoutAJumpLargerThanAnyInsideIt)
-{
-    for (int tempo : {117, 60, 151}) {
-        load(sustainedSong(tempo));
-        NMixer::ExportOptions options;
-        options.seamless = true;
-        const Frames file = exportFrames(options);
-        const Frames across{file[file.size() - 2], file[file.size() - 1], file[0], file[1]};
-        EXPECT_LE(largestStep(across), largestStep(file)) << tempo;
-        EXPECT_EQ(file.size(), exportFrames({}).size()) << tempo;
-    }
-}
-
-// The tail rings on from the second pass's end, as if the song had stopped there.
-TEST_F(LoopExportTest, SeamlessTailFollowsTheSecondPass)
-{
-    load(sustainedSong());
-    NMixer::ExportOptions options;
-    options.seamless = true;
-    const Frames loop = exportFrames(options);
+    // A tail rings on from the second pass's end, as if the song had stopped there.
     options.tailFrames = 20 * Block;
-    const Frames withTail = exportFrames(options);
-    ASSERT_EQ(withTail.size(), loop.size() + 2 * options.tailFrames);
-    EXPECT_TRUE(std::equal(loop.begin(), loop.end(), withTail.begin()));
-
-    std::vector<size_t> starts;
+    const Frames withTail = dataOf(exportTo("tail.wav", options));
+    ASSERT_EQ(withTail.size(), file.size() + 2 * options.tailFrames);
+    EXPECT_TRUE(std::equal(file.begin(), file.end(), withTail.begin()));
+    starts.clear();
     playRound(2, starts);
     seq.stop();
     Frames tail(2 * options.tailFrames);
     NVandrelCore::instance().mixer.render(tail.data(), options.tailFrames);
-    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), withTail.begin() + static_cast<std::ptrdiff_t>(loop.size())));
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), withTail.end() - static_cast<std::ptrdiff_t>(tail.size())));
 }
 
 // Stems are rendered apart, each through its own effects and master rounding: they add up to the
@@ -261,6 +308,51 @@ TEST_F(LoopExportTest, AStemIsSilentWhereItsMachineDoesNotPlay)
     EXPECT_GT(largestStep(part(first, 0, lastBar / 6)), 100);
     EXPECT_TRUE(std::all_of(first.begin() + static_cast<std::ptrdiff_t>(lastBar), first.end(),
                             [](std::int16_t v) { return std::abs(v) <= 1; }));
+}
+
+TEST_F(LoopExportTest, LivePlaybackBeforeAnExportLeavesNoTrace)
+{
+    load(ringingSong());
+    const std::vector<unsigned char> first = exportTo("a.wav");
+    ASSERT_GT(first.size(), 44u + 4u * 44100u);
+
+    playLive(45); // stopped within the first bar: same tempo, so the same delay line as the export's
+    const std::vector<unsigned char> afterShortPlayback = exportTo("s.wav");
+
+    NSongCommands::locate(2 * 256 + 100); // another bar, past the automation and round the loop
+    playLive(170);
+    const std::vector<unsigned char> afterAnotherPosition = exportTo("c.wav");
+
+    NSongCommands::setMode(0);
+    playLive(90);
+    NSongCommands::setMode(1);
+    const std::vector<unsigned char> afterPatternMode = exportTo("d.wav");
+
+    EXPECT_TRUE(first == afterShortPlayback);
+    EXPECT_TRUE(first == afterAnotherPosition);
+    EXPECT_TRUE(first == afterPatternMode);
+    EXPECT_TRUE(first == renderedByRuziRender(""));
+}
+
+// Without tempo automation nothing chases the clock back: pattern mode's own tempo, which live
+// playback leaves on the clock, must not size the export's steps.
+TEST_F(LoopExportTest, SeamlessExportWithTailAfterPatternModePlaybackMatchesRuziRender)
+{
+    NSongDescription song = ringingSong();
+    song.machines[4].automation.clear();
+    song.machines[4].patternSet[39] = 100;
+    load(song);
+    NMixer::ExportOptions options;
+    options.seamless = true;
+    options.tailFrames = 22050;
+    NSongCommands::setMode(0);
+    playLive(250);
+    const std::vector<unsigned char> afterPlayback = exportTo("b.wav", options);
+    playLive(40); // in song mode now, stopped in the middle of a step, the delay still ringing
+    const std::vector<unsigned char> again = exportTo("c.wav", options);
+
+    EXPECT_TRUE(afterPlayback == again);
+    EXPECT_TRUE(afterPlayback == renderedByRuziRender("--seamless --tail 0.5"));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "engine/NEngineGuard.h"
+#include "engine/NSeqTrack.h"
 #include "engine/NSequencer.h"
 #include "engine/NSongCommands.h"
 #include "tests/support/RecordingMachine.h"
@@ -6,9 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
-#include <chrono>
-#include <thread>
+#include <tuple>
 
 namespace {
 
@@ -19,6 +17,26 @@ protected:
     NSequencer& seq = NSequencer::instance();
     SequencerFixture fixture;
     RecordingMachine* machines = fixture.machines;
+};
+
+using Event = std::tuple<int, int, int>;
+using Events = std::vector<Event>;
+
+class NSeqTrackTest : public ::testing::Test {
+protected:
+    NSeqTrackTest() { track.machine = &machine; }
+
+    Events events() const
+    {
+        Events list;
+        for (const NSeqEvent* e = track.firstEvent(); e != nullptr; e = e->next)
+            list.emplace_back(e->position, e->column, e->value);
+        return list;
+    }
+
+    SequencerFixture sequencer; // the base events read the sequencer's mode
+    RecordingMachine machine;
+    NSeqTrack track;
 };
 
 } // namespace
@@ -93,22 +111,6 @@ TEST_F(NSequencerTest, SpaceStopsThenAlternatesBetweenLoopStartAndSongStart)
     EXPECT_EQ(seq.position, 2 * 256);
 }
 
-TEST_F(NSequencerTest, LoopMarkersMoveToTheNearestBarOfThePosition)
-{
-    seq.setMode(1);
-    NSongCommands::setLoopBars(0, 4);
-    seq.position = 5 * 256 + 128; // half-way goes to the later boundary
-    NSongCommands::setLoopStartAtPosition();
-    EXPECT_EQ(seq.loopStart, 6);
-    EXPECT_EQ(seq.loopEnd, 7); // pushed on to keep one bar
-    seq.position = 2 * 256 + 127;
-    NSongCommands::setLoopEndAtPosition();
-    EXPECT_EQ(seq.loopEnd, 2);
-    EXPECT_EQ(seq.loopStart, 1);
-    NSongCommands::setLoopOn(true);
-    EXPECT_TRUE(NSongCommands::transport().loopOn);
-}
-
 TEST_F(NSequencerTest, EditsReachTheSongAndIgnoreMachinesThatDoNotExist)
 {
     seq.setMode(0);
@@ -127,20 +129,46 @@ TEST_F(NSequencerTest, EditsReachTheSongAndIgnoreMachinesThatDoNotExist)
     EXPECT_EQ(track.eventCount(1), events - 2);
 }
 
-TEST_F(NSequencerTest, ACommandWaitsForTheSegmentBeingRendered)
+// The first event of a column brings a base event at 0 with the parameter's value in the set the
+// sequencer plays from; events at one spot all take the newest value, and one more follows them.
+TEST_F(NSeqTrackTest, FirstEventOfAColumnBringsItsBaseEventAndEventsStayInOrder)
 {
-    std::atomic<bool> started{false};
-    std::thread gui;
-    {
-        NEngineGuard segment; // the playback thread's render
-        gui = std::thread([&] {
-            NSongCommands::start();
-            started = true;
-        });
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        EXPECT_FALSE(started);
-    }
-    gui.join();
-    EXPECT_TRUE(started);
-    EXPECT_TRUE(seq.playing);
+    machine.setCurrentSetParameter(5, 42);
+    track.addEventLast(64, 5, 100);
+    EXPECT_EQ(events(), (Events{{0, 5, 42}, {64, 5, 100}}));
+    track.addEvent(32, 5, 3);
+    track.addEvent(32, 5, 7);
+    track.addEvent(0, 5, 1);
+    track.addEvent(0, 64, 1); // only 64 columns exist
+    track.addEventLast(0, 1000, 1);
+    track.addEvent(0, -1, 1);
+    NSequencer::instance().mode = 1;
+    machine.setCurrentSetParameter(2, 9);
+    track.addEvent(16, 2, 1);
+    EXPECT_EQ(events(), (Events{{0, 5, 1}, {0, 5, 1}, {0, 2, 9}, {16, 2, 1}, {32, 5, 7}, {32, 5, 7}, {64, 5, 100}}));
+}
+
+// Removing a bar's events shows through the song commands; here what playback is left holding: the
+// removed event under the cursor hands over to the next, and an emptied list still works.
+TEST_F(NSeqTrackTest, ApplyEventsSetsParametersUpToThePosition)
+{
+    for (int p = 0; p < 4; ++p)
+        track.addEventLast(256 * p + 16, 4, p + 1); // with its base: 0, 0
+    track.seek(0);
+    track.applyEvents(16);
+    track.applyEvents(16);
+    track.applyEvents(-1);
+    EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=0", "P4=1"}));
+
+    track.removeEvents(256, 512); // the cursor's event, at 272, goes: playback goes on with the next
+    track.applyEvents(NSeqTrack::EndTicks); // past the end of any song: not applied
+    EXPECT_TRUE(machine.take().empty());
+    track.applyEvents(NSeqTrack::EndTicks - 1);
+    EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=3", "P4=4"}));
+    track.seek(600);
+    track.removeEvents(0, 1024);
+    EXPECT_TRUE(track.cursor() == nullptr && track.firstEvent() == nullptr && track.lastEvent() == nullptr);
+    track.applyEvents(2000);
+    track.addEventLast(300, 3, 1);
+    EXPECT_EQ(events(), (Events{{0, 3, 0}, {300, 3, 1}}));
 }

@@ -85,23 +85,19 @@ TEST_F(ChunkFileTest, ReadsStayInsideTheChunkFoundByTag)
     }
 }
 
-TEST_F(ChunkFileTest, FilesThatCannotBeOpenedOrWrittenFailWithTheSystemsReason)
+// The reasons ruzi-render reports for songs and outputs it cannot open are checked there; here a
+// failed file reads as empty, and a pipe is refused before it could wait for ever for a writer.
+TEST_F(ChunkFileTest, FilesThatCannotBeOpenedReadAsEmptyAndPipesAreRefused)
 {
     ChunkFile file(dir.file("absent.vdl"), true);
     EXPECT_TRUE(file.failed());
-    EXPECT_EQ(file.errorText().toUtf8(), "No such file or directory");
     EXPECT_FALSE(file.descend(chunkTag("VSF1")));
     EXPECT_EQ(file.readInt(), 0);
     EXPECT_TRUE(ChunkFile(String::fromUtf8(dir.path("")), true).failed()); // a folder
-    EXPECT_TRUE(ChunkFile(dir.file("no/such/folder/out.bin"), false).failed());
     ASSERT_EQ(::mkfifo(dir.path("pipe").c_str(), 0600), 0);
-    ChunkFile pipe(dir.file("pipe"), true); // would wait forever for a writer
+    ChunkFile pipe(dir.file("pipe"), true);
     EXPECT_TRUE(pipe.failed());
     EXPECT_EQ(pipe.errorText().toUtf8(), "Not a regular file");
-
-    ChunkFile device(u"/dev/full", false); // lengths written last could not be patched in
-    EXPECT_TRUE(device.failed());
-    EXPECT_EQ(device.errorText().toUtf8(), "Not a regular file");
 }
 
 // Lengths the search cannot skip safely end it (one that runs past its parent, the fuzz replay's

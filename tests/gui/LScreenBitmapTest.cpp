@@ -1,8 +1,10 @@
+#include "gui/LFont.h"
 #include "gui/LScreenBitmap.h"
 #include "tests/support/GuiTestScreen.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -14,6 +16,20 @@ std::vector<int> dirty(int i)
 {
     const KESORect& r = LScreenBitmap::dirtyRect(i);
     return {r.x, r.y, r.w, r.h};
+}
+
+// Text drawn into the screen in the test font of GuiTestScreen ("A" is 1 wide, "B" 2).
+using LFontTest = GuiTestScreen;
+const LFont& font = *LFont::font(LFont::Interface);
+
+// Rows y0 ... y1 - 1 of the screen's left edge as '#' (colour c) and '.', each ending in '/'.
+std::string rows(int y0, int y1, std::uint16_t c = 0xF800)
+{
+    std::string s;
+    for (int y = y0; y < y1; ++y, s += '/')
+        for (int x = 0; x < 12; ++x)
+            s += LScreenBitmap::instance().pixel(x, y) == c ? '#' : '.';
+    return s;
 }
 
 } // namespace
@@ -51,4 +67,49 @@ TEST_F(LScreenBitmapTest, FlushConvertsOnlyDirtyAreasWithoutBitReplicationThenEm
     screen().flush(nullptr);
     screen().flush(frame.data());
     EXPECT_EQ(frame, expected);
+}
+
+TEST_F(LFontTest, StripScanStopsAt256GlyphsAndNeedsAGlyphRow)
+{
+    KESOBitmap image;
+    LFont f;
+    auto scan = [&](int height, const std::string& strip) {
+        image.create(static_cast<int>(strip.size()), height);
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, height - 1, strip[x] == '#' ? 0xFFFF : 0x0000);
+        f.setImage(&image);
+    };
+    // How the program's fonts scan shows in every drawing of the screens; here the limits.
+    std::string runs;
+    for (int i = 0; i < 350; ++i)
+        runs += "#.";
+    scan(3, runs);
+    EXPECT_EQ(f.glyphCount(), 256);
+    EXPECT_EQ(f.glyphX(255), 510);
+    scan(2, "##");
+    EXPECT_FALSE(f.hasImage());
+    EXPECT_EQ(f.textWidth(u"AB"), 0);
+    f.drawText(screen(), u"AB", 0, 0, 0xF800, fillRowMasked, 65535);
+    EXPECT_EQ(rows(0, 1), "............/");
+}
+
+TEST_F(LFontTest, MeasuringCountsFourPerSpaceDrawingThreeAndStrangersCountAsTheFirstGlyph)
+{
+    EXPECT_EQ(font.textWidth(u"AB"), 1 + 2 + 2); // one after each glyph
+    EXPECT_EQ(font.textWidth(u"A B"), 1 + 2 + 2 + 4);
+    EXPECT_EQ(font.textWidth(nullptr), 0);
+    EXPECT_EQ(font.textWidth(u"\n&\u0162"), 6); // all measured as "A"; the last has the low byte of 'b'
+    // Drawing starts new lines at x and stops after reaching maxX; spaces never stop it.
+    auto draw = [this](const char16_t* text, int x, int maxX = 65535) {
+        screen().clear(0);
+        font.drawText(screen(), text, x, 0, 0xF800, fillRowMasked, maxX);
+        return rows(0, 1);
+    };
+    EXPECT_EQ(draw(u"A B", 2), "..#....##.../");
+    EXPECT_EQ(rows(4, 7), "..#....##.../............/............/");
+    draw(u"A\nB", 3);
+    EXPECT_EQ(rows(4, 7), "...#......../............/...##......./");
+    EXPECT_EQ(draw(u"AB", 3, 5), "...#......../");
+    EXPECT_EQ(draw(u"ABA", 3, 6), "...#.##...../");
+    EXPECT_EQ(draw(u"A  B", 1, 4), ".#.......##./");
 }

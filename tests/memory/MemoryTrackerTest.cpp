@@ -207,38 +207,21 @@ TEST_F(TrackedOperatorsTest, ExhaustedMemoryCallsTheHandlerThenThrowsBadAllocati
     std::set_new_handler(previous);
 }
 
+// The program's files go to $XDG_STATE_HOME/ruzi-zevivuvo, or to ~/.local/state/ruzi-zevivuvo when
+// that is unset or relative; the folder is made for the report, and every run starts a fresh log.
 TEST(TrackedOperatorsRun, StartsWithAFreshLogAndEndsWithALeakReportInTheStateFolder)
 {
     TempDir dir;
-    const std::string state = dir.path("state/ruzi-zevivuvo");
-    const std::string run = "XDG_STATE_HOME='" + dir.path("state") + "' '" +
-                            std::filesystem::read_symlink("/proc/self/exe").string() + "' --gtest_filter=None";
-    ASSERT_EQ(CommandRun::run(run, dir.path("")).status, 0); // the folder is made for the report
-    std::ofstream(state + "/memory.log") << "the previous run's messages";
-    ASSERT_EQ(CommandRun::run(run, dir.path("")).status, 0);
-    EXPECT_FALSE(std::filesystem::exists(state + "/memory.log"));
-    EXPECT_EQ(readText(state + "/memleaks.log").substr(0, 134), " " + std::string(130, '-') + " \r\n");
-    EXPECT_FALSE(std::filesystem::exists(dir.path("memleaks.log")));
-}
-
-// The run above shows XDG_STATE_HOME at work. Unset or relative, it gives way to ~/.local/state; with
-// neither, the files stay where they were named. The folder is made when the first file is written.
-TEST_F(TrackerFiles, WithoutXdgStateHomeTheFilesGoUnderHomeOrStayWhereNamed)
-{
-    const std::string home = dir.path("home");
-    const auto complain = [](MemoryTracker& tracker) {
-        int never = 0;
-        tracker.release({"T.cpp", 1, "T::t"}, MemoryTracker::Delete, &never);
-    };
-    for (const char* stateHome : {static_cast<const char*>(nullptr), "", "relative/state"}) {
-        MemoryTracker fromHome;
-        fromHome.useStateDirectory(stateHome, home.c_str());
-        EXPECT_EQ(std::filesystem::exists(home), stateHome != nullptr); // made by the first tracker's log
-        complain(fromHome);
+    const std::string self = "'" + std::filesystem::read_symlink("/proc/self/exe").string() + "' --gtest_filter=None";
+    for (auto [environment, state] :
+         {std::pair{"XDG_STATE_HOME='" + dir.path("state") + "' ", dir.path("state/ruzi-zevivuvo")},
+          {"XDG_STATE_HOME=relative HOME='" + dir.path("home") + "' ", dir.path("home/.local/state/ruzi-zevivuvo")},
+          {"env -u XDG_STATE_HOME HOME='" + dir.path("home2") + "' ", dir.path("home2/.local/state/ruzi-zevivuvo")}}) {
+        ASSERT_EQ(CommandRun::run(environment + self, dir.path("")).status, 0) << environment;
+        std::ofstream(state + "/memory.log") << "the previous run's messages";
+        ASSERT_EQ(CommandRun::run(environment + self, dir.path("")).status, 0);
+        EXPECT_FALSE(std::filesystem::exists(state + "/memory.log")) << environment;
+        EXPECT_EQ(readText(state + "/memleaks.log").substr(0, 134), " " + std::string(130, '-') + " \r\n");
     }
-    EXPECT_TRUE(std::filesystem::exists(home + "/.local/state/ruzi-zevivuvo/memory.log"));
-    MemoryTracker nowhere(logPath.c_str(), reportPath.c_str());
-    nowhere.useStateDirectory(nullptr, nullptr);
-    complain(nowhere);
-    EXPECT_TRUE(std::filesystem::exists(logPath));
+    EXPECT_FALSE(std::filesystem::exists(dir.path("memleaks.log")));
 }
