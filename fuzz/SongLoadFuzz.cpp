@@ -27,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(file);
 
     sequencer.loadSong(String::fromUtf8(path));
+    const int loadedPosition = sequencer.position; // as the file has it, before playing moves it
     // Play a little of whatever was loaded: positions, loop points and events come from the file.
     sequencer.start();
     for (int block = 0; block < 2000; ++block)
@@ -34,5 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sequencer.stop();
     sequencer.setLoopStartAt(sequencer.position);
     sequencer.setLoopEndAt(sequencer.position);
+    sequencer.setLoopStartAt(loadedPosition);
+    sequencer.setLoopEndAt(loadedPosition);
     return 0;
 }
