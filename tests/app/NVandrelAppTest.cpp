@@ -237,25 +237,6 @@ TEST_F(NVandrelAppTest, ClosingTheWindowShowsTheScreenThenStopsEverythingOnce)
     EXPECT_EQ(services.audioDevice.closes, 1);
 }
 
-TEST_F(NVandrelAppTest, TimerTicksRedrawTheSequencerViewWhenTheSongMovedInSongModeOnly)
-{
-    start();
-    LScreenBitmap& screen = LScreenBitmap::instance();
-    app->onTimer(VandrelApp::AudioTimer);
-    screen.flush(nullptr);
-    NSongCommands::locate(NSequencer::instance().barTicks());
-    app->onTimer(VandrelApp::AudioTimer);
-    ASSERT_GT(LScreenBitmap::dirtyCount(), 0);
-    EXPECT_EQ(LScreenBitmap::dirtyRect(0).y, 252); // the view's rows
-
-    screen.flush(nullptr); // nothing moved since: nothing to draw
-    app->onTimer(VandrelApp::AudioTimer);
-    EXPECT_EQ(LScreenBitmap::dirtyCount(), 0);
-    NSongCommands::setMode(0);
-    app->onTimer(VandrelApp::AudioTimer);
-    EXPECT_EQ(LScreenBitmap::dirtyCount(), 0);
-}
-
 TEST_F(NVandrelAppTest, ALongExportShowsItsProgressInTheHintLineOnlyAndThenWhatItWrote)
 {
     start();
