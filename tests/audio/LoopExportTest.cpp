@@ -189,7 +189,8 @@ protected:
     // Frames [from, to) of a stereo stream.
     static Frames part(const Frames& f, size_t from, size_t to)
     {
-        return Frames(f.begin() + 2 * static_cast<std::ptrdiff_t>(from), f.begin() + 2 * static_cast<std::ptrdiff_t>(to));
+        return Frames(f.begin() + 2 * static_cast<std::ptrdiff_t>(from),
+                      f.begin() + 2 * static_cast<std::ptrdiff_t>(to));
     }
 
     FakeServices services;

@@ -133,10 +133,8 @@ TEST_F(SongLoadTest, FilesThatAreNoSongOrHoldNothingChangeNothingAndAMissingOneS
     }
     EXPECT_TRUE(seq.load(dir.file("text.vdl"))); // the program's own reading: opened, so true
     EXPECT_EQ(shown(), notASong);
-
     seq.start();
-    EXPECT_FALSE(seq.load(dir.file("absent.vdl")));
-    EXPECT_FALSE(seq.playing);
+    EXPECT_FALSE(seq.load(dir.file("absent.vdl")) || seq.playing);
     EXPECT_EQ(seq.fileName.toUtf8() + ": " + seq.loadError.toUtf8(),
               dir.path("absent.vdl") + ": No such file or directory");
     EXPECT_EQ(shown(), "");
@@ -165,7 +163,6 @@ TEST(NAutomatable, LoadTakesWhatIsThereAndZerosWhatIsShort)
     m.load(file);
     EXPECT_EQ((std::array{m.parameter(0, 19), m.parameter(0, 20), m.parameter(0, 26), m.parameter(1, 5)}),
               (std::array{1019, 0, 0, 1}));
-
     ChunkFile none(dir.file("par.bin"), true);
     ASSERT_TRUE(none.descend(chunkTag("PAR "))); // inside it there is no further PAR chunk
     m.load(none);
