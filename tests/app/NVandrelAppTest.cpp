@@ -289,9 +289,28 @@ TEST_F(NVandrelAppTest, ALongExportShowsItsProgressInTheHintLineOnlyAndThenWhatI
     EXPECT_FALSE(services.display.isOpen() || services.audioDevice.playing);
 }
 
-TEST_F(NVandrelAppTest, EscapeTheCloseButtonAndAFailureEachEndTheExportWithTheirOwnMessage)
+TEST_F(NVandrelAppTest, ExportWritesWhatRuziRenderWritesOrEndsWithItsOwnMessage)
 {
     start();
+    playLive(150); // the bundled song, which loops
+    services.fileChooser.answers.push_back(dir.file("loop.wav"));
+    clickExport();
+    EXPECT_TRUE(chooser.playingAtDialog.back()); // stopped only once a name is chosen
+    EXPECT_TRUE(services.audioDevice.playing);
+    // The export leaves looping off, and the box says so.
+    EXPECT_FALSE(seq.loopOn || app->exportScreen.loopCheckBox->checked);
+    ASSERT_EQ(CommandRun::run(RUZI_BIN_DIR "/ruzi-render --quiet -o cli.wav", dir.path("")).status, 0);
+    EXPECT_GT(dir.readBytes("loop.wav").size(), 44u + 4u * 44100u);
+    EXPECT_TRUE(dir.readBytes("loop.wav") == dir.readBytes("cli.wav"));
+
+    // The second dialog offers the first name; cancelled, audio is left alone.
+    const int closes = services.audioDevice.closes;
+    clickExport();
+    EXPECT_EQ(services.fileChooser.shown.at(1).path, dir.file("loop.wav"));
+    EXPECT_EQ(services.fileChooser.shown[1].defaultExtension, String(u"WAV"));
+    EXPECT_EQ(services.audioDevice.closes, closes);
+    EXPECT_TRUE(services.audioDevice.playing);
+    // Escape, the close button and a failure each end an export with their own message.
     exportWithCtrlE("escaped.wav", [&] { services.keyState.down.insert(EscapeKey); });
     EXPECT_EQ(hint(), "Export aborted");
     ASSERT_EQ(services.messageBox.shown.size(), 1u);
@@ -398,29 +417,6 @@ TEST_F(NVandrelAppTest, TransportLoopButtonsTheLoopBoxAndShortcutsDriveTheSequen
     turn(key('Q', true)); // and Ctrl+Q ends the program as Exit does
     EXPECT_TRUE(app->quitRequested);
     EXPECT_FALSE(services.display.isOpen());
-}
-
-TEST_F(NVandrelAppTest, ExportWritesWhatRuziRenderWritesAfterPlayingAWhile)
-{
-    start();
-    playLive(150); // the bundled song, which loops
-    services.fileChooser.answers.push_back(dir.file("loop.wav"));
-    clickExport();
-    EXPECT_TRUE(chooser.playingAtDialog.back()); // stopped only once a name is chosen
-    EXPECT_TRUE(services.audioDevice.playing);
-    // The export leaves looping off, and the box says so.
-    EXPECT_FALSE(seq.loopOn || app->exportScreen.loopCheckBox->checked);
-    ASSERT_EQ(CommandRun::run(RUZI_BIN_DIR "/ruzi-render --quiet -o cli.wav", dir.path("")).status, 0);
-    EXPECT_GT(dir.readBytes("loop.wav").size(), 44u + 4u * 44100u);
-    EXPECT_TRUE(dir.readBytes("loop.wav") == dir.readBytes("cli.wav"));
-
-    // The second dialog offers the first name; cancelled, audio is left alone.
-    const int closes = services.audioDevice.closes;
-    clickExport();
-    EXPECT_EQ(services.fileChooser.shown.at(1).path, dir.file("loop.wav"));
-    EXPECT_EQ(services.fileChooser.shown[1].defaultExtension, String(u"WAV"));
-    EXPECT_EQ(services.audioDevice.closes, closes);
-    EXPECT_TRUE(services.audioDevice.playing);
 }
 
 TEST_F(NVandrelAppTest, TheWindowOpensAtTheLargestZoomThatFitsTwoThirdsOfTheScreen)
