@@ -126,12 +126,7 @@ TEST_F(NDrumMachineTest, LoadingKeepsWhatTheFileLacks)
     drum.setPatternLength(3, 7);
     drum.setCurrentSetParameter(26, 99);
     drum.setPattern(9);
-    {
-        ChunkFile out(dir.file("kit.dat"), false);
-        out.descend(chunkTag("DST "));
-        out.ascend();
-        ASSERT_TRUE(out.finish());
-    }
+    dir.writeBytes("kit.dat", {'D', 'S', 'T', ' ', 0, 0, 0, 0}); // an empty kit chunk
     ChunkFile in(dir.file("kit.dat"), true);
     drum.load(in);
     EXPECT_EQ((std::array{drum.stepByte(3, 5, 7), drum.patternLength(3), drum.parameter(NAutomatable::SongSet, 26)}),

@@ -117,11 +117,7 @@ TEST_F(SongLoadTest, FilesThatAreNoSongOrHoldNothingChangeNothingAndAMissingOneS
     half.resize(half.size() / 2);
     dir.writeBytes("half.vdl", half);
     dir.writeBytes("text.vdl", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'});
-    {
-        ChunkFile file(dir.file("empty.vdl"), false);
-        file.descend(chunkTag("VSF1"));
-        file.ascend();
-    }
+    dir.writeBytes("empty.vdl", {'V', 'S', 'F', '1', 0, 0, 0, 0}); // the song's chunk, empty
     const std::string notASong = "Unrecognized file: Sorry, this is not a readable VandrelStudio file.\n";
     for (auto [name, result, message] : {std::tuple{"text.vdl", Result::NotASong, notASong},
                                          {"half.vdl", Result::NotASong, notASong}, {"empty.vdl", Result::Loaded, ""}}) {
