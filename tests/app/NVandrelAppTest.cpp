@@ -28,6 +28,8 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -44,7 +46,6 @@ KESODisplayEvent event(KESODisplayEvent::Type type, int x = 0, int y = 0)
 {
     return {.type = type, .x = x, .y = y, .files = {}};
 }
-
 KESODisplayEvent key(int code, bool control, bool repeat = false)
 {
     return {.type = KESODisplayEvent::KeyDown, .code = code, .repeat = repeat, .control = control, .files = {}};
@@ -64,7 +65,6 @@ NSongDescription echoingSong()
     song.tempo = 133;
     song.loopStart = 1;
     song.loopEnd = 3;
-    song.loopOn = 1;
     for (int step = 0; step < 16; ++step)
         song.synths[0].setStep(0, step, {(step * 7) % 12, 0, true, step % 3 == 0, step % 4 == 2, false});
     song.drums.hasKit = false;
@@ -83,18 +83,16 @@ NSongDescription echoingSong()
 // Answers as the fake chooser does, noting at each dialog whether the sound card was playing.
 class AudioWatchingChooser : public KESOFileChooser {
 public:
-    explicit AudioWatchingChooser(FakeServices& services) : services_(services) {}
-    bool chooseOpen(Request& request) override { return note(services_.fileChooser.chooseOpen(request)); }
-    bool chooseSave(Request& request) override { return note(services_.fileChooser.chooseSave(request)); }
+    explicit AudioWatchingChooser(FakeServices& services) : services(services) {}
+    bool chooseOpen(Request& request) override { return note(services.fileChooser.chooseOpen(request)); }
+    bool chooseSave(Request& request) override { return note(services.fileChooser.chooseSave(request)); }
     bool note(bool chosen)
     {
-        playingAtDialog.push_back(services_.audioDevice.playing);
+        playingAtDialog.push_back(services.audioDevice.playing);
         return chosen;
     }
+    FakeServices& services;
     std::vector<bool> playingAtDialog;
-
-private:
-    FakeServices& services_;
 };
 
 // The real application on fake services, its export's clock under the test's control: every reading
@@ -134,17 +132,23 @@ protected:
         LScreenBitmap::instance().flush(app->frameBuffer);
         app->displayStep(app->frameBuffer);
     }
-    void exportWithCtrlE(const std::string& name)
+    // Ctrl+E with `name` chosen; `atStep10`, if given, runs at the export's tenth step.
+    void exportWithCtrlE(const std::string& name, const std::function<void()>& atStep10 = nullptr)
     {
+        int steps = 0;
+        onTick = [&] {
+            if (atStep10 && ++steps == 10)
+                atStep10();
+        };
         services.fileChooser.answers.push_back(dir.file(name));
         turn(key('E', true));
+        onTick = nullptr;
     }
     void click(int x, int y)
     {
         app->exportScreen.mouseDown(x, y);
         app->exportScreen.mouseUp(x, y);
     }
-    void clickLoad() { click(115, 57); }
     void clickExport() { click(65, 104); }
     void clickStop() { click(28, 252 + 60); }
     std::string hint() const { return app->exportScreen.hintLabel->text.toUtf8(); }
@@ -189,7 +193,7 @@ protected:
 
 } // namespace
 
-TEST_F(NVandrelAppTest, StartUpOpensTheWindowLoadsTheSongAndStartsSoundAndMidi)
+TEST_F(NVandrelAppTest, StartUpOpensTheWindowLoadsTheSongAndStartsSoundAndMidiClosingStopsThemOnce)
 {
     services.keyState.down.insert(KESOKeyState::Control); // MIDI goes out only with Control held
     start();
@@ -204,8 +208,8 @@ TEST_F(NVandrelAppTest, StartUpOpensTheWindowLoadsTheSongAndStartsSoundAndMidi)
     turn();
     EXPECT_EQ(screenChecksum(), 0x3313A2DFu);
 
-    EXPECT_EQ(NSequencer::instance().fileName, String(u"\\(untitled)"));
-    EXPECT_EQ(NSequencer::instance().mode, 1);
+    EXPECT_EQ(seq.fileName, String(u"\\(untitled)"));
+    EXPECT_EQ(seq.mode, 1);
     EXPECT_TRUE(services.audioDevice.playing);
     EXPECT_EQ(display.timers, (std::map<int, int>{{1, 40}}));
     // Program changes only: the channel reset comes before them and the song's notes after.
@@ -214,46 +218,22 @@ TEST_F(NVandrelAppTest, StartUpOpensTheWindowLoadsTheSongAndStartsSoundAndMidi)
                  [](const FakeMidiPort::Message& m) { return (m.status & 0xF0) == 0xC0; });
     EXPECT_EQ(programs, (std::vector<FakeMidiPort::Message>{
                             {0xC0, 80, 0}, {0xC4, 80, 0}, {0xC1, 81, 0}, {0xC5, 83, 0}, {0xC2, 87, 0}, {0xC6, 87, 0}}));
-}
-
-TEST_F(NVandrelAppTest, ClosingTheWindowShowsTheScreenThenStopsEverythingOnce)
-{
-    start();
-    services.display.push(KESODisplayEvent::KeyDown, 0, 0, 0x0D); // Enter: play
-    services.display.push(KESODisplayEvent::Timer, 0, 0, 1);
-    services.display.push(KESODisplayEvent::CloseRequest);
+    display.push(KESODisplayEvent::KeyDown, 0, 0, 0x0D); // Enter: play
+    display.push(KESODisplayEvent::Timer, 0, 0, 1);
+    display.push(KESODisplayEvent::CloseRequest);
     EXPECT_EQ(app->run(), 0);
 
-    EXPECT_TRUE(NSequencer::instance().playing);
-    EXPECT_FALSE(services.display.isOpen());
-    EXPECT_EQ(services.display.presents, 3); // the cleared frame, then the two turns before the close
+    EXPECT_TRUE(seq.playing);
+    EXPECT_FALSE(display.isOpen());
+    EXPECT_EQ(display.presents, 4); // the cleared frame, then the three turns before the close
     // After the first, a turn waits for its event as long as it takes (timers are events too).
-    EXPECT_EQ(services.display.waits, (std::vector<int>{LGUIApp::FirstStepTimeoutMs, -1, -1, -1}));
-    EXPECT_EQ(services.display.frame[150 * 240 + 2], 0x303030u); // the panel reached the window
+    EXPECT_EQ(display.waits, (std::vector<int>{LGUIApp::FirstStepTimeoutMs, -1, -1, -1, -1}));
+    EXPECT_EQ(display.frame[150 * 240 + 2], 0x303030u); // the panel reached the window
     EXPECT_FALSE(services.audioDevice.playing);
-    EXPECT_TRUE(services.display.timers.empty());
+    EXPECT_TRUE(display.timers.empty());
     EXPECT_EQ(NVandrelCore::instance().drums, nullptr); // the engine is shut down
     app.reset(); // closing again does nothing
     EXPECT_EQ(services.audioDevice.closes, 1);
-}
-
-TEST_F(NVandrelAppTest, TimerTicksRedrawTheSequencerViewWhenTheSongMovedInSongModeOnly)
-{
-    start();
-    LScreenBitmap& screen = LScreenBitmap::instance();
-    app->onTimer(VandrelApp::AudioTimer);
-    screen.flush(nullptr);
-    NSongCommands::locate(NSequencer::instance().barTicks());
-    app->onTimer(VandrelApp::AudioTimer);
-    ASSERT_GT(LScreenBitmap::dirtyCount(), 0);
-    EXPECT_EQ(LScreenBitmap::dirtyRect(0).y, 252); // the view's rows
-
-    screen.flush(nullptr); // nothing moved since: nothing to draw
-    app->onTimer(VandrelApp::AudioTimer);
-    EXPECT_EQ(LScreenBitmap::dirtyCount(), 0);
-    NSongCommands::setMode(0);
-    app->onTimer(VandrelApp::AudioTimer);
-    EXPECT_EQ(LScreenBitmap::dirtyCount(), 0);
 }
 
 TEST_F(NVandrelAppTest, ALongExportShowsItsProgressInTheHintLineOnlyAndThenWhatItWrote)
@@ -261,23 +241,20 @@ TEST_F(NVandrelAppTest, ALongExportShowsItsProgressInTheHintLineOnlyAndThenWhatI
     start();
     turn();
     const std::vector<std::uint32_t> atRest = services.display.frame;
-    // Clicks and keys that arrive during the export must not fire after it.
-    services.display.events.push_back(event(KESODisplayEvent::MouseDown, 175, 104)); // "Exit DavEdirorar"
-    services.display.events.push_back(event(KESODisplayEvent::MouseUp, 175, 104));
-    services.display.events.push_back(key(0x0D, false)); // Enter: play
-    services.display.events.push_back(key(EscapeKey, false)); // typed before the export: not for it
+    // Clicks and keys that arrive during the export must not fire after it: a click on Exit, Enter
+    // (play), and Escape typed before the export, which is not for it.
+    services.display.events = {key('E', true), event(KESODisplayEvent::MouseDown, 175, 104),
+                               event(KESODisplayEvent::MouseUp, 175, 104), key(0x0D, false), key(EscapeKey, false)};
     std::vector<std::string> shown;
     int presents = services.display.presents;
     onTick = [&] {
-        if (services.display.presents == presents)
+        if (std::exchange(presents, services.display.presents) == services.display.presents)
             return;
-        presents = services.display.presents;
         shown.push_back(hint());
-        EXPECT_FALSE(rowsDiffer(services.display.frame, atRest, 0, HintTop)) << "above the hint, at " << hint();
-        EXPECT_FALSE(rowsDiffer(services.display.frame, atRest, HintBottom, 320)) << "below the hint, at " << hint();
-        EXPECT_TRUE(rowsDiffer(services.display.frame, atRest, HintTop, HintBottom));
+        const std::vector<std::uint32_t>& frame = services.display.frame;
+        EXPECT_FALSE(rowsDiffer(frame, atRest, 0, HintTop) || rowsDiffer(frame, atRest, HintBottom, 320)) << hint();
+        EXPECT_TRUE(rowsDiffer(frame, atRest, HintTop, HintBottom));
     };
-    services.display.events.push_front(key('E', true));
     services.fileChooser.answers.push_back(dir.file("loop.wav"));
     turn();
     onTick = nullptr;
@@ -285,14 +262,11 @@ TEST_F(NVandrelAppTest, ALongExportShowsItsProgressInTheHintLineOnlyAndThenWhatI
     // The bundled loop takes 64 steps, 2.5 s on this clock: from a third of a second on, a frame
     // every 100 ms at most (fewer when drawing one takes long in real time, as on a loaded machine
     // or under the sanitizers).
-    ASSERT_GE(shown.size(), 3u);
-    EXPECT_LE(shown.size(), 22u);
+    EXPECT_TRUE(shown.size() >= 3 && shown.size() <= 22) << shown.size();
     int previous = 0;
     for (const std::string& text : shown) {
-        ASSERT_EQ(text.rfind("Exporting... ", 0), 0u) << text;
-        EXPECT_EQ(text.substr(text.find('%')), "% (Esc aborts)");
-        EXPECT_GT(std::stoi(text.substr(13)), previous) << text;
-        previous = std::stoi(text.substr(13));
+        ASSERT_TRUE(text.starts_with("Exporting... ") && text.ends_with("% (Esc aborts)")) << text;
+        EXPECT_GT(std::stoi(text.substr(13)), std::exchange(previous, std::stoi(text.substr(13)))) << text;
     }
     EXPECT_GE(previous, 95);
     EXPECT_TRUE(services.display.events.empty());
@@ -315,42 +289,42 @@ TEST_F(NVandrelAppTest, ALongExportShowsItsProgressInTheHintLineOnlyAndThenWhatI
     EXPECT_FALSE(services.display.isOpen() || services.audioDevice.playing);
 }
 
-TEST_F(NVandrelAppTest, EscapeTheCloseButtonAndAFailureEachEndTheExportWithTheirOwnMessage)
+TEST_F(NVandrelAppTest, ExportWritesWhatRuziRenderWritesOrEndsWithItsOwnMessage)
 {
     start();
-    int steps = 0;
-    onTick = [&] {
-        if (++steps == 10)
-            services.keyState.down.insert(EscapeKey);
-    };
-    exportWithCtrlE("escaped.wav");
+    playLive(150); // the bundled song, which loops
+    services.fileChooser.answers.push_back(dir.file("loop.wav"));
+    clickExport();
+    EXPECT_TRUE(chooser.playingAtDialog.back()); // stopped only once a name is chosen
+    EXPECT_TRUE(services.audioDevice.playing);
+    // The export leaves looping off, and the box says so.
+    EXPECT_FALSE(seq.loopOn || app->exportScreen.loopCheckBox->checked);
+    ASSERT_EQ(CommandRun::run(RUZI_BIN_DIR "/ruzi-render --quiet -o cli.wav", dir.path("")).status, 0);
+    EXPECT_GT(dir.readBytes("loop.wav").size(), 44u + 4u * 44100u);
+    EXPECT_TRUE(dir.readBytes("loop.wav") == dir.readBytes("cli.wav"));
+
+    // The second dialog offers the first name; cancelled, audio is left alone.
+    const int closes = services.audioDevice.closes;
+    clickExport();
+    EXPECT_EQ(services.fileChooser.shown.at(1).path, dir.file("loop.wav"));
+    EXPECT_EQ(services.fileChooser.shown[1].defaultExtension, String(u"WAV"));
+    EXPECT_EQ(services.audioDevice.closes, closes);
+    EXPECT_TRUE(services.audioDevice.playing);
+    // Escape, the close button and a failure each end an export with their own message.
+    exportWithCtrlE("escaped.wav", [&] { services.keyState.down.insert(EscapeKey); });
     EXPECT_EQ(hint(), "Export aborted");
     ASSERT_EQ(services.messageBox.shown.size(), 1u);
     EXPECT_EQ(services.messageBox.shown[0].caption, "Aborted");
     services.keyState.down.clear();
-
     // A tap that is over before the export asks whether Escape is held still counts.
-    steps = 0;
-    onTick = [&] {
-        if (++steps == 10)
-            services.display.events.push_back(key(EscapeKey, false));
-    };
-    exportWithCtrlE("tapped.wav");
+    exportWithCtrlE("tapped.wav", [&] { services.display.events.push_back(key(EscapeKey, false)); });
     EXPECT_EQ(hint(), "Export aborted");
     EXPECT_EQ(services.messageBox.shown.size(), 2u);
-    onTick = nullptr;
-
     exportWithCtrlE("no such folder/x.wav");
     EXPECT_EQ(hint(), "Export failed: No such file or directory");
     EXPECT_EQ(services.messageBox.shown.size(), 3u);
-
     // The close button aborts like Escape, then the program ends as Exit ends it.
-    steps = 0;
-    onTick = [&] {
-        if (++steps == 10)
-            services.display.events.push_back(event(KESODisplayEvent::CloseRequest));
-    };
-    exportWithCtrlE("closed.wav");
+    exportWithCtrlE("closed.wav", [&] { services.display.events.push_back(event(KESODisplayEvent::CloseRequest)); });
     EXPECT_EQ(services.messageBox.shown.back().caption, "Aborted");
     EXPECT_LT(std::filesystem::file_size(dir.path("closed.wav")), 44 + 176400 * 7u); // less than the 7.7 s loop
     EXPECT_TRUE(app->quitRequested);
@@ -379,7 +353,7 @@ TEST_F(NVandrelAppTest, LoadSongFromTheDialogADropOrTheCommandLineShowsTheSongOr
     playLive(60);
     NSongCommands::stop();
     ASSERT_FALSE(renderSegment()) << "nothing rings after playing: the test proves nothing";
-    clickLoad();
+    click(115, 57); // Load Song
     for (int i = 0; i < 5; ++i)
         EXPECT_TRUE(renderSegment()) << "segment " << i;
     EXPECT_EQ(chooser.playingAtDialog, (std::vector<bool>{false, false})); // paused before each dialog
@@ -445,44 +419,15 @@ TEST_F(NVandrelAppTest, TransportLoopButtonsTheLoopBoxAndShortcutsDriveTheSequen
     EXPECT_FALSE(services.display.isOpen());
 }
 
-TEST_F(NVandrelAppTest, ExportWritesWhatRuziRenderWritesAfterPlayingAWhile)
-{
-    start();
-    playLive(150); // the bundled song, which loops
-    services.fileChooser.answers.push_back(dir.file("loop.wav"));
-    clickExport();
-    EXPECT_TRUE(chooser.playingAtDialog.back()); // stopped only once a name is chosen
-    EXPECT_TRUE(services.audioDevice.playing);
-    // The export leaves looping off, and the box says so.
-    EXPECT_FALSE(seq.loopOn || app->exportScreen.loopCheckBox->checked);
-    CommandRun run = CommandRun::run(RUZI_BIN_DIR "/ruzi-render --quiet -o cli.wav", dir.path(""));
-    ASSERT_EQ(run.status, 0) << run.err;
-    const std::vector<unsigned char> exported = dir.readBytes("loop.wav");
-    EXPECT_GT(exported.size(), 44u + 4u * 44100u);
-    EXPECT_TRUE(exported == dir.readBytes("cli.wav")) << "the export differs from ruzi-render's";
-
-    // The second dialog offers the first name; cancelled, audio is left alone.
-    const int closes = services.audioDevice.closes;
-    clickExport();
-    EXPECT_EQ(services.fileChooser.shown.at(1).path, dir.file("loop.wav"));
-    EXPECT_EQ(services.fileChooser.shown[1].defaultExtension, String(u"WAV"));
-    EXPECT_EQ(services.audioDevice.closes, closes);
-    EXPECT_TRUE(services.audioDevice.playing);
-}
-
 TEST_F(NVandrelAppTest, TheWindowOpensAtTheLargestZoomThatFitsTwoThirdsOfTheScreen)
 {
-    struct Case {
-        KESODisplay::Size screen;
-        int startZoom;
-        int zoom;
-    };
-    for (const Case& c : {Case{{1920, 1080}, 0, 2}, Case{{3840, 2160}, 0, 4}, Case{{1366, 700}, 0, 1},
-                          Case{{0, 0}, 0, 1}, Case{{3840, 2160}, 1, 1}, Case{{1280, 800}, 4, 4}}) {
-        services.display.screen = c.screen;
+    for (auto [screen, startZoom, zoom] : {std::tuple{KESODisplay::Size{1920, 1080}, 0, 2}, {{3840, 2160}, 0, 4},
+                                           {{1366, 700}, 0, 1}, {{0, 0}, 0, 1}, {{3840, 2160}, 1, 1},
+                                           {{1280, 800}, 4, 4}}) {
+        services.display.screen = screen;
         services.display.zoom = 1;
-        start(c.startZoom);
-        EXPECT_EQ(services.display.zoom, c.zoom) << c.screen.width << "x" << c.screen.height;
+        start(startZoom);
+        EXPECT_EQ(services.display.zoom, zoom) << screen.width << "x" << screen.height << " " << startZoom;
         TearDown();
         SetUp();
     }

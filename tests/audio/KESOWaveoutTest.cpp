@@ -22,6 +22,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -43,10 +44,7 @@ constexpr int SegmentFrames = 992;
 // sample of its n-th render with n. Gated, it holds the playback thread's renders until opened.
 class Probe : public KESOWaveout::Timing, public KESOAudioSource {
 public:
-    struct Render {
-        const std::int16_t* out;
-        bool inPlay; // on the thread that called play
-    };
+    struct Render { const std::int16_t* out; bool inPlay; }; // inPlay: on the thread that called play
 
     void idle() override
     {
@@ -243,36 +241,27 @@ TEST_F(KESOWaveoutTest, ADeviceThatCannotBeOpenedIsToldOnceAndStartsNothing)
     EXPECT_EQ(probe.taken().size(), 5u); // the segments written before the device refused
 }
 
-// A sound card that has always just finished the segment before the one being filled: the
-// playback thread's idle turns move its play position on, so the thread never stops rendering.
-class RunningCard : public KESOWaveout::Timing {
+// A sound card that has always just finished the segment before the one being filled, playing the
+// mixer as the program does: its idle turns move the play position on, so that the playback thread
+// never stops rendering. It counts the segments rendered.
+class RunningCard : public KESOWaveout::Timing, public KESOAudioSource {
 public:
     explicit RunningCard(FakeAudioDevice& device) : device_(device) {}
     void idle() override
     {
         device_.played += SegmentFrames;
-        std::this_thread::sleep_for(std::chrono::microseconds(50));
+        std::this_thread::sleep_for(50us);
     }
     void waitForThread() override { std::this_thread::yield(); }
-
-private:
-    FakeAudioDevice& device_;
-};
-
-// The mixer as the program plays it, counting the segments it rendered.
-class MixerSource : public KESOAudioSource {
-public:
     void render(std::int16_t* out, int frames, int bits, int rate, int channels) override
     {
         NVandrelCore::instance().mixer.render(out, frames, bits, rate, channels);
         ++segments;
     }
     std::atomic<int> segments{0};
-};
 
-enum Command {
-    Start, Stop, StartOrStop, StopOrRewind, Locate, SetMode, LoopStartAtPosition, LoopEndAtPosition,
-    LoopBars, LoopOn, RemoveAutomation, SetParameter, ReadTransport, CommandCount
+private:
+    FakeAudioDevice& device_;
 };
 
 class PlaybackRaceTest : public ::testing::Test {
@@ -287,70 +276,55 @@ protected:
         waveout.close();
         resetEngineForTest();
     }
-
-    // One command with arguments drawn from the song's own ranges and a little beyond them.
-    void issue(Command command)
-    {
-        const int bars = 24;
-        const int barTicks = 256;
-        switch (command) {
-        case Start: NSongCommands::start(); break;
-        case Stop: NSongCommands::stop(); break;
-        case StartOrStop: NSongCommands::startOrStop(); break;
-        case StopOrRewind: NSongCommands::stopOrRewind(); break;
-        case Locate: NSongCommands::locate(pick(bars * barTicks)); break;
-        case SetMode: NSongCommands::setMode(pick(2)); break;
-        case LoopStartAtPosition: NSongCommands::setLoopStartAtPosition(); break;
-        case LoopEndAtPosition: NSongCommands::setLoopEndAtPosition(); break;
-        case LoopBars: {
-            const int start = pick(bars);
-            NSongCommands::setLoopBars(start, start + 1 + pick(4));
-            break;
-        }
-        case LoopOn: NSongCommands::setLoopOn(pick(2) == 1); break;
-        case RemoveAutomation: NSongCommands::removeAutomation(pick(songlayout::MachineCount), pick(bars)); break;
-        case SetParameter: {
-            const int machine = pick(songlayout::MachineCount);
-            NSongCommands::setParameter(machine, pick(songlayout::ParameterCounts[machine]), pick(256));
-            break;
-        }
-        default: NSongCommands::transport(); break;
-        }
-    }
     int pick(int below) { return static_cast<int>(random() % static_cast<unsigned>(below)); }
 
+    static constexpr int Bars = 24;
     std::mt19937 random{2024};
+    // Every song command, its arguments drawn from the song's own ranges and a little beyond them.
+    const std::vector<std::function<void()>> commands = {
+        [] { NSongCommands::start(); }, [] { NSongCommands::stop(); }, [] { NSongCommands::startOrStop(); },
+        [] { NSongCommands::stopOrRewind(); }, [this] { NSongCommands::locate(pick(Bars * 256)); },
+        [this] { NSongCommands::setMode(pick(2)); }, [] { NSongCommands::setLoopStartAtPosition(); },
+        [] { NSongCommands::setLoopEndAtPosition(); },
+        [this] {
+            const int start = pick(Bars);
+            NSongCommands::setLoopBars(start, start + 1 + pick(4));
+        },
+        [this] { NSongCommands::setLoopOn(pick(2) == 1); },
+        [this] { NSongCommands::removeAutomation(pick(songlayout::MachineCount), pick(Bars)); },
+        [this] {
+            const int machine = pick(songlayout::MachineCount);
+            NSongCommands::setParameter(machine, pick(songlayout::ParameterCounts[machine]), pick(256));
+        },
+        [] { NSongCommands::transport(); }};
     FakeServices services;
     NProgramSession session;
-    MixerSource source;
     RunningCard card{services.audioDevice};
     KESOWaveout waveout{&card}; // last: closed before the engine and the services go
 };
 
 TEST_F(PlaybackRaceTest, EverySongCommandWhileThePlaybackThreadRendersAndAcrossSongLoads)
 {
-    std::array<int, CommandCount> issued{};
+    std::vector<int> issued(commands.size());
     for (int load = 0; load < 3; ++load) {
-        ASSERT_TRUE(waveout.play(&source, SegmentFrames));
-        const int before = source.segments; // the five segments play renders on this thread
+        ASSERT_TRUE(waveout.play(&card, SegmentFrames));
+        const int before = card.segments; // the five segments play renders on this thread
         NSongCommands::start();
         // Commands until the playback thread has rendered a good number of segments among them.
-        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        for (int n = 0; n < 1500 || source.segments - before < 100; ++n) {
-            const auto command = static_cast<Command>(pick(CommandCount));
-            issue(command);
+        const auto giveUp = std::chrono::steady_clock::now() + 60s;
+        for (int n = 0; n < 1500 || card.segments - before < 100; ++n) {
+            const int command = pick(static_cast<int>(commands.size()));
+            commands[command]();
             ++issued[command];
             if (n % 16 == 0)
                 std::this_thread::yield(); // let the playback thread in between commands too
-            ASSERT_LT(std::chrono::steady_clock::now(), giveUp) << "the playback thread rendered "
-                                                                << source.segments - before << " segments";
+            ASSERT_LT(std::chrono::steady_clock::now(), giveUp) << card.segments - before << " segments rendered";
         }
         // As Load Song does it: output closed, the song read, output open again.
         waveout.close();
         ASSERT_EQ(session.loadSong(NProgramSession::bundledSongPath()), NSequencer::LoadResult::Loaded);
     }
-    for (int command = 0; command < CommandCount; ++command)
-        EXPECT_GT(issued[command], 0) << "command " << command;
+    EXPECT_EQ(std::count(issued.begin(), issued.end(), 0), 0);
 }
 
 } // namespace

@@ -21,10 +21,7 @@ using Message = FakeMidiPort::Message;
 using Messages = std::vector<Message>;
 using Step = NSynthBank::Step;
 
-Step note(int n, int octave = 0, bool accent = false)
-{
-    return Step{n, octave, true, accent, false, false};
-}
+Step note(int n, int octave = 0, bool accent = false) { return Step{n, octave, true, accent, false, false}; }
 
 // How the voice sounds (filter sweep, glide, retrigger, ring modulation) is pinned by the golden
 // renders; these tests pin what a render cannot show: pitches, MIDI, the pattern flow and hostile
@@ -95,7 +92,6 @@ TEST_F(NBassSynthTest, EachNoteGoesOutAsMidiUntilThePatternOrPlaybackStops)
     start(); // the defaults play middle C, the silent second oscillator an octave down
     EXPECT_EQ(takeMidi(), (Messages{{144, 48, 100}, {148, 36, 100}, {145, 48, 100}, {149, 36, 100}, {146, 48, 100},
                                     {150, 36, 100}}));
-
     runSteps(1); // each note ends before the next
     Messages sent = takeMidi();
     EXPECT_EQ(Messages(sent.begin(), sent.begin() + 3), (Messages{{144, 48, 0}, {148, 36, 0}, {144, 48, 100}}));
@@ -171,8 +167,8 @@ TEST_F(NBassSynthTest, HostileSongDataLoadsAsItIsAndPlaysSafely)
     for (const Message& m : midi.messages)
         EXPECT_TRUE(m.data1 >= 0 && m.data1 <= 127) << m;
     seq.setMode(0);
-    EXPECT_EQ(synth().getCurrentPattern(), -1); // 77 is no pattern
-    EXPECT_EQ(synths[1]->getCurrentPattern(), 9);
+    // 77 is no pattern.
+    EXPECT_EQ((std::array{synth().getCurrentPattern(), synths[1]->getCurrentPattern()}), (std::array{-1, 9}));
     synth().setNextPattern(40);
     EXPECT_EQ(synth().nextPatternNumber(), -1);
     runSteps(20);

@@ -117,11 +117,7 @@ TEST_F(SongLoadTest, FilesThatAreNoSongOrHoldNothingChangeNothingAndAMissingOneS
     half.resize(half.size() / 2);
     dir.writeBytes("half.vdl", half);
     dir.writeBytes("text.vdl", {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '\n'});
-    {
-        ChunkFile file(dir.file("empty.vdl"), false);
-        file.descend(chunkTag("VSF1"));
-        file.ascend();
-    }
+    dir.writeBytes("empty.vdl", {'V', 'S', 'F', '1', 0, 0, 0, 0}); // the song's chunk, empty
     const std::string notASong = "Unrecognized file: Sorry, this is not a readable VandrelStudio file.\n";
     for (auto [name, result, message] : {std::tuple{"text.vdl", Result::NotASong, notASong},
                                          {"half.vdl", Result::NotASong, notASong}, {"empty.vdl", Result::Loaded, ""}}) {
@@ -133,10 +129,8 @@ TEST_F(SongLoadTest, FilesThatAreNoSongOrHoldNothingChangeNothingAndAMissingOneS
     }
     EXPECT_TRUE(seq.load(dir.file("text.vdl"))); // the program's own reading: opened, so true
     EXPECT_EQ(shown(), notASong);
-
     seq.start();
-    EXPECT_FALSE(seq.load(dir.file("absent.vdl")));
-    EXPECT_FALSE(seq.playing);
+    EXPECT_FALSE(seq.load(dir.file("absent.vdl")) || seq.playing);
     EXPECT_EQ(seq.fileName.toUtf8() + ": " + seq.loadError.toUtf8(),
               dir.path("absent.vdl") + ": No such file or directory");
     EXPECT_EQ(shown(), "");
@@ -165,7 +159,6 @@ TEST(NAutomatable, LoadTakesWhatIsThereAndZerosWhatIsShort)
     m.load(file);
     EXPECT_EQ((std::array{m.parameter(0, 19), m.parameter(0, 20), m.parameter(0, 26), m.parameter(1, 5)}),
               (std::array{1019, 0, 0, 1}));
-
     ChunkFile none(dir.file("par.bin"), true);
     ASSERT_TRUE(none.descend(chunkTag("PAR "))); // inside it there is no further PAR chunk
     m.load(none);

@@ -60,9 +60,9 @@ TEST_F(NSequencerTest, PatternModeStandsStillAndAppliesNextPatterns)
     seq.start();
     EXPECT_EQ(machines[2].take(), (std::vector<std::string>{"next"}));
     fixture.run(172 * 4);
-    EXPECT_EQ(seq.position, 0); // rounded down to its bar, then held there
-    EXPECT_EQ(machines[2].count("step"), 4);
-    EXPECT_EQ(machines[2].count("pattern 0"), 0);
+    // Rounded down to its bar, then held there.
+    EXPECT_EQ((std::array{seq.position, machines[2].count("step"), machines[2].count("pattern 0")}),
+              (std::array{0, 4, 0}));
 }
 
 // Changing mode and locating go to a bar's start and chase the automation; start resumes at the bar.
@@ -79,7 +79,6 @@ TEST_F(NSequencerTest, RelocatingGoesToTheBarStartAndChasesAutomation)
     EXPECT_EQ(machines[0].take().back(), "pattern 0");
     seq.setMode(7); // only two modes exist
     EXPECT_EQ(seq.mode, 1);
-
     seq.position = 0;
     seq.start();
     fixture.run(172 * 20);
@@ -98,7 +97,6 @@ TEST_F(NSequencerTest, SpaceStopsThenAlternatesBetweenLoopStartAndSongStart)
     fixture.run(1000);
     ASSERT_GT(seq.position, 0);
     ASSERT_LT(seq.position, 2 * 256);
-
     NSongCommands::stopOrRewind();
     std::vector<int> seen{NSongCommands::transport().playing}; // stopped, then the positions of 4 presses
     for (int press = 0; press < 4; ++press) {
@@ -118,7 +116,6 @@ TEST_F(NSequencerTest, EditsReachTheSongAndIgnoreMachinesThatDoNotExist)
         NSongCommands::setParameter(machine, 3, 99);
     EXPECT_EQ((std::array{machines[1].parameter(0, 3), machines[1].parameter(1, 3)}),
               (std::array{99, 0})); // the set of the current mode
-
     NSeqTrack& track = seq.tracks[2];
     for (int position : {0, 255, 256, 511, 512})
         track.addEvent(position, 1, 10);
@@ -159,7 +156,6 @@ TEST_F(NSeqTrackTest, ApplyEventsSetsParametersUpToThePosition)
     track.applyEvents(16);
     track.applyEvents(-1);
     EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=0", "P4=1"}));
-
     track.removeEvents(256, 512); // the cursor's event, at 272, goes: playback goes on with the next
     track.applyEvents(NSeqTrack::EndTicks); // past the end of any song: not applied
     EXPECT_TRUE(machine.take().empty());

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -26,7 +28,6 @@ protected:
         song.machines[4].songSet.assign(NMixer::ParameterCount, 0);
         song.machines[4].songSet[Tempo] = 120; // a step of 172 blocks
     }
-
     void load()
     {
         ASSERT_TRUE(NSongBuilder::write(song, dir.file("song.vdl")));
@@ -57,8 +58,7 @@ TEST_F(SongHardeningTest, SwingIsHeldToItsRangeWhereverItEnters)
         song.machines[4].patternSet = song.machines[4].songSet;
         song.machines[4].patternSet[Swing] = song.machines[4].songSet[Swing] = stored;
         load();
-        EXPECT_EQ(swing(NAutomatable::PatternSet), held);
-        EXPECT_EQ(swing(NAutomatable::SongSet), held);
+        EXPECT_EQ(std::pair(swing(NAutomatable::PatternSet), swing(NAutomatable::SongSet)), std::pair(held, held));
         song.machines[4].automation = {{0, Swing, automated}};
         load();
         EXPECT_EQ(exportedBlocks(), 16 * 172) << automated;
@@ -85,25 +85,20 @@ TEST_F(SongHardeningTest, LoopMarkersFromTheFileAreBroughtIntoTheArrangement)
 // The file ends where the loop's last step ends, at the tempo and with the swing that play.
 TEST_F(SongHardeningTest, AnExportLastsExactlyTheStepsOfItsLoop)
 {
-    struct Case {
-        int storedTempo, stepsPerBar, swing;
-        int tempoFromStep8; // 0: none
-        bool seamless;
-        long long blocks;
-    };
+    // Stored tempo, steps per bar, swing, the tempo from step 8 on (0: none), seamless; the blocks.
     // Swing 255 at 120 bpm: steps last 257 and 87 blocks in turn, the first one long.
-    for (Case c : {Case{1, 16, 0, 0, false, 16 * 172}, {1, 16, 0, 0, true, 16 * 172},
-                   {120, 15, 255, 0, false, 8 * 257 + 7 * 87}, {120, 15, 255, 0, true, 8 * 87 + 7 * 257},
-                   {120, 16, 0, 60, false, 8 * 172 + 8 * 344}, {120, 16, 0, 240, false, 8 * 172 + 8 * 86}}) {
-        song.tempo = c.storedTempo;
-        song.stepsPerBar = c.stepsPerBar;
-        song.machines[4].songSet[Swing] = c.swing;
+    for (auto [storedTempo, stepsPerBar, swingValue, tempoFromStep8, seamless, blocks] :
+         {std::tuple{1, 16, 0, 0, false, 16 * 172}, {1, 16, 0, 0, true, 16 * 172},
+          {120, 15, 255, 0, false, 8 * 257 + 7 * 87}, {120, 15, 255, 0, true, 8 * 87 + 7 * 257},
+          {120, 16, 0, 60, false, 8 * 172 + 8 * 344}, {120, 16, 0, 240, false, 8 * 172 + 8 * 86}}) {
+        song.tempo = storedTempo;
+        song.stepsPerBar = stepsPerBar;
+        song.machines[4].songSet[Swing] = swingValue;
         song.machines[4].automation.clear();
-        if (c.tempoFromStep8 != 0)
-            song.machines[4].automation = {{8 * 16, Tempo, c.tempoFromStep8}};
+        if (tempoFromStep8 != 0)
+            song.machines[4].automation = {{8 * 16, Tempo, tempoFromStep8}};
         load();
-        EXPECT_EQ(exportedBlocks(c.seamless), c.blocks) << c.storedTempo << " " << c.stepsPerBar << " "
-                                                        << c.tempoFromStep8 << " " << c.seamless;
+        EXPECT_EQ(exportedBlocks(seamless), blocks) << storedTempo << " " << stepsPerBar << " " << tempoFromStep8;
     }
 }
 

@@ -63,18 +63,6 @@ protected:
 
 } // namespace
 
-TEST(LGUIAppCreate, FailsWhenNoWindowOpensOrThereIsNoDisplay)
-{
-    FakeServices services;
-    services.display.canOpen = false;
-    RecordingApp app;
-    EXPECT_FALSE(app.create(u"Title"));
-    EXPECT_EQ(app.displayStep(app.frame.data()), 0);
-    KESOServices::instance().display = nullptr;
-    EXPECT_FALSE(app.create(u"Title"));
-    EXPECT_TRUE(app.calls.empty());
-}
-
 TEST_F(LGUIAppTest, PointerPositionsAreMappedFromTheCurrentClientSize)
 {
     EXPECT_EQ(moveIn(480, 640, 100, 200), "move 50,100");
@@ -111,22 +99,6 @@ TEST_F(LGUIAppTest, EachEventReachesItsOperation)
     EXPECT_FALSE(app.buttonDown);
     EXPECT_FALSE(display.captured);
     EXPECT_EQ(display.presents, 1 + 11);
-}
-
-TEST_F(LGUIAppTest, ControlWithOneTwoOrFourZoomsInsteadOfReachingTheScreen)
-{
-    display.push(KESODisplayEvent::KeyDown, 0, 0, '2', true);
-    EXPECT_TRUE(steps().empty());
-    EXPECT_EQ(display.client.width, 480);
-    display.push(KESODisplayEvent::KeyDown, 0, 0, '4', true);
-    display.push(KESODisplayEvent::KeyDown, 0, 0, '3', true);
-    display.push(KESODisplayEvent::KeyDown, 0, 0, '2');
-    EXPECT_EQ(steps(), (std::vector<std::string>{"keyDown 51", "keyDown 50"}));
-    EXPECT_EQ(display.zoom, 4);
-    display.push(KESODisplayEvent::KeyDown, 0, 0, '1', true);
-    steps();
-    app.setZoom(3);
-    EXPECT_EQ(display.zoom, 1);
 }
 
 TEST_F(LGUIAppTest, TheCloseButtonRunsOnDestroyOnceAndEndsTheSteps)

@@ -59,21 +59,6 @@ protected:
 
 } // namespace
 
-TEST_F(NBitmapCacheTest, RequestsLoadOnceUnderTheExactKeyEvenWhenTheFileIsMissing)
-{
-    dir.writeBytes("skin/a.tga", whiteTga(2));
-    KESOBitmap* a = cache.request(makeAppPath(u"skin\\a.tga"));
-    EXPECT_EQ(a->width(), 2);
-    std::filesystem::remove(dir.path("skin/a.tga"));
-    EXPECT_EQ(cache.request(makeAppPath(u"skin/a.tga")), a); // either separator gives the same key
-    EXPECT_EQ((std::array{widthOf(u"skin\\A.tga"), widthOf(u"skin\\none.tga"), cache.count()}), (std::array{0, 0, 3}));
-    dir.writeBytes("skin/none.tga", whiteTga(1));
-    EXPECT_EQ(widthOf(u"skin\\none.tga"), 0);
-    cache.empty();
-    EXPECT_EQ(cache.count(), 0);
-    EXPECT_EQ(widthOf(u"skin\\none.tga"), 1);
-}
-
 // Entries load by number up to a gap; an entry whose size is negative or more than it holds is
 // skipped. The table takes no more than it holds, from a pack or a request.
 TEST_F(NBitmapCacheTest, PackEntriesLoadByNumberUpToAGapSkippingBadSizesEarlierNamesWinAndAFullTableTakesNoMore)

@@ -13,6 +13,7 @@
 #include <regex>
 #include <sstream>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -57,10 +58,7 @@ protected:
         return static_cast<unsigned char*>(
             tracker.allocate({"C:\\src\\audio\\NSample.cpp", 32, "NSample::create"}, MemoryTracker::New, size));
     }
-    void release(void* block)
-    {
-        tracker.release({"NSample.cpp", 40, "NSample::destroy"}, MemoryTracker::Delete, block);
-    }
+    void release(void* p) { tracker.release({"NSample.cpp", 40, "NSample::destroy"}, MemoryTracker::Delete, p); }
 };
 
 // The program's tracker, fed by the tracked operators that this suite links.
@@ -87,7 +85,6 @@ TEST_F(MemoryTrackerTest, GuardWordsCatchOverrunsAndUnderrunsAndBadRequestsAreLo
     const unsigned char bytes[] = {0x0D, 0xF0, 0xAD, 0xBA, 0xCE, 0xFA, 0xED, 0xFE, 0xCE,
                                    0xFA, 0xED, 0xFE, 0xCE, 0xFA, 0xDE, 0xC0, 0xAD, 0xDE};
     EXPECT_EQ(std::memcmp(overrun - 4, bytes, sizeof bytes), 0);
-
     unsigned char* underrun = allocate(16);
     overrun[10] = 0;                 // one byte past the end: the first postfix word
     std::memset(overrun + 14, 0, 4); // and across into the second
@@ -99,9 +96,8 @@ TEST_F(MemoryTrackerTest, GuardWordsCatchOverrunsAndUnderrunsAndBadRequestsAreLo
     EXPECT_EQ(readText(logPath), "Request to deallocate RAM that was never allocated\r\n"
                                  "Request for allocation failed. Out of memory.\r\n");
     EXPECT_EQ(tracker.liveUnits(), 2);
-
     EXPECT_EQ(tracker.validateAll(), 2);
-    std::vector<std::string> log = readLines(logPath);
+    const std::vector<std::string> log = readLines(logPath);
     EXPECT_EQ(std::count(log.begin(), log.end(), "A memory allocation unit was corrupt because of an overrun:"), 2);
     EXPECT_EQ(std::count(log.begin(), log.end(), "A memory allocation unit was corrupt because of an underrun:"), 1);
     EXPECT_EQ(std::count(log.begin(), log.end(), "  Owner             : NSample.cpp(32)::NSample::create"), 3);
@@ -113,7 +109,6 @@ TEST_F(MemoryTrackerTest, LeakReportListsEveryLiveBlockUntilNoneIsLeft)
     char size[MemoryTracker::SizeTextSize]; // in both units above a kilobyte
     MemoryTracker::formatSize(size, 1536);
     EXPECT_STREQ(size, "     1,536 (   1.50K)");
-
     unsigned char* p = allocate(10);
     ASSERT_TRUE(tracker.writeLeakReport());
     std::vector<std::string> lines = readLines(reportPath);
@@ -123,7 +118,6 @@ TEST_F(MemoryTrackerTest, LeakReportListsEveryLiveBlockUntilNoneIsLeft)
     EXPECT_EQ(lines[5], "1 memory leak found:");
     EXPECT_EQ(lines[10], "000001 " + hex(p) + " 0x0000000A " + hex(p - 16) +
                              " 0x0000002A 0x00000008 new         N       N    NSample.cpp(00032)::NSample::create");
-
     p[0] = 1; // a word written is no longer unused
     std::vector<unsigned char*> more; // past the first reservoir's 256 units
     for (int i = 1; i < 300; ++i)
@@ -148,14 +142,13 @@ TEST_F(MemoryTrackerTest, LeakReportListsEveryLiveBlockUntilNoneIsLeft)
 
 TEST_F(TrackedOperatorsTest, OwnerLabelsReachTheUnitsAndTheLeakReport)
 {
-    int before = tracker.liveUnits();
+    const int before = tracker.liveUnits();
     KESO_OWNER("NSample::create"); const unsigned line = __LINE__;
     auto* frames = new short[5];
     auto* single = new int(7);
-    MemoryTracker::AllocationUnit unit = unitOf(frames);
-    EXPECT_STREQ(unit.sourceFile, "MemoryTrackerTest.cpp");
-    EXPECT_EQ(unit.sourceLine, line);
-    EXPECT_STREQ(unit.sourceFunc, "NSample::create");
+    const MemoryTracker::AllocationUnit unit = unitOf(frames);
+    EXPECT_EQ(std::tuple(std::string(unit.sourceFile), unit.sourceLine, std::string(unit.sourceFunc)),
+              std::tuple("MemoryTrackerTest.cpp", line, "NSample::create"));
     EXPECT_STREQ(unitOf(single).sourceFunc, "??"); // the first request used the label up
     void* wide = ::operator new(100, std::align_val_t(64));
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(wide) % 64, 0u);
@@ -163,7 +156,6 @@ TEST_F(TrackedOperatorsTest, OwnerLabelsReachTheUnitsAndTheLeakReport)
     delete single;
     delete[] frames;
     EXPECT_EQ(tracker.liveUnits(), before);
-
     NSeqTrack track; // an engine object: its events carry the track's label
     track.addEventLast(64, 1, 5);
     ASSERT_TRUE(tracker.writeLeakReport());
