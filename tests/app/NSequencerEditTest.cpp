@@ -185,6 +185,12 @@ TEST_F(NSequencerEditTest, PatternModeShowsOnlyItsMessage)
     NSongCommands::setLoopBars(2, 3);
     NSongCommands::setMode(0);
     EXPECT_EQ(redraw(), 0xFC2EDF5Bu);
+    // The grid takes no clicks or editing keys there; Enter still starts the song.
+    click(100, 30);
+    view->keyDown(0x28);
+    view->keyDown(0x0D);
+    EXPECT_EQ(cursor(), std::make_pair(0, 0));
+    EXPECT_TRUE(NSongCommands::transport().playing);
 }
 
 // Loop bars as a hostile file may leave them must not overflow the flags' coordinates into view.
