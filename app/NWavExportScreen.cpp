@@ -8,7 +8,6 @@
 #include "engine/NSequencer.h"
 #include "engine/NSongCommands.h"
 #include "engine/NVandrelCore.h"
-#include "foundation/File.h"
 #include "foundation/KESOServices.h"
 #include "foundation/MemoryTracker.h"
 #include "gui/LFont.h"
@@ -31,10 +30,6 @@ constexpr std::uint16_t PanelColour = 0x3186;
 constexpr std::uint16_t TitleColour = 0xFFE0;
 constexpr std::uint16_t TextColour = 0xFFFF;
 constexpr int SpaceKey = 0x20;
-// RIFF and WAVE, the format chunk, and the data chunk's tag and length: what an exported file holds
-// before its frames.
-constexpr std::int64_t WavHeaderBytes = 44;
-constexpr int WavBytesPerSecond = 44100 * 4;
 
 LGUIButton* button(const char16_t* caption, const char (&code)[5], int x, int y, int w, int h, int style,
                    const char16_t* icon)
@@ -60,17 +55,6 @@ void clearEffectsAndVoices()
         if (synth != nullptr)
             synth->resetVoice();
     }
-}
-
-// The length of the sound an exported file holds, from its size.
-double exportedSeconds(const String& path)
-{
-    File file;
-    if (!file.open(path, File::Read))
-        return 0;
-    const std::int64_t bytes = file.size();
-    file.close();
-    return bytes > WavHeaderBytes ? static_cast<double>(bytes - WavHeaderBytes) / WavBytesPerSecond : 0;
 }
 
 } // namespace
@@ -272,7 +256,8 @@ void NWavExportScreen::reportExport(NMixer::ExportResult result, const String& p
     switch (result) {
     case NMixer::ExportResult::Written: {
         char seconds[32];
-        std::snprintf(seconds, sizeof seconds, ": %.1f s", exportedSeconds(path));
+        const std::int64_t frames = NVandrelCore::instance().mixer.exportedFrames();
+        std::snprintf(seconds, sizeof seconds, ": %.1f s", static_cast<double>(frames) / ntime::SampleRate);
         showHintMessage(String(u"Exported ") + path.fileNamePart() + String::fromUtf8(seconds));
         break;
     }

@@ -1,14 +1,15 @@
 #include "audio/NCombLanes.h"
 
-#include "audio/NTranspose8.h"
+#include "audio/NLanes8.h"
 #include "audio/NVectorClones.h"
 #include "engine/NWrap32.h"
 
 #include <cstring>
 
-#if defined(__GNUC__) && defined(__x86_64__)
-#define NCOMBLANES_X86 1
-#endif
+bool NCombLanes::hasAvx2()
+{
+    return lanes8::hasAvx2();
+}
 
 void NCombLanes::run(Bank* banks, int count)
 {
@@ -36,12 +37,11 @@ void NCombLanes::runPlain(Bank& bank)
     }
 }
 
-// Unsigned lanes wrap like wrap32; the shifts are on signed lanes, as in scalar sound code.
 NVECTOR_CLONES
 void NCombLanes::loop(ByFrame& frames, Bank& bank)
 {
-    typedef std::uint32_t Wrapping __attribute__((vector_size(Lanes * 4)));
-    typedef std::int32_t Signed __attribute__((vector_size(Lanes * 4)));
+    using lanes8::Signed;
+    using lanes8::Wrapping;
     Wrapping lp;
     Wrapping g;
     std::memcpy(&lp, bank.lowpass, sizeof(lp));
@@ -59,12 +59,7 @@ void NCombLanes::loop(ByFrame& frames, Bank& bank)
     std::memcpy(bank.lowpass, &lp, sizeof(lp));
 }
 
-#ifdef NCOMBLANES_X86
-
-bool NCombLanes::hasAvx2()
-{
-    return __builtin_cpu_supports("avx2");
-}
+#ifdef NLANES8_AVX2
 
 namespace {
 
@@ -82,7 +77,7 @@ __attribute__((target("avx2"), always_inline)) inline void runChunk(NCombLanes::
     __m256i r[NCombLanes::Lanes];
     __m256i sum = _mm256_setzero_si256();
     for (int k = 0; k < NCombLanes::Lanes; ++k) {
-        r[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bank.rows[k] + c));
+        r[k] = lanes8::load(bank.rows[k] + c);
         sum = _mm256_add_epi32(sum, r[k]);
     }
     transpose8(r);
@@ -94,8 +89,8 @@ __attribute__((target("avx2"), always_inline)) inline void runChunk(NCombLanes::
     }
     transpose8(r);
     for (int k = 0; k < NCombLanes::Lanes; ++k)
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(bank.rows[k] + c), r[k]);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(bank.io + c), sum);
+        lanes8::store(bank.rows[k] + c, r[k]);
+    lanes8::store(bank.io + c, sum);
 }
 
 // The banks' chunks alternate, so that the processor overlaps their recurrences.
@@ -104,15 +99,15 @@ __attribute__((target("avx2"), always_inline)) inline void runBanks(NCombLanes::
 {
     Lanes8 v[Count];
     for (int n = 0; n < Count; ++n) {
-        v[n].lowpass = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(banks[n].lowpass));
-        v[n].gain = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(banks[n].gain));
+        v[n].lowpass = lanes8::load(banks[n].lowpass);
+        v[n].gain = lanes8::load(banks[n].gain);
         v[n].damping = _mm256_set1_epi32(banks[n].damping);
     }
     for (int c = 0; c < ntime::BlockFrames; c += NCombLanes::Lanes)
         for (int n = 0; n < Count; ++n)
             runChunk(banks[n], v[n], c);
     for (int n = 0; n < Count; ++n)
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(banks[n].lowpass), v[n].lowpass);
+        lanes8::store(banks[n].lowpass, v[n].lowpass);
 }
 
 } // namespace
@@ -126,11 +121,6 @@ __attribute__((target("avx2"))) void NCombLanes::runAvx2(Bank* banks, int count)
 }
 
 #else
-
-bool NCombLanes::hasAvx2()
-{
-    return false;
-}
 
 void NCombLanes::runAvx2(Bank* banks, int count)
 {

@@ -1,8 +1,7 @@
 #include "audio/NFilterLanes.h"
 
-#include "audio/NCombLanes.h"
 #include "audio/NFilter.h"
-#include "audio/NTranspose8.h"
+#include "audio/NLanes8.h"
 #include "audio/NVectorClones.h"
 
 #include <cstring>
@@ -66,7 +65,7 @@ void NFilterLanes::runAlone()
 
 bool NFilterLanes::hasAvx2()
 {
-    return NCombLanes::hasAvx2();
+    return lanes8::hasAvx2();
 }
 
 void NFilterLanes::runPlain(const InRows& in, const OutRows& out, State& state)
@@ -81,12 +80,11 @@ void NFilterLanes::runPlain(const InRows& in, const OutRows& out, State& state)
             out[k][i] = frames[i][k];
 }
 
-// Unsigned lanes wrap like wrap32; the shifts are on signed lanes, as in scalar sound code.
 NVECTOR_CLONES
 void NFilterLanes::loop(ByFrame& frames, State& state)
 {
-    typedef std::uint32_t Wrapping __attribute__((vector_size(Lanes * 4)));
-    typedef std::int32_t Signed __attribute__((vector_size(Lanes * 4)));
+    using lanes8::Signed;
+    using lanes8::Wrapping;
     Wrapping b;
     Wrapping l;
     Wrapping f;
@@ -110,26 +108,14 @@ void NFilterLanes::loop(ByFrame& frames, State& state)
     std::memcpy(state.level, &l, sizeof(l));
 }
 
-#if defined(__GNUC__) && defined(__x86_64__)
-
-namespace {
-
-__attribute__((target("avx2"), always_inline)) inline __m256i load(const std::int32_t* p)
-{
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
-
-__attribute__((target("avx2"), always_inline)) inline void store(std::int32_t* p, __m256i v)
-{
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
-}
-
-} // namespace
+#ifdef NLANES8_AVX2
 
 // Eight frames at a time: the eight lanes' rows are turned into frames in registers, run through
 // the recurrence, and turned back.
 __attribute__((target("avx2"))) void NFilterLanes::runAvx2(const InRows& in, const OutRows& out, State& state)
 {
+    using lanes8::load;
+    using lanes8::store;
     __m256i b = load(state.band);
     __m256i l = load(state.level);
     const __m256i f = load(state.coefficient);

@@ -312,6 +312,7 @@ NMixer::ExportResult NMixer::exportToWav(const String& path)
 
 NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions& options)
 {
+    exportedFrames_ = 0;
     if (!fitsInWav(options))
         return ExportResult::TooLong;
     // The file comes next: when it cannot be written, the song is left exactly as it was.
@@ -364,6 +365,7 @@ NMixer::ExportResult NMixer::exportToWav(const String& path, const ExportOptions
         showWriteFailure(path, file, outcome);
         result = ExportResult::Failed;
     }
+    exportedFrames_ = run.kept / BytesPerFrame;
     return result;
 }
 

@@ -83,6 +83,8 @@ public:
     // Renders the song's loop into a 44100 Hz 16-bit stereo WAV file; Escape aborts.
     ExportResult exportToWav(const String& path);
     ExportResult exportToWav(const String& path, const ExportOptions& options);
+    // Frames of audio the last export left in its file (0 when it wrote none).
+    std::int64_t exportedFrames() const { return exportedFrames_; }
 
     // The swing is held to its range wherever it enters: a song's parameter sets, automation and
     // the screen.
@@ -127,6 +129,7 @@ private:
     NMachine* machines[MaxMachines] = {};
     std::int32_t machineCount = 0;
     int routedMachine = -1; // during a stem's export, the one machine the sums hear
+    std::int64_t exportedFrames_ = 0;
     NDelay delay;
     NReverb reverbLeft;
     NReverb reverbRight;

@@ -42,12 +42,10 @@ void NSongJson::writeTiming(NJsonWriter& json, const NSequencer& s, const NVandr
 void NSongJson::writeArrangement(NJsonWriter& json, const NSequencer& sequencer, int track)
 {
     const NSeqTrack& t = sequencer.tracks[track];
-    int last = NSeqTrack::Bars - 1;
-    while (last >= 0 && t.patternAt(last) < 0)
-        --last;
+    const int bars = NSongSummary::arrangedBars(sequencer, track);
     json.key("arrangement");
     json.beginArray();
-    for (int bar = 0; bar <= last; ++bar)
+    for (int bar = 0; bar < bars; ++bar)
         t.patternAt(bar) < 0 ? json.null() : json.value(NSongSummary::patternName(t.patternAt(bar)));
     json.endArray();
 }

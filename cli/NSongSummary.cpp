@@ -43,16 +43,22 @@ std::string NSongSummary::creatorLine(const String& path)
     return c.name + " " + std::to_string(c.major) + "." + std::to_string(c.minor);
 }
 
+int NSongSummary::arrangedBars(const NSequencer& sequencer, int track)
+{
+    int bars = NSeqTrack::Bars;
+    while (bars > 0 && sequencer.tracks[track].patternAt(bars - 1) < 0)
+        --bars;
+    return bars;
+}
+
 std::string NSongSummary::arrangementLine(const NSequencer& sequencer, int track)
 {
     const NSeqTrack& t = sequencer.tracks[track];
-    int last = NSeqTrack::Bars - 1;
-    while (last >= 0 && t.patternAt(last) < 0)
-        --last;
-    if (last < 0)
+    const int bars = arrangedBars(sequencer, track);
+    if (bars == 0)
         return "(no bars)";
     std::string line = patternName(t.patternAt(0));
-    for (int bar = 1; bar <= last; ++bar)
+    for (int bar = 1; bar < bars; ++bar)
         line.append(" ").append(patternName(t.patternAt(bar)));
     return line;
 }

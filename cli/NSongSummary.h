@@ -34,6 +34,8 @@ public:
     // the first render.
     static int playingTempo(const NVandrelCore& core);
     static std::set<int> usedPatterns(const NSequencer& sequencer, int track);
+    // Bars of the track's arrangement up to its last with a pattern; 0 when it has none.
+    static int arrangedBars(const NSequencer& sequencer, int track);
     // Steps of a synthesizer's pattern; -1 for a pattern number the synthesizer does not have.
     static int patternSteps(const NVandrelCore& core, int track, int pattern);
     // "loaded", "no sample" or "not loaded", and for the last why.

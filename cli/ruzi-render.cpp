@@ -108,12 +108,10 @@ int render(NProgramSession& session, const NRenderOptions& options)
         return CannotWrite;
     if (result == NMixer::ExportResult::TooLong)
         return TooLong;
-    std::error_code error;
-    auto bytes = std::filesystem::file_size(output.toUtf8(), error);
-    const std::int64_t frames = error || bytes < 44 ? 0 : static_cast<std::int64_t>((bytes - 44) / 4);
-    const double seconds = static_cast<double>(frames) / 44100;
     if (result == NMixer::ExportResult::Aborted)
         return Aborted;
+    const std::int64_t frames = NVandrelCore::instance().mixer.exportedFrames();
+    const double seconds = static_cast<double>(frames) / ntime::SampleRate;
     const std::int64_t loopFrames = frames - ntime::roundUpToBlocks(exportOptions.tailFrames);
     if (options.loopPoints && !addLoopPoints(output.toUtf8(), loopFrames))
         return CannotWrite;

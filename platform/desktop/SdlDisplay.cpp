@@ -32,7 +32,6 @@ int displayError(Display*, XErrorEvent* error)
 
 } // namespace
 
-
 SdlDisplay::~SdlDisplay()
 {
     close();
