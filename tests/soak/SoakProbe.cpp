@@ -1,10 +1,9 @@
-// Preloaded into the unchanged window program by tests/soak/soak.sh (LD_PRELOAD). It counts the
-// underruns of the playback ring: sound callbacks that read a segment the playback thread has not
-// rendered again since the card last read it. play() renders the ring's first InitialSegments,
-// then the playback thread renders one segment after another round the ring, each under one hold
-// of the engine lock on a thread other than the GUI thread (only its renders take it there). It
-// also counts the GUI thread's turns of its main loop, so that the script can tell a hung program
-// from an idle one. The counts go to RUZI_SOAK_STATUS, rewritten at most once a second and at exit.
+// Preloaded into the unchanged window program by tests/soak/soak.sh. It counts the playback ring's
+// underruns: sound callbacks that read a segment the playback thread has not rendered again since
+// the card last read it. play() renders the first InitialSegments, then the playback thread renders
+// one segment after another round the ring, each under one hold of the engine lock off the GUI
+// thread (only its renders take it there). It also counts the GUI thread's main loop turns, so that
+// the script can tell a hung program from an idle one. The counts go to RUZI_SOAK_STATUS.
 #include <atomic>
 #include <cinttypes>
 #include <cstdint>
@@ -23,9 +22,9 @@ namespace {
 
 constexpr std::uint64_t InitialSegments = 5; // rendered by play() before the card starts
 constexpr std::uint64_t RingSegments = 8;
+constexpr std::uint64_t SegmentFrames = 992; // the playback thread's
 
-// SDL's audio interface as far as the probe uses it, declared here: SDL's headers belong to the
-// desktop platform alone.
+// SDL's audio interface as far as the probe uses it: SDL's headers belong to the desktop platform.
 using AudioCallback = void (*)(void* userdata, std::uint8_t* stream, int bytes);
 struct AudioSpec {
     int freq;
@@ -36,13 +35,8 @@ struct AudioSpec {
     AudioCallback callback;
     void* userdata;
 };
-using OpenFn = std::uint32_t (*)(const char*, int, const AudioSpec*, AudioSpec*, int);
-using PauseFn = void (*)(std::uint32_t, int);
-using WaitFn = int (*)(void*, int);
-using LockFn = int (*)(pthread_mutex_t*);
 
 std::uintptr_t coreBegin = 0, coreEnd = 0; // the engine core, whose mutex is the engine lock
-std::uint64_t segmentFrames = 992;
 const char* statusPath = nullptr;
 
 AudioCallback programCallback = nullptr;
@@ -55,10 +49,10 @@ std::uint64_t turns = 0; // the GUI thread's
 
 // The function the program would have called, looked up at the first call. No guarded static: its
 // guard could take the very lock being wrapped.
-#define REAL(type, name)                                                                                     \
-    static type real_##name = nullptr;                                                                       \
+#define REAL(name)                                                                                           \
+    static decltype(&name) real_##name = nullptr;                                                            \
     if (real_##name == nullptr)                                                                              \
-    real_##name = reinterpret_cast<type>(dlsym(RTLD_NEXT, #name))
+    real_##name = reinterpret_cast<decltype(&name)>(dlsym(RTLD_NEXT, #name))
 
 bool onMainThread() { return syscall(SYS_gettid) == getpid(); }
 
@@ -71,10 +65,10 @@ void checkedCallback(void* userdata, std::uint8_t* stream, int bytes)
     const auto frames = static_cast<std::uint64_t>(bytes) / 4;
     const std::uint64_t begin = consumed.fetch_add(frames);
     bool stale = false;
-    for (std::uint64_t segment = begin / segmentFrames; segment * segmentFrames < begin + frames; ++segment) {
+    for (std::uint64_t segment = begin / SegmentFrames; segment * SegmentFrames < begin + frames; ++segment) {
         std::atomic<bool>& isFresh = fresh[segment % RingSegments];
         stale = stale || !isFresh.load();
-        if ((segment + 1) * segmentFrames <= begin + frames)
+        if ((segment + 1) * SegmentFrames <= begin + frames)
             isFresh.store(false);
     }
     if (stale)
@@ -100,22 +94,17 @@ void writeStatus()
         rename(aside, statusPath);
 }
 
-int findProgram(dl_phdr_info* info, size_t, void* bias)
-{
-    *static_cast<std::uintptr_t*>(bias) = info->dlpi_addr; // the first object is the executable
-    return 1;
-}
-
 __attribute__((constructor)) void load()
 {
     statusPath = std::getenv("RUZI_SOAK_STATUS");
-    if (const char* frames = std::getenv("RUZI_SOAK_SEGMENT_FRAMES"))
-        segmentFrames = std::strtoull(frames, nullptr, 10);
     std::uintptr_t offset = 0, size = 0;
     const char* core = std::getenv("RUZI_SOAK_CORE"); // offset:size in hex, from the symbol table
     if (core != nullptr && std::sscanf(core, "%" SCNxPTR ":%" SCNxPTR, &offset, &size) == 2) {
-        std::uintptr_t bias = 0;
-        dl_iterate_phdr(findProgram, &bias);
+        std::uintptr_t bias = 0; // where the executable, the first object, was loaded
+        dl_iterate_phdr([](dl_phdr_info* info, size_t, void* at) {
+            *static_cast<std::uintptr_t*>(at) = info->dlpi_addr;
+            return 1;
+        }, &bias);
         coreBegin = bias + offset;
         coreEnd = coreBegin + size;
     }
@@ -127,7 +116,7 @@ extern "C" {
 
 int pthread_mutex_unlock(pthread_mutex_t* m)
 {
-    REAL(LockFn, pthread_mutex_unlock);
+    REAL(pthread_mutex_unlock);
     const auto at = reinterpret_cast<std::uintptr_t>(m);
     if (at >= coreBegin && at < coreEnd && !onMainThread()) {
         fresh[(InitialSegments + rendered.fetch_add(1)) % RingSegments].store(true);
@@ -139,7 +128,7 @@ int pthread_mutex_unlock(pthread_mutex_t* m)
 std::uint32_t SDL_OpenAudioDevice(const char* device, int capture, const AudioSpec* wanted, AudioSpec* obtained,
                                   int changes)
 {
-    REAL(OpenFn, SDL_OpenAudioDevice);
+    REAL(SDL_OpenAudioDevice);
     if (wanted == nullptr || wanted->callback == nullptr)
         return real_SDL_OpenAudioDevice(device, capture, wanted, obtained, changes);
     AudioSpec checked = *wanted;
@@ -151,7 +140,7 @@ std::uint32_t SDL_OpenAudioDevice(const char* device, int capture, const AudioSp
 // Unpaused right after play() has filled the ring's first segments: the count starts again.
 void SDL_PauseAudioDevice(std::uint32_t device, int pause)
 {
-    REAL(PauseFn, SDL_PauseAudioDevice);
+    REAL(SDL_PauseAudioDevice);
     if (pause == 0) {
         consumed.store(0);
         rendered.store(0);
@@ -164,7 +153,7 @@ void SDL_PauseAudioDevice(std::uint32_t device, int pause)
 
 int SDL_WaitEventTimeout(void* event, int timeout)
 {
-    REAL(WaitFn, SDL_WaitEventTimeout);
+    REAL(SDL_WaitEventTimeout);
     static std::time_t written = 0;
     // At most once a second: the timer turns of a playing song would write it 25 times.
     if (onMainThread()) {

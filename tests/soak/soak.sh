@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
 # The window program driven at random for SECONDS (default 30) on a private X server with SDL's
-# dummy sound driver: clicks anywhere on its screen but the Exit button, its keys, songs loaded and
-# loops exported through the file choosers with typed paths (good songs, cut ones, files that are
-# not songs, names that do not exist, cancelled dialogs). It fails on a crash (an end with a status
-# other than 0), a program that stops answering, a dialog that does not close, a sanitizer report,
-# and, when the program has run two minutes or more (outside AddressSanitizer, whose quarantine
-# keeps freed memory), a resident size at the end more than 10% above the one after its first
-# minute. An end with status 0 is told with the actions before it, and the program started again.
-# It reports the playback ring's underruns (tests/soak/SoakProbe.cpp, preloaded) and the resident
-# size as it went.
+# dummy sound driver: clicks anywhere but on Exit, keys, songs loaded and loops exported through the
+# file choosers with typed paths (good songs, cut ones, files that are no songs, missing names,
+# cancelled dialogs). It fails on an end with a status other than 0 (one with 0 is told with the
+# actions before it, and the program started again), a program that stops answering, a dialog open
+# 20 s, a sanitizer report, and, after two minutes outside AddressSanitizer (whose quarantine keeps
+# freed memory), a resident size at the end 10% above the one after the first minute. It reports the
+# playback ring's underruns, counted by tests/soak/SoakProbe.cpp preloaded into the program.
 #
 #   tests/soak/soak.sh BUILD [SECONDS]        e.g. nice -n 10 tests/soak/soak.sh build 600
 #
@@ -72,14 +70,13 @@ read -r core_offset core_size < <(nm -C -S "$program" | awk 'NF == 4 && $4 == "N
 [[ -n ${core_offset:-} ]] || give_up "no engine core symbol in $program (stripped?)"
 
 status_file=$work/status
-totals=(0 0 0) # underruns, callbacks, segments of the program's earlier runs
+underruns=0 callbacks=0 segments=0 # of the program's earlier runs
 starts=0 exits=0 clicks=0 keys=0 loads=0 exports=0 cancels=0
 # Starts the program (again), with the probe preloaded ahead of the sanitizers' runtime.
 start_program() {
     (cd "$work/out" && SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy \
         RUZI_MESSAGES_TO_STDERR=1 RUZI_ZOOM=1 RUZI_SOAK_STATUS=$status_file \
-        RUZI_SOAK_CORE=$core_offset:$core_size RUZI_SOAK_SEGMENT_FRAMES=992 \
-        ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 LD_PRELOAD=$probe \
+        RUZI_SOAK_CORE=$core_offset:$core_size ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 LD_PRELOAD=$probe \
         exec "$program" >>"$work/stdout.txt" 2>>"$work/stderr.txt") &
     program_pid=$!
     rm -f "$status_file"
@@ -92,11 +89,9 @@ status_value() { awk -v k="$1" '$1 == k {print $2}' "$status_file" 2>/dev/null |
 # After the program has ended: its status, and its probe's last counts join the totals.
 ended() {
     wait "$program_pid" && code=0 || code=$?
-    program_pid=
-    local i=0 count
-    for count in underruns callbacks segments; do
-        totals[i]=$((totals[i] + $(status_value $count))) i=$((i + 1))
-    done
+    program_pid=''
+    underruns=$((underruns + $(status_value underruns))) callbacks=$((callbacks + $(status_value callbacks)))
+    segments=$((segments + $(status_value segments)))
 }
 alive() { kill -0 "$program_pid" 2>/dev/null; }
 rss() { awk '/^VmRSS/ {print $2}' "/proc/$program_pid/status" 2>/dev/null || echo 0; }
@@ -184,22 +179,16 @@ while (($(date +%s) < end)); do
     fi
     sleep "0.0$((RANDOM % 10))"
     now=$(date +%s)
-    if ((now >= next_check)); then
-        next_check=$((now + 5))
-        # A long export answers no pointer: Escape aborts it, as a user would.
-        if [[ -z $(open_dialog) ]] && alive && ! answers; then
-            quietly xdotool windowfocus --sync "$window" key Escape
-            if ! answers; then
-                fail "the program did not answer for 10 s, nor after Escape"
-                command -v gdb >/dev/null && gdb -batch -ex "thread apply all bt" -p "$program_pid" 2>&1 | tail -n 60
-                break
-            fi
-        fi
+    # Every 5 s. A long export answers no pointer: Escape aborts it, as a user would.
+    if ((now >= next_check)) && [[ -z $(open_dialog) ]] && alive && ! answers &&
+        ! { quietly xdotool windowfocus --sync "$window" key Escape; answers; }; then
+        fail "the program did not answer for 10 s, nor after Escape"
+        command -v gdb >/dev/null && gdb -batch -ex "thread apply all bt" -p "$program_pid" 2>&1 | tail -n 60
+        break
     fi
+    ((now < next_check)) || next_check=$((now + 5))
     [[ -z ${RUZI_SOAK_VERBOSE:-} ]] || say "$((now - start)) s: $(tr '\n' ' ' <"$status_file" 2>/dev/null) resident $(rss) kB"
-    if [[ -z $rss_first ]] && ((now - instance_start >= 60)); then
-        rss_first=$(rss)
-    fi
+    [[ -n $rss_first ]] || ((now - instance_start < 60)) || rss_first=$(rss)
 done
 
 rss_last=0
@@ -220,7 +209,7 @@ fi
 
 say "$clicks clicks, $keys keys, $loads songs chosen, $exports exports named, $cancels dialogs cancelled;" \
     "$(find "$work" -iname '*.wav' | wc -l) WAV files written; started $starts times ($exits unasked ends with status 0)"
-say "playback ring: ${totals[0]} underruns in ${totals[1]} sound callbacks, ${totals[2]} segments rendered" \
+say "playback ring: $underruns underruns in $callbacks sound callbacks, $segments segments rendered" \
     "by the playback thread; resident after 1 min ${rss_first:-?} kB, at the end $rss_last kB"
 # AddressSanitizer keeps freed memory in quarantine: its resident size says nothing about leaks.
 if [[ -n $rss_first ]] && (($(nm "$program" | grep -c __asan_init) == 0 &&
@@ -232,9 +221,5 @@ if grep -qE "$reports" "$work/stderr.txt"; then
     grep -E -A30 "$reports" "$work/stderr.txt" | head -60 || true
     fail "a sanitizer report"
 fi
-if ((failures > 0)); then
-    say "the program's stderr (last 40 lines):"
-    tail -n 40 "$work/stderr.txt"
-    exit 1
-fi
+((failures == 0)) || { say "the program's stderr (last 40 lines):"; tail -n 40 "$work/stderr.txt"; exit 1; }
 say passed
