@@ -188,17 +188,3 @@ TEST_F(NSequencerEditTest, PatternModeShowsOnlyItsMessage)
     EXPECT_EQ(cursor(), std::make_pair(0, 0));
     EXPECT_TRUE(NSongCommands::transport().playing);
 }
-
-// Loop bars as a hostile file may leave them must not overflow the flags' coordinates into view.
-TEST_F(NSequencerEditTest, LoopBarsFarBeyondTheSongAndASongWithoutTracksDrawAndMoveSafely)
-{
-    NSongCommands::setLoopBars(900, 901);
-    const std::uint32_t loopOutOfView = redraw();
-    NSongCommands::setLoopBars(2000000000, 2147483647);
-    EXPECT_EQ(redraw(), loopOutOfView);
-    seq.machineCount = 0;
-    view->keyDown(0x28);
-    view->gridDirty = true;
-    redraw(); // nothing to read from the song's tracks
-    EXPECT_EQ(view->cursorRow, 0);
-}
