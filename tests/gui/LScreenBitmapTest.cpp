@@ -28,6 +28,18 @@ std::string rows(int y0, int y1, std::uint16_t c = 0xF800)
 
 } // namespace
 
+// A full list of areas stands for the whole screen: an area marked after it is drawn all the same.
+TEST_F(LScreenBitmapTest, AreasBeyondAFullListAreStillFlushed)
+{
+    while (LScreenBitmap::dirtyCount() < LScreenBitmap::MaxDirtyRects)
+        screen().invalidate({1, 1, 1, 1});
+    screen().setPixel(200, 300, 0xFFFF);
+    screen().invalidate({200, 300, 1, 1});
+    Frame frame(240 * 320, 0);
+    screen().flush(frame.data());
+    EXPECT_EQ(frame[200 + 300 * 240], 0x00F8FCF8u);
+}
+
 TEST_F(LScreenBitmapTest, FlushConvertsOnlyDirtyAreasWithoutBitReplicationThenEmptiesTheList)
 {
     const std::uint16_t row[] = {0xFFFF, 0xFFFF, TransparentColour, 0x1234, 0xFFFF};
