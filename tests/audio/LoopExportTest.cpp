@@ -181,7 +181,7 @@ protected:
     NSequencer& seq = NSequencer::instance();
 };
 
-TEST_F(LoopExportTest, SeamlessIsTheSecondPassWithTheThirdFadedIntoItsStart)
+TEST_F(LoopExportTest, SeamlessIsTheSecondPassWithTheThirdFadedIntoItsStartAndItsTailAfterIt)
 {
     load(loopSong(false));
     NMixer::ExportOptions options;
@@ -200,6 +200,18 @@ TEST_F(LoopExportTest, SeamlessIsTheSecondPassWithTheThirdFadedIntoItsStart)
         ASSERT_LE(file[k], std::max(second[k], third[k])) << k;
     }
     ASSERT_NE(second[0], third[0]) << "the song should not repeat by itself, or the fade proves nothing";
+
+    // A tail rings on from the second pass's end, as if the song had stopped there.
+    options.tailFrames = 20 * Block;
+    const Frames withTail = dataOf(exportTo("tail.wav", options));
+    ASSERT_EQ(withTail.size(), file.size() + 2 * options.tailFrames);
+    EXPECT_TRUE(std::equal(file.begin(), file.end(), withTail.begin()));
+    starts.clear();
+    playRound(2, starts);
+    seq.stop();
+    Frames tail(2 * options.tailFrames);
+    NVandrelCore::instance().mixer.render(tail.data(), options.tailFrames);
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), withTail.end() - static_cast<std::ptrdiff_t>(tail.size())));
 }
 
 // Stems are rendered apart, each through its own effects and master rounding: they add up to the
