@@ -43,9 +43,8 @@ xvfb_pid=$!
 for _ in $(seq 200); do [[ -s $work/display ]] && break; sleep 0.05; done
 [[ -s $work/display ]] || give_up "Xvfb did not start"
 DISPLAY=:$(head -n1 "$work/display")
-export DISPLAY
 # GTK's settings, recent files and caches stay in the run's folder; no session or accessibility bus.
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+export DISPLAY XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 
 # What the Open dialog is given: the bundled song, the same cut short and with bytes flipped, an
@@ -107,11 +106,10 @@ drive_dialog() {
     # The dialog takes keys only once GTK has finished showing it.
     quietly xdotool windowfocus --sync "$dialog" sleep 1
     if ((RANDOM % 6 == 0)); then
-        quietly xdotool key Escape
-        cancels=$((cancels + 1))
+        quietly xdotool key Escape && cancels=$((cancels + 1))
     elif [[ $name == "Open File" ]]; then
-        quietly xdotool key ctrl+l sleep 0.3 type --delay 20 "$work/in/$(pick "${songs[@]}")" sleep 0.3 key Return
-        loads=$((loads + 1))
+        quietly xdotool key ctrl+l sleep 0.3 type --delay 20 "$work/in/$(pick "${songs[@]}")" sleep 0.3 key Return &&
+            loads=$((loads + 1))
     else
         quietly xdotool key ctrl+a sleep 0.3 type --delay 20 "$(pick take1 take2.wav TAKE3.WAV "$work/out/abs.wav")" \
             sleep 0.3 key Return
@@ -165,13 +163,11 @@ while (($(date +%s) < end)); do
     roll=$((RANDOM % 100))
     if ((roll < 65)); then # a point of the 240 x 320 screen outside the Exit button (125..225, 94..114)
         while x=$((RANDOM % 240)) y=$((RANDOM % 320)); ((x >= 120 && x <= 230 && y >= 90 && y <= 118)); do :; done
-        click "$x" "$y"
-        clicks=$((clicks + 1))
+        click "$x" "$y" && clicks=$((clicks + 1))
     elif ((roll < 92)); then
         key=$(pick Return space Home End Left Right Up Down Prior Next BackSpace Escape a z 1 Tab ctrl+1)
         act "key $key"
-        quietly xdotool windowfocus --sync "$window" key "$key"
-        keys=$((keys + 1))
+        quietly xdotool windowfocus --sync "$window" key "$key" && keys=$((keys + 1))
     elif ((roll < 96)); then
         click 115 57 # Load Song...
     else
