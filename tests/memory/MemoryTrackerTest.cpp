@@ -11,19 +11,11 @@
 #include <fstream>
 #include <new>
 #include <regex>
-#include <sstream>
 #include <thread>
 #include <tuple>
 #include <vector>
 
 namespace {
-
-std::string readText(const std::string& path)
-{
-    std::stringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 std::vector<std::string> readLines(const std::string& path)
 {

@@ -1,11 +1,9 @@
-// Preloaded into the unchanged window program by tests/soak/soak.sh (LD_PRELOAD). It counts the
-// underruns of the playback ring: sound callbacks that read a segment the playback thread has not
-// rendered again since the card last read it. play() renders the ring's first InitialSegments,
-// then the playback thread renders one segment after another round the ring, each under one hold
-// of the engine lock on a thread other than the GUI thread (only its renders take it there). It
-// also counts the GUI thread's turns of its main loop, so that the script can tell a hung program
-// from an idle one. The counts go to RUZI_SOAK_STATUS, rewritten at most once a second, and to
-// stderr at exit.
+// Preloaded into the unchanged window program by tests/soak/soak.sh. It counts the playback ring's
+// underruns: sound callbacks that read a segment the playback thread has not rendered again since
+// the card last read it. play() renders the first InitialSegments, then the playback thread renders
+// one segment after another round the ring, each under one hold of the engine lock off the GUI
+// thread (only its renders take it there). It also counts the GUI thread's main loop turns, so that
+// the script can tell a hung program from an idle one. The counts go to RUZI_SOAK_STATUS.
 #include <atomic>
 #include <cinttypes>
 #include <cstdint>
@@ -18,34 +16,27 @@
 #include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 constexpr std::uint64_t InitialSegments = 5; // rendered by play() before the card starts
 constexpr std::uint64_t RingSegments = 8;
+constexpr std::uint64_t SegmentFrames = 992; // the playback thread's
 
-// SDL's audio interface as far as the probe uses it, declared here: SDL's headers belong to the
-// desktop platform alone.
+// SDL's audio interface as far as the probe uses it: SDL's headers belong to the desktop platform.
 using AudioCallback = void (*)(void* userdata, std::uint8_t* stream, int bytes);
 struct AudioSpec {
     int freq;
     std::uint16_t format;
-    std::uint8_t channels;
-    std::uint8_t silence;
-    std::uint16_t samples;
-    std::uint16_t padding;
+    std::uint8_t channels, silence;
+    std::uint16_t samples, padding;
     std::uint32_t size;
     AudioCallback callback;
     void* userdata;
 };
-using OpenFn = std::uint32_t (*)(const char*, int, const AudioSpec*, AudioSpec*, int);
-using PauseFn = void (*)(std::uint32_t, int);
-using WaitFn = int (*)(void*, int);
-using LockFn = int (*)(pthread_mutex_t*);
 
-std::uintptr_t coreBegin = 0; // the engine core, whose mutex is the engine lock
-std::uintptr_t coreEnd = 0;
-std::uint64_t segmentFrames = 992;
+std::uintptr_t coreBegin = 0, coreEnd = 0; // the engine core, whose mutex is the engine lock
 const char* statusPath = nullptr;
 
 AudioCallback programCallback = nullptr;
@@ -53,28 +44,17 @@ std::atomic<bool> playing{false};
 std::atomic<std::uint64_t> consumed{0}; // frames the card took since it started
 std::atomic<std::uint64_t> rendered{0}; // segments the playback thread rendered since then
 std::atomic<bool> fresh[RingSegments];  // rendered since the card last read it to its end
-std::atomic<std::uint64_t> underruns{0};
-std::atomic<std::uint64_t> callbacks{0};
-std::atomic<std::uint64_t> segmentsTotal{0};
+std::atomic<std::uint64_t> underruns{0}, callbacks{0}, segmentsTotal{0};
 std::uint64_t turns = 0; // the GUI thread's
 
-template <typename Fn> Fn real(Fn& fn, const char* name)
-{
-    if (fn == nullptr)
-        fn = reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
-    return fn;
-}
+// The function the program would have called, looked up at the first call. No guarded static: its
+// guard could take the very lock being wrapped.
+#define REAL(name)                                                                                           \
+    static decltype(&name) real_##name = nullptr;                                                            \
+    if (real_##name == nullptr)                                                                              \
+    real_##name = reinterpret_cast<decltype(&name)>(dlsym(RTLD_NEXT, #name))
 
-bool onMainThread()
-{
-    return syscall(SYS_gettid) == getpid();
-}
-
-bool isEngineLock(const pthread_mutex_t* m)
-{
-    const auto at = reinterpret_cast<std::uintptr_t>(m);
-    return at >= coreBegin && at < coreEnd;
-}
+bool onMainThread() { return syscall(SYS_gettid) == getpid(); }
 
 void checkedCallback(void* userdata, std::uint8_t* stream, int bytes)
 {
@@ -85,21 +65,14 @@ void checkedCallback(void* userdata, std::uint8_t* stream, int bytes)
     const auto frames = static_cast<std::uint64_t>(bytes) / 4;
     const std::uint64_t begin = consumed.fetch_add(frames);
     bool stale = false;
-    for (std::uint64_t segment = begin / segmentFrames; segment * segmentFrames < begin + frames; ++segment) {
+    for (std::uint64_t segment = begin / SegmentFrames; segment * SegmentFrames < begin + frames; ++segment) {
         std::atomic<bool>& isFresh = fresh[segment % RingSegments];
         stale = stale || !isFresh.load();
-        if ((segment + 1) * segmentFrames <= begin + frames)
+        if ((segment + 1) * SegmentFrames <= begin + frames)
             isFresh.store(false);
     }
     if (stale)
         underruns.fetch_add(1);
-}
-
-int format(char* out, std::size_t size)
-{
-    return std::snprintf(out, size,
-                         "turns %" PRIu64 "\nunderruns %" PRIu64 "\ncallbacks %" PRIu64 "\nsegments %" PRIu64 "\n",
-                         turns, underruns.load(), callbacks.load(), segmentsTotal.load());
 }
 
 // Written aside and renamed, so that the script never reads half a file.
@@ -107,9 +80,10 @@ void writeStatus()
 {
     if (statusPath == nullptr)
         return;
-    char text[256];
-    char aside[4096];
-    const int length = format(text, sizeof text);
+    char text[256], aside[4096];
+    const int length = std::snprintf(text, sizeof text, "turns %" PRIu64 "\nunderruns %" PRIu64 "\ncallbacks %" PRIu64
+                                     "\nsegments %" PRIu64 "\n", turns, underruns.load(), callbacks.load(),
+                                     segmentsTotal.load());
     std::snprintf(aside, sizeof aside, "%s.new", statusPath);
     const int fd = open(aside, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0)
@@ -120,22 +94,17 @@ void writeStatus()
         rename(aside, statusPath);
 }
 
-int findProgram(dl_phdr_info* info, size_t, void* bias)
-{
-    *static_cast<std::uintptr_t*>(bias) = info->dlpi_addr; // the first object is the executable
-    return 1;
-}
-
 __attribute__((constructor)) void load()
 {
     statusPath = std::getenv("RUZI_SOAK_STATUS");
-    if (const char* frames = std::getenv("RUZI_SOAK_SEGMENT_FRAMES"))
-        segmentFrames = std::strtoull(frames, nullptr, 10);
     std::uintptr_t offset = 0, size = 0;
     const char* core = std::getenv("RUZI_SOAK_CORE"); // offset:size in hex, from the symbol table
     if (core != nullptr && std::sscanf(core, "%" SCNxPTR ":%" SCNxPTR, &offset, &size) == 2) {
-        std::uintptr_t bias = 0;
-        dl_iterate_phdr(findProgram, &bias);
+        std::uintptr_t bias = 0; // where the executable, the first object, was loaded
+        dl_iterate_phdr([](dl_phdr_info* info, size_t, void* at) {
+            *static_cast<std::uintptr_t*>(at) = info->dlpi_addr;
+            return 1;
+        }, &bias);
         coreBegin = bias + offset;
         coreEnd = coreBegin + size;
     }
@@ -147,30 +116,31 @@ extern "C" {
 
 int pthread_mutex_unlock(pthread_mutex_t* m)
 {
-    static LockFn realUnlock = nullptr;
-    if (isEngineLock(m) && !onMainThread()) {
+    REAL(pthread_mutex_unlock);
+    const auto at = reinterpret_cast<std::uintptr_t>(m);
+    if (at >= coreBegin && at < coreEnd && !onMainThread()) {
         fresh[(InitialSegments + rendered.fetch_add(1)) % RingSegments].store(true);
         segmentsTotal.fetch_add(1);
     }
-    return real(realUnlock, "pthread_mutex_unlock")(m);
+    return real_pthread_mutex_unlock(m);
 }
 
 std::uint32_t SDL_OpenAudioDevice(const char* device, int capture, const AudioSpec* wanted, AudioSpec* obtained,
                                   int changes)
 {
-    static OpenFn realOpen = nullptr;
+    REAL(SDL_OpenAudioDevice);
     if (wanted == nullptr || wanted->callback == nullptr)
-        return real(realOpen, "SDL_OpenAudioDevice")(device, capture, wanted, obtained, changes);
+        return real_SDL_OpenAudioDevice(device, capture, wanted, obtained, changes);
     AudioSpec checked = *wanted;
     programCallback = wanted->callback;
     checked.callback = checkedCallback;
-    return real(realOpen, "SDL_OpenAudioDevice")(device, capture, &checked, obtained, changes);
+    return real_SDL_OpenAudioDevice(device, capture, &checked, obtained, changes);
 }
 
 // Unpaused right after play() has filled the ring's first segments: the count starts again.
 void SDL_PauseAudioDevice(std::uint32_t device, int pause)
 {
-    static PauseFn realPause = nullptr;
+    REAL(SDL_PauseAudioDevice);
     if (pause == 0) {
         consumed.store(0);
         rendered.store(0);
@@ -178,29 +148,26 @@ void SDL_PauseAudioDevice(std::uint32_t device, int pause)
             fresh[segment].store(segment < InitialSegments);
     }
     playing.store(pause == 0);
-    real(realPause, "SDL_PauseAudioDevice")(device, pause);
+    real_SDL_PauseAudioDevice(device, pause);
 }
 
 int SDL_WaitEventTimeout(void* event, int timeout)
 {
-    static WaitFn realWait = nullptr;
+    REAL(SDL_WaitEventTimeout);
     static std::time_t written = 0;
+    // At most once a second: the timer turns of a playing song would write it 25 times.
     if (onMainThread()) {
         ++turns;
-        // At most once a second: the timer turns of a playing song would write it 25 times.
-        if (std::time(nullptr) != written) {
-            written = std::time(nullptr);
+        const std::time_t now = std::time(nullptr);
+        if (std::exchange(written, now) != now)
             writeStatus();
-        }
     }
-    return real(realWait, "SDL_WaitEventTimeout")(event, timeout);
+    return real_SDL_WaitEventTimeout(event, timeout);
 }
 
-// The program leaves through _Exit, which runs no destructors: the counts go out here.
+// The program leaves through _Exit, which runs no destructors: the last counts go out here.
 [[noreturn]] void _Exit(int status) noexcept
 {
-    std::fprintf(stderr, "soak-probe: %" PRIu64 " underruns in %" PRIu64 " sound callbacks, %" PRIu64
-                 " segments rendered by the playback thread\n", underruns.load(), callbacks.load(), segmentsTotal.load());
     writeStatus();
     syscall(SYS_exit_group, status);
     __builtin_unreachable();

@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
 # The window program driven at random for SECONDS (default 30) on a private X server with SDL's
-# dummy sound driver: clicks anywhere on its screen but the Exit button, its keys, songs loaded and
-# loops exported through the file choosers with typed paths (good songs, cut ones, files that are
-# not songs, names that do not exist, cancelled dialogs). It fails on a crash (an end with a status
-# other than 0), a program that stops answering, a dialog that does not close, a sanitizer report,
-# and, when the program has run two minutes or more (outside AddressSanitizer, whose quarantine
-# keeps freed memory), a resident size at the end more than 10% above the one after its first
-# minute. An end with status 0 is told with the actions before it, and the program started again.
-# It reports the playback ring's underruns (tests/soak/SoakProbe.cpp, preloaded) and the resident
-# size as it went.
+# dummy sound driver: clicks anywhere but on Exit, keys, songs loaded and loops exported through the
+# file choosers with typed paths (good songs, cut ones, files that are no songs, missing names,
+# cancelled dialogs). It fails on an end with a status other than 0 (one with 0 is told with the
+# actions before it, and the program started again), a program that stops answering, a dialog open
+# 20 s, a sanitizer report, and, after two minutes outside AddressSanitizer (whose quarantine keeps
+# freed memory), a resident size at the end 10% above the one after the first minute. It reports the
+# playback ring's underruns, counted by tests/soak/SoakProbe.cpp preloaded into the program.
 #
 #   tests/soak/soak.sh BUILD [SECONDS]        e.g. nice -n 10 tests/soak/soak.sh build 600
 #
@@ -19,39 +17,34 @@ build=$(realpath "${1:?usage: soak.sh BUILD [SECONDS]}")
 seconds=${2:-30}
 program=$build/bin/ruzi-zevivuvo
 probe=$build/tests/libsoak_probe.so
-title="VandrelStudio 1.1 Ruzi Zevivuvo"
 seed=${RUZI_SOAK_SEED:-$(( $(date +%s) % 32768 ))}
 keep=${TMPDIR:-/tmp} # where a failure leaves what the screen showed
-for tool in Xvfb xdotool nm; do
-    command -v $tool >/dev/null || { echo "soak: needs $tool" >&2; exit 2; }
-done
-[[ -x $program && -f $probe ]] || { echo "soak: build ruzi-zevivuvo and soak_probe in $build first" >&2; exit 2; }
+say() { echo "soak: $*"; }
+give_up() { say "$*" >&2; exit 2; }
+for tool in Xvfb xdotool nm; do command -v $tool >/dev/null || give_up "needs $tool"; done
+[[ -x $program && -f $probe ]] || give_up "build ruzi-zevivuvo and soak_probe in $build first"
 
 work=$(mktemp -d)
-xvfb_pid=
-program_pid=
+xvfb_pid='' program_pid=''
 finish() {
-    if [[ -n $program_pid ]]; then kill -KILL "$program_pid" 2>/dev/null || true; fi
-    if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+    [[ -z $program_pid ]] || kill -KILL "$program_pid" 2>/dev/null || true
+    [[ -z $xvfb_pid ]] || kill "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$work"
 }
 trap finish EXIT
 failures=0
-fail() {
-    echo "soak: FAILED: $*"
-    failures=$((failures + 1))
-}
+fail() { say "FAILED: $*"; failures=$((failures + 1)); }
+quietly() { "$@" 2>/dev/null || true; } # xdotool on a window that just went is no fault
 
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 200); do [[ -s $work/display ]] && break; sleep 0.05; done
-[[ -s $work/display ]] || { echo "soak: Xvfb did not start" >&2; exit 2; }
+[[ -s $work/display ]] || give_up "Xvfb did not start"
 DISPLAY=:$(head -n1 "$work/display")
-export DISPLAY
 # GTK's settings, recent files and caches stay in the run's folder; no session or accessibility bus.
-export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+export DISPLAY XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
 export GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1
 
 # What the Open dialog is given: the bundled song, the same cut short and with bytes flipped, an
@@ -73,84 +66,53 @@ head -c 4000 /dev/urandom >"$work/in/noise.vdl"
 songs=(good.vdl good.vdl cut.vdl flipped.vdl sample.vdl noise.vdl missing.vdl)
 
 read -r core_offset core_size < <(nm -C -S "$program" | awk 'NF == 4 && $4 == "NVandrelCore::instance()::core" {print $1, $2}')
-[[ -n ${core_offset:-} ]] || { echo "soak: no engine core symbol in $program (stripped?)" >&2; exit 2; }
+[[ -n ${core_offset:-} ]] || give_up "no engine core symbol in $program (stripped?)"
 
 status_file=$work/status
-totals=(0 0 0) # underruns, callbacks, segments of the program's earlier runs
-starts=0
+underruns=0 callbacks=0 segments=0 # of the program's earlier runs
+starts=0 exits=0 clicks=0 keys=0 loads=0 exports=0 cancels=0
 # Starts the program (again), with the probe preloaded ahead of the sanitizers' runtime.
 start_program() {
-    cd "$work/out"
-    SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy RUZI_MESSAGES_TO_STDERR=1 RUZI_ZOOM=1 \
-        RUZI_SOAK_STATUS=$status_file RUZI_SOAK_CORE=$core_offset:$core_size RUZI_SOAK_SEGMENT_FRAMES=992 \
-        ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 LD_PRELOAD=$probe \
-        "$program" >>"$work/stdout.txt" 2>>"$work/stderr.txt" &
+    (cd "$work/out" && SDL_VIDEODRIVER=x11 SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy \
+        RUZI_MESSAGES_TO_STDERR=1 RUZI_ZOOM=1 RUZI_SOAK_STATUS=$status_file \
+        RUZI_SOAK_CORE=$core_offset:$core_size ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 LD_PRELOAD=$probe \
+        exec "$program" >>"$work/stdout.txt" 2>>"$work/stderr.txt") &
     program_pid=$!
-    cd - >/dev/null
     rm -f "$status_file"
-    window=$(timeout 60 xdotool search --sync --name "^$title\$" | head -n1 || true)
-    [[ -n $window ]] || { cat "$work/stderr.txt"; echo "soak: the window did not appear" >&2; exit 1; }
+    window=$(timeout 60 xdotool search --sync --name '^VandrelStudio 1.1 Ruzi Zevivuvo$' | head -n1 || true)
+    [[ -n $window ]] || { cat "$work/stderr.txt"; say "the window did not appear" >&2; exit 1; }
     xdotool windowmove --sync "$window" 0 0
-    instance_start=$(date +%s)
-    rss_first=
-    starts=$((starts + 1))
+    instance_start=$(date +%s) rss_first='' starts=$((starts + 1))
 }
-# After the program has ended: its probe's last counts join the totals.
-add_counts() {
-    totals=($((totals[0] + $(status_value underruns))) $((totals[1] + $(status_value callbacks)))
-        $((totals[2] + $(status_value segments))))
+status_value() { awk -v k="$1" '$1 == k {print $2}' "$status_file" 2>/dev/null || echo 0; }
+# After the program has ended: its status, and its probe's last counts join the totals.
+ended() {
+    wait "$program_pid" && code=0 || code=$?
+    program_pid=''
+    underruns=$((underruns + $(status_value underruns))) callbacks=$((callbacks + $(status_value callbacks)))
+    segments=$((segments + $(status_value segments)))
 }
 alive() { kill -0 "$program_pid" 2>/dev/null; }
 rss() { awk '/^VmRSS/ {print $2}' "/proc/$program_pid/status" 2>/dev/null || echo 0; }
-status_value() { awk -v k="$1" '$1 == k {print $2}' "$status_file" 2>/dev/null || echo 0; }
 open_dialog() { xdotool search --onlyvisible --name '^(Open File|Save File)$' 2>/dev/null | head -n1 || true; }
-dialog_title() { xdotool getwindowname "$1" 2>/dev/null || true; }
-# The last actions, told when the program ends unasked.
-act() { echo "$(($(date +%s) - start)) s: $*" >>"$work/actions"; }
-pick() { # one of the arguments
-    local -a all=("$@")
-    echo "${all[RANDOM % ${#all[@]}]}"
-}
-
-clicks=0 keys=0 loads=0 exports=0 cancels=0
-click() {
-    act "click $1 $2"
-    xdotool mousemove --window "$window" "$1" "$2" click 1 2>/dev/null || true
-}
-# A point of the 240 x 320 screen outside the Exit button (125..225, 94..114).
-random_click() {
-    local x y
-    while :; do
-        x=$((RANDOM % 240)) y=$((RANDOM % 320))
-        ((x >= 120 && x <= 230 && y >= 90 && y <= 118)) || break
-    done
-    click "$x" "$y"
-    clicks=$((clicks + 1))
-}
-random_key() {
-    local key
-    key=$(pick Return space Home End Left Right Up Down Prior Next BackSpace Escape a z 1 Tab ctrl+1)
-    act "key $key"
-    xdotool windowfocus --sync "$window" key "$key" 2>/dev/null || true
-    keys=$((keys + 1))
-}
+act() { echo "$(($(date +%s) - start)) s: $*" >>"$work/actions"; } # told when the program ends unasked
+pick() { local -a all=("$@"); echo "${all[RANDOM % ${#all[@]}]}"; }
+click() { act "click $1 $2"; quietly xdotool mousemove --window "$window" "$1" "$2" click 1; }
 # Whatever dialog is open gets a typed path, a name, or Escape; it must be gone within 20 s.
 drive_dialog() {
     local dialog=$1 name
-    name=$(dialog_title "$dialog")
+    name=$(xdotool getwindowname "$dialog" 2>/dev/null || true)
     act "dialog $name"
     # The dialog takes keys only once GTK has finished showing it.
-    xdotool windowfocus --sync "$dialog" sleep 1 2>/dev/null || true
+    quietly xdotool windowfocus --sync "$dialog" sleep 1
     if ((RANDOM % 6 == 0)); then
-        xdotool key Escape 2>/dev/null || true
-        cancels=$((cancels + 1))
+        quietly xdotool key Escape && cancels=$((cancels + 1))
     elif [[ $name == "Open File" ]]; then
-        xdotool key ctrl+l sleep 0.3 type --delay 20 "$work/in/$(pick "${songs[@]}")" 2>/dev/null || true
-        xdotool sleep 0.3 key Return 2>/dev/null || true
-        loads=$((loads + 1))
+        quietly xdotool key ctrl+l sleep 0.3 type --delay 20 "$work/in/$(pick "${songs[@]}")" sleep 0.3 key Return &&
+            loads=$((loads + 1))
     else
-        xdotool key ctrl+a sleep 0.3 type --delay 20 "$(pick take1 take2.wav TAKE3.WAV "$work/out/abs.wav")" 2>/dev/null || true
-        xdotool sleep 0.3 key Return 2>/dev/null || true
+        quietly xdotool key ctrl+a sleep 0.3 type --delay 20 "$(pick take1 take2.wav TAKE3.WAV "$work/out/abs.wav")" \
+            sleep 0.3 key Return
         exports=$((exports + 1))
     fi
     # A name the dialog will not take leaves it open: Escape, as a user would, every 3 s to whatever
@@ -158,15 +120,11 @@ drive_dialog() {
     for wait in $(seq 200); do
         dialog=$(open_dialog)
         [[ -n $dialog ]] || return 0
-        if ((wait % 30 == 0)); then
-            xdotool windowfocus --sync "$dialog" sleep 0.3 key Escape 2>/dev/null || true
-        fi
+        ((wait % 30)) || quietly xdotool windowfocus --sync "$dialog" sleep 0.3 key Escape
         sleep 0.1
     done
     fail "the \"$name\" dialog stayed open 20 s after its keys"
-    echo "soak: the windows shown: $(xdotool search --onlyvisible --name . 2>/dev/null | while read -r w; do
-        echo -n "\"$(xdotool getwindowname "$w")\" "; done)"
-    xwd -root -silent -out "$keep/soak-$seed-dialog.xwd" && echo "soak: the screen: $keep/soak-$seed-dialog.xwd"
+    xwd -root -silent -out "$keep/soak-$seed-dialog.xwd" && say "the screen: $keep/soak-$seed-dialog.xwd"
     return 1
 }
 # With no dialog open the program must turn its main loop for a pointer moved over it.
@@ -174,7 +132,7 @@ answers() {
     local before
     before=$(status_value turns)
     for n in $(seq 10); do
-        xdotool mousemove --window "$window" $((100 + n)) 5 2>/dev/null || true
+        quietly xdotool mousemove --window "$window" $((100 + n)) 5
         sleep 0.5
         [[ $(status_value turns) != "$before" ]] && return 0
         [[ -n $(open_dialog) ]] && return 0 # a click just opened it: GTK's loop runs now
@@ -183,23 +141,16 @@ answers() {
 }
 
 start=$(date +%s)
-end=$((start + seconds))
+end=$((start + seconds)) next_check=$((start + 5))
 start_program
-echo "soak: seed $seed, $seconds s, pid $program_pid"
-next_check=$((start + 5))
-exits=0
+say "seed $seed, $seconds s, pid $program_pid"
 while (($(date +%s) < end)); do
     if ! alive; then
         # Ended as after Exit: told, counted and started again; any other end is a crash.
-        wait "$program_pid" && code=0 || code=$?
-        add_counts
-        echo "soak: the program ended with status $code after $(($(date +%s) - instance_start)) s; the last actions:"
+        ended
+        say "the program ended with status $code after $(($(date +%s) - instance_start)) s; the last actions:"
         tail -n 6 "$work/actions" | sed 's/^/soak:   /'
-        if ((code != 0)); then
-            program_pid=
-            fail "the program ended with status $code"
-            break
-        fi
+        ((code == 0)) || { fail "the program ended with status $code"; break; }
         exits=$((exits + 1))
         start_program
         continue
@@ -210,10 +161,13 @@ while (($(date +%s) < end)); do
         continue
     fi
     roll=$((RANDOM % 100))
-    if ((roll < 65)); then
-        random_click
+    if ((roll < 65)); then # a point of the 240 x 320 screen outside the Exit button (125..225, 94..114)
+        while x=$((RANDOM % 240)) y=$((RANDOM % 320)); ((x >= 120 && x <= 230 && y >= 90 && y <= 118)); do :; done
+        click "$x" "$y" && clicks=$((clicks + 1))
     elif ((roll < 92)); then
-        random_key
+        key=$(pick Return space Home End Left Right Up Down Prior Next BackSpace Escape a z 1 Tab ctrl+1)
+        act "key $key"
+        quietly xdotool windowfocus --sync "$window" key "$key" && keys=$((keys + 1))
     elif ((roll < 96)); then
         click 115 57 # Load Song...
     else
@@ -221,68 +175,47 @@ while (($(date +%s) < end)); do
     fi
     sleep "0.0$((RANDOM % 10))"
     now=$(date +%s)
-    if ((now >= next_check)); then
-        next_check=$((now + 5))
-        # A long export answers no pointer: Escape aborts it, as a user would.
-        if [[ -z $(open_dialog) ]] && alive && ! answers; then
-            xdotool windowfocus --sync "$window" key Escape 2>/dev/null || true
-            if ! answers; then
-                fail "the program did not answer for 10 s, nor after Escape"
-                command -v gdb >/dev/null && gdb -batch -ex "thread apply all bt" -p "$program_pid" 2>&1 | tail -n 60
-                break
-            fi
-        fi
+    # Every 5 s. A long export answers no pointer: Escape aborts it, as a user would.
+    if ((now >= next_check)) && [[ -z $(open_dialog) ]] && alive && ! answers &&
+        ! { quietly xdotool windowfocus --sync "$window" key Escape; answers; }; then
+        fail "the program did not answer for 10 s, nor after Escape"
+        command -v gdb >/dev/null && gdb -batch -ex "thread apply all bt" -p "$program_pid" 2>&1 | tail -n 60
+        break
     fi
-    if [[ -n ${RUZI_SOAK_VERBOSE:-} ]]; then
-        echo "soak: $((now - start)) s: $(tr '\n' ' ' <"$status_file" 2>/dev/null) resident $(rss) kB"
-    fi
-    if [[ -z $rss_first ]] && ((now - instance_start >= 60)); then
-        rss_first=$(rss)
-        echo "soak: resident after 1 min: $rss_first kB"
-    fi
+    ((now < next_check)) || next_check=$((now + 5))
+    [[ -z ${RUZI_SOAK_VERBOSE:-} ]] || say "$((now - start)) s: $(tr '\n' ' ' <"$status_file" 2>/dev/null) resident $(rss) kB"
+    [[ -n $rss_first ]] || ((now - instance_start < 60)) || rss_first=$(rss)
 done
 
 rss_last=0
 if [[ -n $program_pid ]]; then
     rss_last=$(rss)
     dialog=$(open_dialog)
-    [[ -n $dialog ]] && xdotool windowfocus --sync "$dialog" key Escape sleep 0.5 key Escape 2>/dev/null
+    [[ -z $dialog ]] || quietly xdotool windowfocus --sync "$dialog" key Escape sleep 0.5 key Escape
     sleep 1
-    click 175 104 # Exit DavEdirorar
+    click 175 104 # Exit
     for _ in $(seq 300); do alive || break; sleep 0.1; done
     if alive; then
         fail "the program did not end within 30 s of Exit"
     else
-        wait "$program_pid" && code=0 || code=$?
-        add_counts
+        ended
         ((code == 0)) || fail "the program ended with status $code after Exit"
     fi
 fi
-program_pid=
 
-echo "soak: $clicks clicks, $keys keys, $loads songs chosen, $exports exports named, $cancels dialogs cancelled"
-echo "soak: $(find "$work" -iname '*.wav' | wc -l) WAV files written; messages: $(grep -vc '^soak-probe' "$work/stderr.txt" || true) lines on stderr"
-[[ -n ${RUZI_SOAK_VERBOSE:-} ]] && grep -v '^soak-probe' "$work/stderr.txt" | sort | uniq -c | sort -rn | head -20
-echo "soak: the program started $starts times ($exits unasked ends with status 0)"
-if [[ -n $rss_first ]]; then
-    echo "soak: resident after 1 min $rss_first kB, at the end $rss_last kB ($(awk -v a="$rss_first" -v b="$rss_last" 'BEGIN { printf "%+.1f%%", 100 * (b - a) / a }'))"
-    # AddressSanitizer keeps freed memory in quarantine: its resident size says nothing about leaks.
-    if (($(nm "$program" | grep -c __asan_init) == 0 && $(date +%s) - instance_start >= 120 &&
-        rss_last * 10 > rss_first * 11)); then
-        fail "the resident size grew by more than 10% after the first minute"
-    fi
-else
-    echo "soak: resident at the end $rss_last kB"
+say "$clicks clicks, $keys keys, $loads songs chosen, $exports exports named, $cancels dialogs cancelled;" \
+    "$(find "$work" -iname '*.wav' | wc -l) WAV files written; started $starts times ($exits unasked ends with status 0)"
+say "playback ring: $underruns underruns in $callbacks sound callbacks, $segments segments rendered" \
+    "by the playback thread; resident after 1 min ${rss_first:-?} kB, at the end $rss_last kB"
+# AddressSanitizer keeps freed memory in quarantine: its resident size says nothing about leaks.
+if [[ -n $rss_first ]] && (($(nm "$program" | grep -c __asan_init) == 0 &&
+    $(date +%s) - instance_start >= 120 && rss_last * 10 > rss_first * 11)); then
+    fail "the resident size grew by more than 10% after the first minute"
 fi
-echo "soak: playback ring: ${totals[0]} underruns in ${totals[1]} sound callbacks, ${totals[2]} segments" \
-    "rendered by the playback thread"
-if grep -qE 'AddressSanitizer|LeakSanitizer|runtime error:|ThreadSanitizer' "$work/stderr.txt"; then
-    grep -E -A30 'AddressSanitizer|LeakSanitizer|runtime error:|ThreadSanitizer' "$work/stderr.txt" | head -60
+reports='AddressSanitizer|LeakSanitizer|runtime error:|ThreadSanitizer'
+if grep -qE "$reports" "$work/stderr.txt"; then
+    grep -E -A30 "$reports" "$work/stderr.txt" | head -60 || true
     fail "a sanitizer report"
 fi
-if ((failures > 0)); then
-    echo "soak: the program's stderr (last 40 lines):"
-    tail -n 40 "$work/stderr.txt"
-    exit 1
-fi
-echo "soak: passed"
+((failures == 0)) || { say "the program's stderr (last 40 lines):"; tail -n 40 "$work/stderr.txt"; exit 1; }
+say passed

@@ -7,17 +7,13 @@
 #include <sstream>
 #include <sys/wait.h>
 
-namespace {
-
-std::string slurp(const std::string& path)
+std::string readText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
 }
-
-} // namespace
 
 CommandRun CommandRun::run(const std::string& commandLine, const std::string& workingDirectory)
 {
@@ -27,7 +23,7 @@ CommandRun CommandRun::run(const std::string& commandLine, const std::string& wo
     int raw = std::system(shell.c_str());
     CommandRun result;
     result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    result.out = slurp(capture.path("out"));
-    result.err = slurp(capture.path("err"));
+    result.out = readText(capture.path("out"));
+    result.err = readText(capture.path("err"));
     return result;
 }

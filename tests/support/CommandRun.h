@@ -10,3 +10,6 @@ struct CommandRun {
 
     static CommandRun run(const std::string& commandLine, const std::string& workingDirectory = ".");
 };
+
+// The whole of a file, as it is; empty when it cannot be read.
+std::string readText(const std::string& path);

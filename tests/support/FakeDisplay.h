@@ -23,9 +23,8 @@ public:
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
 
-    bool waitEvent(KESODisplayEvent& event, int timeoutMs) override
+    bool waitEvent(KESODisplayEvent& event, int) override
     {
-        waits.push_back(timeoutMs);
         if (!open_ || events.empty())
             return false;
         event = events.front();
@@ -63,7 +62,6 @@ public:
 
     bool canOpen = true; // false plays a display that cannot open a window
     std::deque<KESODisplayEvent> events;
-    std::vector<int> waits; // the timeout of every wait
     String title;
     int width = 0, height = 0;
     Size client;

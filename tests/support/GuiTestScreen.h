@@ -47,16 +47,6 @@ inline void releaseScreenAndFonts()
     LScreenBitmap::instance().destroy();
 }
 
-// A font image whose glyph g is a solid block (1 + g % 4) wide and 5 high: "A" is 1 wide, "B" 2.
-inline void makeTestFontImage(KESOBitmap& image)
-{
-    image.create(328, 7);
-    for (int g = 0, x = 0; g < 94; x += 2 + g % 4, ++g) {
-        image.fillRect(x, 0, x + 1 + g % 4, 5, 0xFFFF);
-        image.drawHLine(x, 6, x + 1 + g % 4, 0xFFFF);
-    }
-}
-
 inline bool operator==(const LGUIEvent& a, const LGUIEvent& b)
 {
     return a.type == b.type && a.command == b.command && a.value == b.value && a.id == b.id &&
@@ -78,7 +68,12 @@ protected:
     {
         screen().create(LScreenBitmap::Width, LScreenBitmap::Height);
         screen().flush(nullptr);
-        makeTestFontImage(fontImage);
+        // A font whose glyph g is a solid block (1 + g % 4) wide and 5 high: "A" is 1 wide, "B" 2.
+        fontImage.create(328, 7);
+        for (int g = 0, x = 0; g < 94; x += 2 + g % 4, ++g) {
+            fontImage.fillRect(x, 0, x + 1 + g % 4, 5, 0xFFFF);
+            fontImage.drawHLine(x, 6, x + 1 + g % 4, 0xFFFF);
+        }
         for (int f = 0; f < LFont::Count; ++f)
             LFont::font(f)->setImage(&fontImage);
     }

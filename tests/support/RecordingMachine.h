@@ -24,9 +24,6 @@ public:
     int count(const std::string& word) const;
 
     int currentPattern = 0;
-    int ticksSeen = 0; // blocks counted by the test harness, to stamp events
-    std::vector<int> stepBlocks; // block numbers at which step events arrived
-    std::vector<int> halfBlocks;
     std::vector<std::string> log;
 };
 
@@ -37,12 +34,10 @@ public:
     SequencerFixture();
     ~SequencerFixture();
 
-    // Ticks n blocks, stamping each machine's step and half-step events with the block number.
-    void run(int blocks);
+    void run(int blocks); // ticks the sequencer
 
     RecordingMachine machines[5] = {RecordingMachine(20), RecordingMachine(20), RecordingMachine(20),
                                     RecordingMachine(27), RecordingMachine(41)};
-    int block = 0;
 };
 
 // Puts the sequencer back to a new one without machines, and shuts the real engine down if it ran,
