@@ -1,35 +1,38 @@
-// Fuzz target: any bytes as a song file, loaded into the sequencer with parameter-only machines.
-#include "engine/NAutomatable.h"
+// Fuzz target: any bytes as a song file, loaded by the program's Load Song steps into the real
+// engine (synthesizers, drum machine, mixer), then played a little.
+#include "engine/NProgramSession.h"
 #include "engine/NSequencer.h"
-#include "engine/NSongLayout.h"
+#include "engine/NVandrelCore.h"
 #include "fuzz/FuzzScratch.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const std::string path = fuzzScratchFile("song.vdl");
-    static std::unique_ptr<NAutomatable> machines[NSequencer::MachineCount];
-    NSequencer& sequencer = NSequencer::instance();
-    if (!machines[0]) {
-        for (int n = 0; n < NSequencer::MachineCount; ++n) {
-            machines[n] = std::make_unique<NAutomatable>(songlayout::ParameterCounts[n]);
-            sequencer.addMachine(machines[n].get());
-        }
-    }
+    static const bool started = [] {
+        NProgramSession session;
+        session.startEngine();
+        session.buildTables();
+        return true;
+    }();
+    (void)started;
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
         return 0;
     std::fwrite(data, 1, size, file);
     std::fclose(file);
 
-    sequencer.loadSong(String::fromUtf8(path));
+    NSequencer& sequencer = NSequencer::instance();
+    NProgramSession().loadSong(String::fromUtf8(path));
     const int loadedPosition = sequencer.position; // as the file has it, before playing moves it
-    // Play a little of whatever was loaded: positions, loop points and events come from the file.
+    // Play a little of whatever was loaded: positions, loop points, patterns and automation come
+    // from the file, and the machines play their steps with the file's parameters.
     sequencer.start();
+    std::int16_t segment[2 * 256];
+    NVandrelCore::instance().mixer.render(segment, 256);
     for (int block = 0; block < 2000; ++block)
         sequencer.tick();
     sequencer.stop();
