@@ -250,30 +250,6 @@ TEST_F(LoopExportTest, StemsAddUpToTheMix)
     }
 }
 
-// A machine that does not play still gets its file, silent, so that the stems line up in a DAW; one
-// that stops playing falls silent once its delay has died out, whatever the others play.
-TEST_F(LoopExportTest, AStemIsSilentWhereItsMachineDoesNotPlay)
-{
-    NSongDescription song = loopSong(false);
-    song.loopEnd = 5;
-    song.machines[0].arrangement = {0, 0, -1, -1, -1, -1};
-    song.machines[2].arrangement.assign(6, -1);
-    song.machines[4].songSet[NMixer::DelayFeedback] = 60;
-    // The reverb's tail fades to a few units that linger for many seconds. The delay's ends on -1:
-    // its feedback rounds down, which keeps -1 circulating for ever.
-    song.machines[4].songSet[NMixer::ReverbSend] = 0;
-    load(song);
-    ASSERT_EQ(session.exportWithStems(dir.file("out.wav"), {}), NMixer::ExportResult::Written);
-    const Frames first = dataOf(dir.readBytes("out.SYN1.wav"));
-    const Frames third = dataOf(dir.readBytes("out.SYN3.wav"));
-    ASSERT_EQ(third.size(), dataOf(dir.readBytes("out.wav")).size());
-    EXPECT_TRUE(std::all_of(third.begin(), third.end(), [](std::int16_t v) { return v == 0; }));
-    const size_t lastBar = first.size() * 3 / 4;
-    EXPECT_GT(largestStep(part(first, 0, lastBar / 6)), 100);
-    EXPECT_TRUE(std::all_of(first.begin() + static_cast<std::ptrdiff_t>(lastBar), first.end(),
-                            [](std::int16_t v) { return std::abs(v) <= 1; }));
-}
-
 TEST_F(LoopExportTest, LivePlaybackBeforeAnExportLeavesNoTrace)
 {
     load(loopSong(true));

@@ -30,8 +30,8 @@ constexpr int Step = NSequencer::StepEvent;
 constexpr int Half = NSequencer::HalfStepEvent;
 
 // How hits sound together (gains, the hi-hat's choke, the filter) is pinned by the golden renders;
-// here the MIDI, the pattern flow and hostile or partial song data. The MIDI output open with
-// Control held, song mode.
+// here the MIDI, the pattern flow, a pattern length past 16 and partial song data; hostile song data
+// is left to the song fuzz target. The MIDI output open with Control held, song mode.
 class NDrumMachineTest : public ::testing::Test {
 protected:
     NDrumMachineTest()
@@ -101,7 +101,7 @@ TEST_F(NDrumMachineTest, PatternModeTakesTheNextPatternAtTheEndOfTheCurrentOneSo
     EXPECT_EQ((std::array{drum.currentPattern(1), drum.currentPattern(0)}), (std::array{2, 1}));
 }
 
-TEST_F(NDrumMachineTest, HostileLengthsAndPatternNumbersStayInsideTheBank)
+TEST_F(NDrumMachineTest, ASongsPatternLengthPast16StopsSteppingAt16)
 {
     drum.setPatternLength(31, 1000); // stepping stops at 16
     drum.setStepByte(31, 15, 0, 1);
@@ -109,13 +109,6 @@ TEST_F(NDrumMachineTest, HostileLengthsAndPatternNumbersStayInsideTheBank)
     playSteps(16);
     EXPECT_EQ(drum.getStep(), 0);
     EXPECT_EQ(takeMidi().size(), 1u);
-    drum.setPatternLength(0, -7);
-    for (int pattern : {0, 32, 127, -2, -128}) { // arrangement entries are any signed byte
-        drum.setPattern(pattern);
-        playSteps(20);
-        EXPECT_EQ(drum.getStep(), 0) << pattern;
-    }
-    EXPECT_TRUE(takeMidi().empty());
 }
 
 // A song's kit chunk names only the pads it changes, and a machine chunk may lack any part.

@@ -147,20 +147,11 @@ TEST_F(RuziRender, InfoSummarisesASongAsTextOrJson)
                         "SYN1  bars:       a1 - d8 b2\n", "SYN2  bars:       (no bars)\n", "DRM   bars:       a2\n",
                         "      automation: P2 x2, P39 x3\n", "Song:       " + dir.path("groove.vdl")});
 
-    const std::string read =
-        "import json,sys; d=json.load(sys.stdin); m=d[\"machines\"]; k=d[\"kit\"][11]; "
-        "print(d[\"creator\"], d[\"version\"], d[\"tempo\"], d[\"stepsPerBar\"], d[\"mode\"], d[\"loop\"]); "
-        "print([x[\"name\"] for x in m], m[0][\"arrangement\"], m[0][\"patterns\"], m[1][\"arrangement\"]); "
-        "print(m[4][\"automation\"], \"patterns\" in m[3]); "
-        "print(k[\"sample\"].endswith(\"/say \\\"hi\\\"\\\\\\t.wav\"), k[\"status\"], bool(k[\"reason\"]), "
-        "d[\"kit\"][0][\"reason\"])";
-    run = CommandRun::run("(" + renderer + " --info --json groove.vdl | python3 -c '" + read + "')", dir.path(""));
+    // One key of the JSON, read by a real parser: the sample's quotes, backslash and tab escaped.
+    run = CommandRun::run("(" + renderer + " --info --json groove.vdl | python3 -c 'import json,sys; "
+                          "print(json.load(sys.stdin)[\"kit\"][11][\"sample\"])')", dir.path(""));
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "VandrelStudio 1.0 140 12 song {'start': 1, 'end': 3, 'on': False}\n"
-                       "['SYN1', 'SYN2', 'SYN3', 'DRM', 'MIX'] ['a1', None, 'd8', 'b2'] [{'name': 'a1', 'steps': 0}, "
-                       "{'name': 'b2', 'steps': 7}, {'name': 'd8', 'steps': 0}] []\n"
-                       "[{'parameter': 2, 'events': 2}, {'parameter': 39, 'events': 3}] False\n"
-                       "True not loaded True None\n");
+    EXPECT_EQ(run.out, dir.path("say \"hi\"\\\t.wav") + "\n");
 
     run = render("--info"); // the bundled song, every pad of the default kit loaded
     EXPECT_FALSE(run.status != 0 || contains(run.out, "not loaded")) << run.out;

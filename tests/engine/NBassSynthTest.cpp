@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstring>
 #include <memory>
 #include <utility>
 
@@ -24,8 +23,8 @@ using Step = NSynthBank::Step;
 Step note(int n, int octave = 0, bool accent = false) { return Step{n, octave, true, accent, false, false}; }
 
 // How the voice sounds (filter sweep, glide, retrigger, ring modulation) is pinned by the golden
-// renders; these tests pin what a render cannot show: pitches, MIDI, the pattern flow and hostile
-// song data. The three synthesizers as the engine wires them: on the sequencer's first tracks,
+// renders; these tests pin what a render cannot show: pitches, MIDI and the pattern flow (hostile
+// song data is left to the song fuzz target). The three synthesizers as the engine wires them: on the sequencer's first tracks,
 // songs loaded by the song loader, notes going out to a recording MIDI port with Control held.
 class NBassSynthTest : public ::testing::Test {
 protected:
@@ -145,33 +144,16 @@ TEST_F(NBassSynthTest, PatternModeLoopsAndTakesTheNextPatternAtItsEnd)
     EXPECT_EQ(notes, (std::vector<int>{48, 49, 50, 51, 48, 49, 50, 51, 59}));
 }
 
-// A loaded synthesizer holds the song's bank byte for byte and its pattern, when there is one.
-TEST_F(NBassSynthTest, HostileSongDataLoadsAsItIsAndPlaysSafely)
+// Notes a song transposes past either end still go out to MIDI inside 0 to 127.
+TEST_F(NBassSynthTest, MidiNotesStayInRangeWhateverTheSongTransposes)
 {
-    NSongDescription d = song({note(127, 127), note(-128, -128)}, 1000);
-    d.mode = 1;
-    d.synths[0].selectedPattern = 77;
-    d.synths[0].bytes[31 * 104 + 103] = 0xEE;
-    d.synths[1].selectedPattern = 9;
-    d.synths[1].setLength(0, -5);
-    d.synths[2].setLength(0, 0x7FFFFFFF);
-    d.machines[0].arrangement = {0, 100, -7, 31};
-    d.machines[1].arrangement = d.machines[2].arrangement = {0, 0};
-    d.machines[0].hasParameters = true;
-    d.machines[0].songSet = {0x7FFFFFFF, -0x7FFFFFFF, 0x40000000, 0x7FFFFFFF, -1, 190, 100, 1, 0, -1};
-    load(d);
-    EXPECT_EQ(std::memcmp(synth().patternBytes(), d.synths[0].bytes.data(), NBassSynth::BankBytes), 0);
-    seq.start();
-    runSteps(70);
-    EXPECT_EQ(synths[1]->getStep(), 0); // a length below 1 replays step 0
-    for (const Message& m : midi.messages)
+    load(song({note(127, 127), note(-128, -128)}));
+    start();
+    runSteps(2);
+    const Messages sent = takeMidi();
+    ASSERT_FALSE(sent.empty());
+    for (const Message& m : sent)
         EXPECT_TRUE(m.data1 >= 0 && m.data1 <= 127) << m;
-    seq.setMode(0);
-    // 77 is no pattern.
-    EXPECT_EQ((std::array{synth().getCurrentPattern(), synths[1]->getCurrentPattern()}), (std::array{-1, 9}));
-    synth().setNextPattern(40);
-    EXPECT_EQ(synth().nextPatternNumber(), -1);
-    runSteps(20);
 }
 
 } // namespace
