@@ -2,8 +2,9 @@
 // underruns: sound callbacks that read a segment the playback thread has not rendered again since
 // the card last read it. play() renders the first InitialSegments, then the playback thread renders
 // one segment after another round the ring, each under one hold of the engine lock off the GUI
-// thread (only its renders take it there). It also counts the GUI thread's main loop turns, so that
-// the script can tell a hung program from an idle one. The counts go to RUZI_SOAK_STATUS.
+// thread (only its renders take it there). It also counts the GUI thread's waits for input, in the
+// program's loop or a dialog's, so that the script can tell a hung program from an idle one. The
+// counts go to RUZI_SOAK_STATUS.
 #include <atomic>
 #include <cinttypes>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <link.h>
+#include <poll.h>
 #include <pthread.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -151,9 +153,11 @@ void SDL_PauseAudioDevice(std::uint32_t device, int pause)
     real_SDL_PauseAudioDevice(device, pause);
 }
 
-int SDL_WaitEventTimeout(void* event, int timeout)
+// Every wait of the GUI thread for input, in the program's own loop (SDL's) and in a file dialog's
+// (GTK's), goes through poll.
+int poll(struct pollfd* fds, nfds_t count, int timeout)
 {
-    REAL(SDL_WaitEventTimeout);
+    REAL(poll);
     static std::time_t written = 0;
     // At most once a second: the timer turns of a playing song would write it 25 times.
     if (onMainThread()) {
@@ -162,7 +166,7 @@ int SDL_WaitEventTimeout(void* event, int timeout)
         if (std::exchange(written, now) != now)
             writeStatus();
     }
-    return real_SDL_WaitEventTimeout(event, timeout);
+    return real_poll(fds, count, timeout);
 }
 
 // The program leaves through _Exit, which runs no destructors: the last counts go out here.

@@ -98,6 +98,11 @@ open_dialog() { xdotool search --onlyvisible --name '^(Open File|Save File)$' 2>
 act() { echo "$(($(date +%s) - start)) s: $*" >>"$work/actions"; } # told when the program ends unasked
 pick() { local -a all=("$@"); echo "${all[RANDOM % ${#all[@]}]}"; }
 click() { act "click $1 $2"; quietly xdotool mousemove --window "$window" "$1" "$2" click 1; }
+# The focused dialog: KEY, then TEXT typed and Return. Three runs: "type" takes every word after it.
+typed() {
+    act "typed $2"
+    quietly xdotool key "$1" sleep 0.3 && quietly xdotool type --delay 20 "$2" && quietly xdotool sleep 0.3 key Return
+}
 # Whatever dialog is open gets a typed path, a name, or Escape; it must be gone within 20 s.
 drive_dialog() {
     local dialog=$1 name
@@ -108,12 +113,9 @@ drive_dialog() {
     if ((RANDOM % 6 == 0)); then
         quietly xdotool key Escape && cancels=$((cancels + 1))
     elif [[ $name == "Open File" ]]; then
-        quietly xdotool key ctrl+l sleep 0.3 type --delay 20 "$work/in/$(pick "${songs[@]}")" sleep 0.3 key Return &&
-            loads=$((loads + 1))
+        typed ctrl+l "$work/in/$(pick "${songs[@]}")" && loads=$((loads + 1))
     else
-        quietly xdotool key ctrl+a sleep 0.3 type --delay 20 "$(pick take1 take2.wav TAKE3.WAV "$work/out/abs.wav")" \
-            sleep 0.3 key Return
-        exports=$((exports + 1))
+        typed ctrl+a "$(pick take1 take2.wav TAKE3.WAV "$work/out/abs.wav")" && exports=$((exports + 1))
     fi
     # A name the dialog will not take leaves it open: Escape, as a user would, every 3 s to whatever
     # dialog shows then (keys sent before a window can take the focus are lost).
@@ -123,19 +125,36 @@ drive_dialog() {
         ((wait % 30)) || quietly xdotool windowfocus --sync "$dialog" sleep 0.3 key Escape
         sleep 0.1
     done
-    fail "the \"$name\" dialog stayed open 20 s after its keys"
     xwd -root -silent -out "$keep/soak-$seed-dialog.xwd" && say "the screen: $keep/soak-$seed-dialog.xwd"
+    backtraces
+    # A dialog whose loop still turns for the pointer did not take the keys sent to it: that is the
+    # X server's input, not a hung program. Started again, as a user would.
+    if answers "$dialog"; then
+        say "the \"$name\" dialog took no keys for 20 s, though its loop turned: started again"
+        kill -KILL "$program_pid"
+        ended 2>/dev/null # not "Killed"
+        start_program
+        return 0
+    fi
+    fail "the \"$name\" dialog stayed open 20 s after its keys, and its loop stood still"
     return 1
 }
-# With no dialog open the program must turn its main loop for a pointer moved over it.
+# Where a stuck program's threads are, and what led there.
+backtraces() {
+    tail -n 8 "$work/actions" | sed 's/^/soak:   /'
+    say "the keyboard focus: $(xdotool getwindowfocus getwindowname 2>&1 | tr '\n' ' ')"
+    command -v gdb >/dev/null || return 0
+    gdb -batch -ex "thread apply all bt" -p "$program_pid" 2>&1 | grep -E '^(Thread|#)' | head -n 80
+}
+# The GUI thread must wait for input again after a pointer moved over WINDOW (the program's, or
+# its dialog's).
 answers() {
     local before
     before=$(status_value turns)
     for n in $(seq 10); do
-        quietly xdotool mousemove --window "$window" $((100 + n)) 5
+        quietly xdotool mousemove --window "${1:-$window}" $((100 + n)) 5
         sleep 0.5
         [[ $(status_value turns) != "$before" ]] && return 0
-        [[ -n $(open_dialog) ]] && return 0 # a click just opened it: GTK's loop runs now
     done
     return 1
 }
@@ -175,11 +194,11 @@ while (($(date +%s) < end)); do
     fi
     sleep "0.0$((RANDOM % 10))"
     now=$(date +%s)
-    # Every 5 s. A long export answers no pointer: Escape aborts it, as a user would.
+    # Every 5 s. A program that does not answer gets Escape first (which aborts a long export).
     if ((now >= next_check)) && [[ -z $(open_dialog) ]] && alive && ! answers &&
         ! { quietly xdotool windowfocus --sync "$window" key Escape; answers; }; then
         fail "the program did not answer for 10 s, nor after Escape"
-        command -v gdb >/dev/null && gdb -batch -ex "thread apply all bt" -p "$program_pid" 2>&1 | tail -n 60
+        backtraces
         break
     fi
     ((now < next_check)) || next_check=$((now + 5))
