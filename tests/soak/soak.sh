@@ -212,6 +212,8 @@ if [[ -n $program_pid ]]; then
     dialog=$(open_dialog)
     [[ -z $dialog ]] || quietly xdotool windowfocus --sync "$dialog" key Escape sleep 0.5 key Escape
     sleep 1
+    # An export still running takes no click: Escape aborts it first, as a user would.
+    quietly xdotool windowfocus --sync "$window" key Escape sleep 1
     click 175 104 # Exit
     for _ in $(seq 300); do alive || break; sleep 0.1; done
     if alive; then
