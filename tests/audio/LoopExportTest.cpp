@@ -181,33 +181,25 @@ protected:
     NSequencer& seq = NSequencer::instance();
 };
 
-TEST_F(LoopExportTest, SeamlessIsTheSecondPassWithTheThirdFadedIntoItsStartAndItsTailAfterIt)
+// How the third pass fades into the start is pinned by the golden renders; here which pass is
+// written, at the mixer's tempo not the stored one, and that a tail rings on from its end as if the
+// song had stopped there.
+TEST_F(LoopExportTest, SeamlessIsTheSecondPassAndItsTailRingsOnFromItsEnd)
 {
     load(loopSong(false));
     NMixer::ExportOptions options;
     options.seamless = true;
     const Frames file = dataOf(exportTo("out.wav", options));
-
-    std::vector<size_t> starts;
-    const Frames round = playRound(3, starts); // pass 3 runs on long enough for the fade
-    const Frames second = part(round, starts[1], starts[2]);
-    const Frames third = part(round, starts[2], starts[2] + Seam);
-    ASSERT_EQ(file.size(), second.size());
-    EXPECT_TRUE(std::equal(file.begin() + 2 * Seam, file.end(), second.begin() + 2 * Seam));
-    EXPECT_EQ(part(file, 0, 1), part(third, 0, 1));
-    for (int k = 0; k < 2 * Seam; ++k) {
-        ASSERT_GE(file[k], std::min(second[k], third[k])) << k;
-        ASSERT_LE(file[k], std::max(second[k], third[k])) << k;
-    }
-    ASSERT_NE(second[0], third[0]) << "the song should not repeat by itself, or the fade proves nothing";
-
-    // A tail rings on from the second pass's end, as if the song had stopped there.
     options.tailFrames = 20 * Block;
     const Frames withTail = dataOf(exportTo("tail.wav", options));
+
+    std::vector<size_t> starts;
+    const Frames round = playRound(2, starts);
+    const Frames second = part(round, starts[1], starts[2]);
+    ASSERT_EQ(file.size(), second.size());
+    EXPECT_TRUE(std::equal(file.begin() + 2 * Seam, file.end(), second.begin() + 2 * Seam));
     ASSERT_EQ(withTail.size(), file.size() + 2 * options.tailFrames);
     EXPECT_TRUE(std::equal(file.begin(), file.end(), withTail.begin()));
-    starts.clear();
-    playRound(2, starts);
     seq.stop();
     Frames tail(2 * options.tailFrames);
     NVandrelCore::instance().mixer.render(tail.data(), options.tailFrames);

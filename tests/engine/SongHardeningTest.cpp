@@ -82,24 +82,17 @@ TEST_F(SongHardeningTest, LoopMarkersFromTheFileAreBroughtIntoTheArrangement)
     EXPECT_EQ(seq.loopStart, 8388608);
 }
 
-// The file ends where the loop's last step ends, at the tempo and with the swing that play.
+// The file ends where the loop's last step ends, with the swing that plays. A bar of 15 steps puts
+// the second pass, which a seamless export writes, on the other swing phase: swing 255 at 120 bpm
+// makes steps of 257 and 87 blocks in turn, the first one long. (Tempo changes within the loop are
+// pinned by the golden renders, the mixer's tempo over the stored one by the loop export tests.)
 TEST_F(SongHardeningTest, AnExportLastsExactlyTheStepsOfItsLoop)
 {
-    // Stored tempo, steps per bar, swing, the tempo from step 8 on (0: none), seamless; the blocks.
-    // Swing 255 at 120 bpm: steps last 257 and 87 blocks in turn, the first one long.
-    for (auto [storedTempo, stepsPerBar, swingValue, tempoFromStep8, seamless, blocks] :
-         {std::tuple{1, 16, 0, 0, false, 16 * 172}, {1, 16, 0, 0, true, 16 * 172},
-          {120, 15, 255, 0, false, 8 * 257 + 7 * 87}, {120, 15, 255, 0, true, 8 * 87 + 7 * 257},
-          {120, 16, 0, 60, false, 8 * 172 + 8 * 344}, {120, 16, 0, 240, false, 8 * 172 + 8 * 86}}) {
-        song.tempo = storedTempo;
-        song.stepsPerBar = stepsPerBar;
-        song.machines[4].songSet[Swing] = swingValue;
-        song.machines[4].automation.clear();
-        if (tempoFromStep8 != 0)
-            song.machines[4].automation = {{8 * 16, Tempo, tempoFromStep8}};
-        load();
-        EXPECT_EQ(exportedBlocks(seamless), blocks) << storedTempo << " " << stepsPerBar << " " << tempoFromStep8;
-    }
+    song.stepsPerBar = 15;
+    song.machines[4].songSet[Swing] = 255;
+    load();
+    EXPECT_EQ(exportedBlocks(false), 8 * 257 + 7 * 87);
+    EXPECT_EQ(exportedBlocks(true), 8 * 87 + 7 * 257);
 }
 
 } // namespace

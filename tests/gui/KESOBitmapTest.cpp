@@ -27,7 +27,8 @@ bool loads(KESOBitmap& b, const std::vector<unsigned char>& bytes)
 
 } // namespace
 
-TEST(KESOBitmap, LinesAndRectsClipToTheBitmapWithTheseEnds)
+// Where outlines and fills end is pinned by the screen checksums, which draw only inside the screen.
+TEST(KESOBitmap, LinesClipToTheBitmapWithTheseEnds)
 {
     KESOBitmap b;
     b.create(6, 4);
@@ -39,11 +40,6 @@ TEST(KESOBitmap, LinesAndRectsClipToTheBitmapWithTheseEnds)
     for (auto [x, y0, y1] : {std::array{0, 3, 1}, {1, -4, 100}, {2, 1, 3}, {6, 0, 4}, {-1, 0, 4}})
         b.drawVLine(x, y0, y1, 0xFFFF);
     EXPECT_EQ(picture(b), ".#..../.##.../.##.../.#..../");
-    b.create(7, 4); // an outline is closed, a fill excludes its ends
-    b.drawRect(0, 0, 3, 2, 0xFFFF);
-    b.fillRect(4, 1, 6, 3, 0x1234);
-    EXPECT_EQ(picture(b), "####.../#..#.../####.../......./");
-    EXPECT_EQ(picture(b, 0x1234), "......./....##./....##./......./");
 }
 
 TEST(KESOBitmap, BlitClipsAgainstSourceAndDestination)
