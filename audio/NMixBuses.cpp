@@ -12,6 +12,12 @@ inline std::int32_t scaled(std::int32_t x, std::int32_t gain)
     return wrap32::mul(x, gain) >> 8;
 }
 
+// Master gain 255/1024, then 16-bit saturation.
+inline std::int16_t sample(std::int32_t sum)
+{
+    return static_cast<std::int16_t>(std::clamp<std::int32_t>(wrap32::mul(sum, 255) >> 10, -32768, 32767));
+}
+
 } // namespace
 
 NVECTOR_CLONES
@@ -53,8 +59,7 @@ NVECTOR_CLONES
 void NMixBuses::toSamples(const Buses& buses, std::int16_t* __restrict out)
 {
     for (int k = 0; k < Frames; ++k) {
-        out[2 * k] = static_cast<std::int16_t>(std::clamp<std::int32_t>(wrap32::mul(buses.left[k], 255) >> 10, -32768, 32767));
-        out[2 * k + 1] =
-            static_cast<std::int16_t>(std::clamp<std::int32_t>(wrap32::mul(buses.right[k], 255) >> 10, -32768, 32767));
+        out[2 * k] = sample(buses.left[k]);
+        out[2 * k + 1] = sample(buses.right[k]);
     }
 }

@@ -336,9 +336,10 @@ void NBassSynth::renderBeforeFilters(std::int32_t* block, NFilterLanes& lanes)
 void NBassSynth::renderAfterFilters(std::int32_t* block)
 {
     if (active) {
-        if (dualBlock)
+        if (dualBlock) {
             for (int i = 0; i < ntime::BlockFrames; ++i)
                 block[i] = wrap32::add(block[i], secondFiltered[i]);
+        }
         ampEnvelope.apply(block);
     }
     filterEnvelope.advance();
