@@ -35,7 +35,6 @@ protected:
         sink.destroyChildren();
         releaseScreenAndFonts();
     }
-
     // The view drawn again; the checksum of its rows.
     std::uint32_t redraw()
     {
@@ -49,14 +48,14 @@ protected:
         sink.mouseUp(x, Top + y);
     }
     std::pair<int, int> cursor() const { return {view->cursorRow, view->cursorColumn}; }
+    // The commands of the events passed up, all of them clicks of value 0 (-1 for any other).
     std::vector<std::int32_t> commandsSent() const
     {
         std::vector<std::int32_t> codes;
         for (const LGUIEvent& e : sink.events)
-            codes.push_back(e.command);
+            codes.push_back(e.type == LGUIEvent::Clicked && e.value == 0 ? e.command : -1);
         return codes;
     }
-
     FakeServices services;
     SequencerFixture fixture;
     NSequencer& seq = NSequencer::instance();
@@ -104,7 +103,7 @@ TEST_F(NSequencerEditTest, ViewDrawsAsStored)
     EXPECT_EQ(view->scrollColumn, 15);
 }
 
-TEST_F(NSequencerEditTest, RulerClicksLocateToTheNearestBarAndTrackClicksMoveTheCursor)
+TEST_F(NSequencerEditTest, ClicksLocateAndMoveTheCursorAndKeysMoveItWithinTheLimits)
 {
     NSongCommands::locate(5 * Bar);
     const int clicks[][3] = {{0, 9, 0}, {0, 10, 0}, {0, 11, 1}, {2, 29, 3}, {2, 31, 4}}; // scroll, x, bar
@@ -121,12 +120,8 @@ TEST_F(NSequencerEditTest, RulerClicksLocateToTheNearestBarAndTrackClicksMoveThe
     EXPECT_EQ(seq.position, 4 * Bar);
     EXPECT_EQ(cursor(), std::pair(4, 13));
     EXPECT_TRUE(sink.events.empty());
-}
-
-// The cursor stays on bars 0 ... 990 and tracks 0 ... 4 and in view; the view scrolls four bars
-// a page, up to bar 980 at the left edge.
-TEST_F(NSequencerEditTest, CursorAndPageKeysStayWithinTheLimits)
-{
+    // The cursor stays on bars 0 ... 990 and tracks 0 ... 4 and in view; the view scrolls four bars
+    // a page, up to bar 980 at the left edge.
     const int cases[][7] = { // key, row, column, scroll; row, column and scroll after
         {0x27, 0, 989, 0, 0, 990, 979},   {0x27, 0, 990, 979, 0, 990, 979}, {0x25, 0, 979, 979, 0, 978, 978},
         {0x25, 0, 0, 0, 0, 0, 0},         {0x26, 0, 5, 0, 0, 5, 0},         {0x28, 3, 5, 0, 4, 5, 0},
@@ -150,7 +145,7 @@ TEST_F(NSequencerEditTest, CursorAndPageKeysStayWithinTheLimits)
     EXPECT_EQ(commandsSent(), std::vector<std::int32_t>{commandCode("STOP")});
 }
 
-TEST_F(NSequencerEditTest, EditingKeysActOnTheSongOrGoUpAsButtonEvents)
+TEST_F(NSequencerEditTest, EditingKeysActOnTheSongOrGoUpAsButtonEventsInSongModeOnly)
 {
     // Backspace: the automation of the cursor's cell (which ticks are the bar's, the commands' test says).
     seq.tracks[2].addEvent(Bar + 40, 3, 10); // and a base event at 0
@@ -171,20 +166,13 @@ TEST_F(NSequencerEditTest, EditingKeysActOnTheSongOrGoUpAsButtonEvents)
         view->keyDown(key);
     EXPECT_EQ(commandsSent(), (std::vector<std::int32_t>{commandCode("DELE"), commandCode("REPE"), commandCode("REPE"),
                                                          commandCode("INCR"), commandCode("DECR")}));
-    for (const LGUIEvent& e : sink.events)
-        EXPECT_TRUE(e.type == LGUIEvent::Clicked && e.value == 0);
-}
-
-TEST_F(NSequencerEditTest, PatternModeShowsOnlyItsMessage)
-{
-    seq.tracks[2].addEvent(Bar, 3, 10);
-    NSongCommands::setLoopBars(2, 3);
+    // Pattern mode shows only its message, whatever the song; the grid takes no clicks or editing keys
+    // there, and Enter still starts the song.
     NSongCommands::setMode(0);
     EXPECT_EQ(redraw(), 0xFC2EDF5Bu);
-    // The grid takes no clicks or editing keys there; Enter still starts the song.
     click(100, 30);
     view->keyDown(0x28);
     view->keyDown(0x0D);
-    EXPECT_EQ(cursor(), std::make_pair(0, 0));
+    EXPECT_EQ(cursor(), std::pair(2, 1));
     EXPECT_TRUE(NSongCommands::transport().playing);
 }

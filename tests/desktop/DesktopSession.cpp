@@ -31,13 +31,6 @@ void DesktopSession::TearDown()
     xvfb_.reset();
 }
 
-bool DesktopSession::hasSize(XWindow window, int width, int height)
-{
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(static_cast<Display*>(x_), window, &attributes);
-    return attributes.width == width && attributes.height == height;
-}
-
 std::vector<std::uint32_t> DesktopSession::screenshot(XWindow window)
 {
     Display* x = static_cast<Display*>(x_);
@@ -45,10 +38,9 @@ std::vector<std::uint32_t> DesktopSession::screenshot(XWindow window)
     XGetWindowAttributes(x, window, &attributes);
     std::vector<std::uint32_t> pixels;
     if (XImage* image = XGetImage(x, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap)) {
-        for (int row = 0; row < attributes.height; ++row) {
+        for (int row = 0; row < attributes.height; ++row)
             for (int column = 0; column < attributes.width; ++column)
                 pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, column, row)) & 0xFFFFFF);
-        }
         XDestroyImage(image);
     }
     return pixels;
@@ -63,14 +55,8 @@ void DesktopSession::requestClose(XWindow window)
     event.xclient.message_type = XInternAtom(x, "WM_PROTOCOLS", False);
     event.xclient.format = 32;
     event.xclient.data.l[0] = static_cast<long>(XInternAtom(x, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
     XSendEvent(x, window, False, NoEventMask, &event);
     XFlush(x);
-}
-
-bool DesktopSession::xdotool(const std::string& arguments)
-{
-    return CommandRun::run("xdotool " + arguments).status == 0;
 }
 
 DesktopSession::XWindow DesktopSession::findWindow(const std::string& title, int seconds)

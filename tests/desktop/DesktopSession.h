@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/support/CommandRun.h"
 #include "tests/support/XvfbServer.h"
 
 #include <gtest/gtest.h>
@@ -16,19 +17,15 @@
 class DesktopSession : public ::testing::Test {
 protected:
     using XWindow = unsigned long;
-
     void SetUp() override;
     void TearDown() override;
-
-    bool hasSize(XWindow window, int width, int height);
     // What the X server shows in the window, row after row, as 0x00RRGGBB.
     std::vector<std::uint32_t> screenshot(XWindow window);
     // The close request a window manager sends for the close button (WM_DELETE_WINDOW).
     void requestClose(XWindow window);
     // There is no window manager to give the window the keyboard on a click.
     void focus(XWindow window) { ASSERT_TRUE(xdotool("windowfocus --sync " + std::to_string(window))); }
-
-    static bool xdotool(const std::string& arguments);
+    static bool xdotool(const std::string& arguments) { return CommandRun::run("xdotool " + arguments).status == 0; }
     // The visible window of exactly that title once it shows; 0 when it has not within the time.
     static XWindow findWindow(const std::string& title, int seconds);
     // Calls step until done holds or the time has passed; whether done holds.

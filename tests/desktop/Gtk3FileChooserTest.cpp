@@ -12,15 +12,6 @@
 #include <thread>
 #include <vector>
 
-namespace {
-
-using Request = KESOFileChooser::Request;
-
-const Request SongRequest = {{{u"VandrelStudio Song (*.VDL)", u"*.VDL"}}, u"VDL", String()};
-const Request WaveRequest = {{{u"Wave file (*.WAV)", u"*.WAV"}}, u"WAV", String()};
-
-} // namespace
-
 TEST(Gtk3FileChooserTest, FiltersMatchWhateverTheCaseAndOnlyANameWithoutExtensionGetsTheDefaultOne)
 {
     EXPECT_TRUE(Gtk3FileChooser::matchesPattern("*.VDL", "newsong.vdl"));
@@ -31,6 +22,8 @@ TEST(Gtk3FileChooserTest, FiltersMatchWhateverTheCaseAndOnlyANameWithoutExtensio
 }
 
 namespace {
+
+using Request = KESOFileChooser::Request;
 
 class Gtk3FileChooserDialogTest : public DesktopSession {
 protected:
@@ -44,7 +37,6 @@ protected:
         setenv("GSETTINGS_BACKEND", "memory", 1);
         setenv("NO_AT_BRIDGE", "1", 1);
     }
-
     // Runs the dialog here, modally, while another thread waits a bounded time for its window,
     // focuses it (there is no window manager to do that) and runs the xdotool commands on it. A
     // dialog that never shows, or never closes, would leave the test waiting for ever: that ends
@@ -69,7 +61,6 @@ protected:
         driver.join();
         return chosen;
     }
-
     TempDir dir;
     Gtk3FileChooser chooser;
 };
@@ -79,14 +70,13 @@ protected:
 TEST_F(Gtk3FileChooserDialogTest, TakesTypedNamesAndThePreviousChoiceUntilEscapeCancels)
 {
     dir.writeBytes("Song.VDL", {'R', 'I', 'F', 'F'});
-    Request open = SongRequest;
+    Request open = {{{u"VandrelStudio Song (*.VDL)", u"*.VDL"}}, u"VDL", String()};
     const std::string typed = "type --delay 20 '" + dir.path("Song.VDL") + "'";
     EXPECT_TRUE(driven("Open File", {"key ctrl+l", typed, "key Return"}, [&] { return chooser.chooseOpen(open); }));
     EXPECT_EQ(open.path.toUtf8(), dir.path("Song.VDL"));
-
     // The previous choice is offered, folder and name: Enter alone takes it, and once the file
     // exists, takes it again without a question about overwriting it.
-    Request save = WaveRequest;
+    Request save = {{{u"Wave file (*.WAV)", u"*.WAV"}}, u"WAV", String()};
     save.path = dir.file("first.WAV");
     for (int round = 0; round < 2; ++round) {
         EXPECT_TRUE(driven("Save File", {"key Return"}, [&] { return chooser.chooseSave(save); }));
@@ -97,7 +87,6 @@ TEST_F(Gtk3FileChooserDialogTest, TakesTypedNamesAndThePreviousChoiceUntilEscape
     EXPECT_TRUE(driven("Save File", {"key ctrl+a", "type --delay 20 take1", "key Return"},
                        [&] { return chooser.chooseSave(save); }));
     EXPECT_EQ(save.path.toUtf8(), dir.path("take1.WAV"));
-
     // GTK itself would take a name that does not exist; the dialog stays until Escape (the first
     // one only leaves the typed location).
     const std::vector<std::string> keys = {"key ctrl+l", "type --delay 20 nothing", "key Return", "sleep 1.5",

@@ -68,7 +68,6 @@ TEST(SdlAudioDeviceTest, TheWaveoutPlaysItsSourceInOrderWithoutGapsOrRepeats)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     waveout.close();
     EXPECT_TRUE(services.messageBox.shown.empty());
-
     const std::vector<std::int64_t> frames = frameNumbers(dir.readBytes("out.raw"));
     // An underrun replays what the ring held a whole ring earlier (silence in the first round) when
     // a loaded machine starves the playback thread; anything else out of sequence is a fault.

@@ -71,7 +71,6 @@ public:
     {
         log.push_back(name + " " + what + " " + std::to_string(a) + "," + std::to_string(b));
     }
-
     Log& log;
     std::string name;
 };
@@ -127,13 +126,13 @@ TEST_F(LGUIButtonTest, ButtonsAndCheckBoxesDrawAsStored)
     add(sink, nullptr, 0, &icon, 70);
     add(sink, u"AB", LGUIButton::Toggle | LGUIButton::IconLeft, &icon, 100);
     add(sink, u"AB", 0, &icon, 130);
-    LGUICheckBox* checked = new LGUICheckBox(u"AB", Loop, 100, 30, 45, 9, false, 7);
-    LGUICheckBox* pressed = new LGUICheckBox(u"AB", Loop, 100, 60, 45, 9, false, 7);
-    sink.addChild(checked);
-    sink.addChild(pressed);
-    checked->setValue(1);
-    pressed->setValue(1);
-    pressed->mouseDown(105, 63);
+    LGUICheckBox* checked[] = {new LGUICheckBox(u"AB", Loop, 100, 30, 45, 9, false, 7),
+                               new LGUICheckBox(u"AB", Loop, 100, 60, 45, 9, false, 7)};
+    for (LGUICheckBox* box : checked) {
+        sink.addChild(box);
+        box->setValue(1);
+    }
+    checked[1]->mouseDown(105, 63);
     sink.draw(0, 0);
     EXPECT_EQ(screenChecksum(), 0xF94A7FA4u);
 }

@@ -25,16 +25,16 @@ struct PackEntry {
     int claimedSize = 0;
 };
 
-class NBitmapCacheTest : public ::testing::Test {
-protected:
-    NBitmapCacheTest()
-    {
-        services.programPath.path = dir.path("ruzi");
-        std::filesystem::create_directories(dir.path("skin"));
-    }
+} // namespace
 
-    void loadPack(const std::vector<PackEntry>& entries)
-    {
+TEST(NBitmapCacheTest, PackEntriesLoadByNumberUpToAGapSkippingBadSizesEarlierNamesWinAndAFullTableTakesNoMore)
+{
+    FakeServices services;
+    TempDir dir;
+    NBitmapCache cache;
+    services.programPath.path = dir.path("ruzi");
+    std::filesystem::create_directories(dir.path("skin"));
+    const auto loadPack = [&](const std::vector<PackEntry>& entries) {
         ChunkFile file(makeAppPath(u"skin/skin.dat"), false);
         file.descend(chunkTag("PACK"));
         for (const PackEntry& e : entries) {
@@ -48,21 +48,8 @@ protected:
         file.ascend();
         ASSERT_TRUE(file.finish());
         cache.loadPackfile(makeAppPath(u"skin\\skin.dat"));
-    }
-
-    int widthOf(const char16_t* name) { return cache.request(makeAppPath(name))->width(); }
-
-    FakeServices services;
-    TempDir dir;
-    NBitmapCache cache;
-};
-
-} // namespace
-
-// Entries load by number up to a gap; an entry whose size is negative or more than it holds is
-// skipped. The table takes no more than it holds, from a pack or a request.
-TEST_F(NBitmapCacheTest, PackEntriesLoadByNumberUpToAGapSkippingBadSizesEarlierNamesWinAndAFullTableTakesNoMore)
-{
+    };
+    const auto widthOf = [&](const char16_t* name) { return cache.request(makeAppPath(name))->width(); };
     loadPack({{2, u"lying.tga", 2, 1000}, {1, u"one.tga", 1}, {3, u"negative.tga", 2, -5}, {4, u"abc", 3},
               {5, u"one.tga", 4}, {7, u"seven.tga", 7}});
     EXPECT_EQ(cache.count(), 3);
@@ -71,7 +58,6 @@ TEST_F(NBitmapCacheTest, PackEntriesLoadByNumberUpToAGapSkippingBadSizesEarlierN
     EXPECT_EQ((std::array{widthOf(u"skin\\one.tga"), widthOf(u"skin\\abc"), widthOf(u"skin\\lying.tga"),
                           widthOf(u"skin\\seven.tga")}),
               (std::array{1, 3, 5, 0}));
-
     std::vector<PackEntry> entries;
     for (std::uint32_t k = 1; k <= NBitmapCache::Capacity + 4; ++k)
         entries.push_back({k, u"x", 0});
