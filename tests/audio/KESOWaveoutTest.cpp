@@ -155,10 +155,7 @@ TEST_F(KESOWaveoutTest, CloseWaitsForTheRenderInProgressAndASecondCloseIsHarmles
     ASSERT_TRUE(waveout.play(&probe, 1000));
     ASSERT_TRUE(probe.await([&] { return probe.renders.size() == 6; })); // inside the thread's first
     std::atomic<bool> closed{false};
-    std::thread closer([&] {
-        waveout.close();
-        closed = true;
-    });
+    std::thread closer([&] { waveout.close(); closed = true; });
     ASSERT_TRUE(probe.await([&] { return probe.waits > 0; }));
     EXPECT_FALSE(closed);
     probe.set([&] { probe.gated = false; });

@@ -1,7 +1,5 @@
-// Exports for samplers and DAWs, and the state they start from. A seamless loop is the second pass
-// of the loop played round, its start faded in from the third pass so that its first frame follows
-// its last; stems are the mix taken apart by machine. An export starts from the state a fresh start
-// and Load Song leave, whatever was played live before it: the file is the one ruzi-render writes.
+// Exports for samplers and DAWs: seamless loops, stems, and the state they start from: the one a
+// fresh start and Load Song leave, whatever was played live before, so the file is ruzi-render's.
 #include "engine/NEngineGuard.h"
 #include "engine/NProgramSession.h"
 #include "engine/NSongCommands.h"
@@ -95,15 +93,6 @@ Frames dataOf(const std::vector<unsigned char>& wav)
     return frames;
 }
 
-// The largest jump between neighbouring frames of one channel.
-int largestStep(const Frames& f)
-{
-    int largest = 0;
-    for (size_t k = 2; k < f.size(); ++k)
-        largest = std::max(largest, std::abs(f[k] - f[k - 2]));
-    return largest;
-}
-
 // As the playback thread feeds the sound card.
 void playLive(int segments)
 {
@@ -168,13 +157,6 @@ protected:
         }
     }
 
-    // Frames [from, to) of a stereo stream.
-    static Frames part(const Frames& f, size_t from, size_t to)
-    {
-        return Frames(f.begin() + 2 * static_cast<std::ptrdiff_t>(from),
-                      f.begin() + 2 * static_cast<std::ptrdiff_t>(to));
-    }
-
     FakeServices services;
     TempDir dir;
     NProgramSession session;
@@ -195,9 +177,8 @@ TEST_F(LoopExportTest, SeamlessIsTheSecondPassAndItsTailRingsOnFromItsEnd)
 
     std::vector<size_t> starts;
     const Frames round = playRound(2, starts);
-    const Frames second = part(round, starts[1], starts[2]);
-    ASSERT_EQ(file.size(), second.size());
-    EXPECT_TRUE(std::equal(file.begin() + 2 * Seam, file.end(), second.begin() + 2 * Seam));
+    ASSERT_EQ(file.size(), 2 * (starts[2] - starts[1]));
+    EXPECT_TRUE(std::equal(file.begin() + 2 * Seam, file.end(), round.begin() + 2 * (starts[1] + Seam)));
     ASSERT_EQ(withTail.size(), file.size() + 2 * options.tailFrames);
     EXPECT_TRUE(std::equal(file.begin(), file.end(), withTail.begin()));
     seq.stop();
@@ -227,22 +208,20 @@ TEST_F(LoopExportTest, StemsAddUpToTheMix)
         for (int m = 0; m < NMixer::MaxMachines; ++m) {
             stems.push_back(dataOf(dir.readBytes(NProgramSession::stemPath(String(u"out.wav"), m).toUtf8())));
             ASSERT_EQ(stems[m].size(), mix.size()) << m;
-            EXPECT_GT(largestStep(stems[m]), 100) << m << " is silent";
+            EXPECT_TRUE(std::any_of(stems[m].begin(), stems[m].end(), [](int v) { return std::abs(v) > 100; }))
+                << m << " is silent";
         }
         int largest = 0;
         for (size_t k = 0; k < mix.size(); ++k) {
             const auto clipped = [k](const Frames& f) { return f[k] == 32767 || f[k] == -32768; };
-            int sum = 0;
-            for (const Frames& stem : stems)
-                sum += stem[k];
             if (!clipped(mix) && std::none_of(stems.begin(), stems.end(), clipped))
-                largest = std::max(largest, std::abs(sum - mix[k]));
+                largest = std::max(largest, std::abs(stems[0][k] + stems[1][k] + stems[2][k] + stems[3][k] - mix[k]));
         }
         EXPECT_LE(largest, 20) << feedback << " " << seamless;
     }
 }
 
-TEST_F(LoopExportTest, LivePlaybackBeforeAnExportLeavesNoTrace)
+TEST_F(LoopExportTest, LivePlaybackBeforeAnExportLeavesNoTraceAndRuziRenderWritesTheSameFile)
 {
     load(loopSong(true));
     const std::vector<unsigned char> first = exportTo("a.wav");
@@ -252,17 +231,10 @@ TEST_F(LoopExportTest, LivePlaybackBeforeAnExportLeavesNoTrace)
     NSongCommands::locate(2 * 256 + 100); // another bar, past the automation and round the loop
     playLive(170);
     EXPECT_TRUE(exportTo("c.wav") == first);
-    NSongCommands::setMode(0);
-    playLive(90);
-    NSongCommands::setMode(1);
-    EXPECT_TRUE(exportTo("d.wav") == first);
     EXPECT_TRUE(renderedByRuziRender("") == first);
-}
 
-// Without tempo automation nothing chases the clock back: pattern mode's own tempo, which live
-// playback leaves on the clock, must not size the export's steps.
-TEST_F(LoopExportTest, SeamlessExportWithTailAfterPatternModePlaybackMatchesRuziRender)
-{
+    // After pattern mode. Without tempo automation nothing chases the clock back: pattern mode's
+    // own tempo, which live playback leaves on the clock, must not size the export's steps.
     NSongDescription song = loopSong(true);
     song.machines[4].automation.clear();
     song.machines[4].patternSet[39] = 100;

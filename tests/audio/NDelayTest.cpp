@@ -24,17 +24,16 @@ Frames impulseResponse(NDelay& delay, std::int32_t input, int blocks)
 // pinned by the golden renders; an export's fresh line by the export reset test.
 TEST(NDelay, EchoesAfterItsLengthAndFeedsBackScaledRoundingDown)
 {
-    struct Case {
+    const struct {
         int length, feedback, input;
         Frames out;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {3, 128, 1000, {0, 0, 0, 1000, 0, 0, 500, 0, 0, 250}},
         {1, 255, -1, {0, -1, -1, -1, -1, -1}},
         // No usable time: a silent line, whatever goes in.
         {-5, 255, 1000, Frames(600, 0)}, {NDelay::MaxBlocks + 1, 255, 1000, Frames(600, 0)},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         NDelay delay;
         delay.setLength(c.length);
         delay.feedback = c.feedback;

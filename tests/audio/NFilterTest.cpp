@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -23,8 +25,7 @@ TEST(NFilterLanes, FiltersSideBySideSoundAsEachRunAlone)
     std::mt19937 random(3);
     for (bool fullWords : {false, true}) {
         SCOPED_TRACE(fullWords ? "full 32-bit values" : "sound-sized values");
-        std::vector<NFilter> filters(Filters);
-        std::vector<NFilter> apart(Filters);
+        std::vector<NFilter> filters(Filters), apart(Filters);
         for (int block = 0; block < 300; ++block) {
             std::int32_t rows[Filters][ntime::BlockFrames];
             std::int32_t expected[Filters][ntime::BlockFrames];
@@ -49,8 +50,8 @@ TEST(NFilterLanes, FiltersSideBySideSoundAsEachRunAlone)
             for (int k = 0; k < Filters; ++k) {
                 for (int i = 0; i < ntime::BlockFrames; ++i)
                     ASSERT_EQ(rows[k][i], expected[k][i]) << "block " << block << " filter " << k << " frame " << i;
-                ASSERT_EQ(filters[k].band, apart[k].band) << "block " << block << " filter " << k;
-                ASSERT_EQ(filters[k].level, apart[k].level) << "block " << block << " filter " << k;
+                ASSERT_EQ((std::array{filters[k].band, filters[k].level}), (std::array{apart[k].band, apart[k].level}))
+                    << "block " << block << " filter " << k;
             }
         }
     }
@@ -77,16 +78,16 @@ TEST(NFilterLanes, TheVectorPathGivesThePlainPathsValues)
             plainState.highpass[k] = random() % 2 == 0 ? -1 : 0;
         }
         NFilterLanes::State vectorState = plainState;
-        const std::int32_t* const inRows[N] = {in[0], in[1], in[2], in[3], in[4], in[5], in[6], in[7]};
-        std::int32_t* const plainRows[N] = {plain[0], plain[1], plain[2], plain[3],
-                                            plain[4], plain[5], plain[6], plain[7]};
-        std::int32_t* const vectorRows[N] = {vector[0], vector[1], vector[2], vector[3],
-                                             vector[4], vector[5], vector[6], vector[7]};
+        const std::int32_t* inRows[N];
+        std::int32_t* plainRows[N];
+        std::int32_t* vectorRows[N];
+        for (int k = 0; k < N; ++k)
+            std::tie(inRows[k], plainRows[k], vectorRows[k]) = std::tuple(in[k], plain[k], vector[k]);
         NFilterLanes::runPlain(inRows, plainRows, plainState);
         NFilterLanes::runAvx2(inRows, vectorRows, vectorState);
         for (int k = 0; k < N; ++k) {
-            ASSERT_EQ(vectorState.band[k], plainState.band[k]) << "round " << round << " lane " << k;
-            ASSERT_EQ(vectorState.level[k], plainState.level[k]) << "round " << round << " lane " << k;
+            ASSERT_EQ((std::array{vectorState.band[k], vectorState.level[k]}),
+                      (std::array{plainState.band[k], plainState.level[k]})) << "round " << round << " lane " << k;
             for (int i = 0; i < ntime::BlockFrames; ++i)
                 ASSERT_EQ(vector[k][i], plain[k][i]) << "round " << round << " lane " << k << " frame " << i;
         }

@@ -2,11 +2,11 @@
 
 #include "engine/NMachine.h"
 #include "engine/NSequencer.h"
+#include "engine/NTime.h"
 #include "foundation/KESOKeyState.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/RecordingMachine.h"
 #include "tests/support/TempDir.h"
-#include "engine/NTime.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <set>
 #include <sys/resource.h>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -98,11 +99,8 @@ TEST_F(NMixerTest, AnExportWritesTheLoopStepByStepUntilEscapeOrAFailingWriteAndP
     std::signal(SIGXFSZ, SIG_IGN); // a write past the size limit fails instead
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path + " " + std::to_string(c.loopStart));
-        sequencer.mode = 0;
-        sequencer.loopOn = true;
-        sequencer.position = 768;
-        sequencer.loopStart = c.loopStart;
-        sequencer.loopEnd = c.loopEnd;
+        std::tie(sequencer.mode, sequencer.loopOn, sequencer.position, sequencer.loopStart, sequencer.loopEnd) =
+            std::tuple(0, true, 768, c.loopStart, c.loopEnd);
         machines[0].resets = machines[0].renders = 0;
         services.keyState.down = c.result == Result::Aborted ? std::set<int>{KESOKeyState::Escape} : std::set<int>{};
         rlimit saved{};
@@ -115,13 +113,13 @@ TEST_F(NMixerTest, AnExportWritesTheLoopStepByStepUntilEscapeOrAFailingWriteAndP
         for (const FakeMessageBox::Message& m : std::exchange(services.messageBox.shown, {}))
             shown += m.caption + ": " + m.text;
         EXPECT_EQ(shown, c.message);
-        // Nothing is rendered after a failing write; a failure at once renders nothing at all.
+        // Nothing is rendered after a failing write, and nothing at all for a failure at once. Each
+        // stop, before and after, resets machine 0 twice: as track 0's machine and through the mixer.
         const bool atOnce = c.steps < 0;
-        EXPECT_EQ(machines[0].renders, atOnce ? 0 : (c.steps + (c.result == Result::Failed)) * 172);
-        EXPECT_EQ((std::array<int, 4>{sequencer.mode, sequencer.loopOn, sequencer.playing, sequencer.position}),
-                  (std::array<int, 4>{!atOnce, atOnce, false, 768}));
-        // Each stop resets machine 0 twice, as track 0's machine and through the mixer: before and after.
-        EXPECT_EQ(machines[0].resets, atOnce ? 0 : 4);
+        EXPECT_EQ((std::array<int, 6>{machines[0].renders, machines[0].resets, sequencer.mode, sequencer.loopOn,
+                                      sequencer.playing, sequencer.position}),
+                  (std::array<int, 6>{atOnce ? 0 : (c.steps + (c.result == Result::Failed)) * 172, atOnce ? 0 : 4,
+                                      !atOnce, atOnce, false, 768}));
         // Whole steps only: what reached the disk of a failing step is cut off.
         EXPECT_TRUE(atOnce || std::filesystem::file_size(out) == 44 + 4 * 5504 * std::uintmax_t(c.steps));
     }
