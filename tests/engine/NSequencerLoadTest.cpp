@@ -21,7 +21,6 @@ protected:
         EXPECT_TRUE(NSongBuilder::write(song, dir.file("song.vdl")));
         return seq.loadSong(dir.file("song.vdl"));
     }
-
     // The message boxes shown since the last look, as "caption: text" lines.
     std::string shown()
     {
@@ -30,7 +29,6 @@ protected:
             all += m.caption + ": " + m.text + "\n";
         return all;
     }
-
     FakeServices services;
     TempDir dir;
     SequencerFixture fixture;
@@ -45,8 +43,6 @@ NSongDescription richSong()
     song.stepsPerBar = 12;
     song.mode = 1;
     song.position = 48;
-    song.loopStart = 2;
-    song.loopEnd = 6;
     song.loopOn = 5;
     for (int n = 0; n < 5; ++n) {
         for (int i = 0; i < songlayout::ParameterCounts[n]; ++i) {
@@ -91,13 +87,17 @@ TEST_F(SongLoadTest, LoadsThePositionAndEveryMachinesParameterSetsAndTrackOrRese
               (std::array{-1, 64, 5, -2}));
 }
 
-TEST_F(SongLoadTest, NewerVersionsWarnAndLoadAnyway)
+// Newer versions warn and load anyway. Text, a song cut short and a song with nothing in it leave
+// the loaded song as it was, but the tempo rule runs after any of them. A missing file stops
+// playback; its caller reports it.
+TEST_F(SongLoadTest, NewerVersionsWarnAndFilesThatAreNoSongChangeNothingAndAMissingOneStopsPlayback)
 {
+    NSongDescription song;
+    song.tempo = 133;
     for (auto [major, minor, warns] : {std::tuple{1, 1, false}, {0, 9, false}, {1, 2, true}, {2, 0, true}}) {
-        NSongDescription song;
         song.major = major;
         song.minor = minor;
-        song.tempo = 133;
+        seq.tempo = 0;
         load(song);
         EXPECT_EQ(seq.tempo, 133);
         const std::string version = std::to_string(major) + "." + std::to_string(minor);
@@ -105,12 +105,6 @@ TEST_F(SongLoadTest, NewerVersionsWarnAndLoadAnyway)
                                              ".\nThis is VandrelStudio 1.1.\nIf there are problems, you might want "
                                              "to\nupgrade your VandrelStudio.\n") << version;
     }
-}
-
-// Text, a song cut short and a song with nothing in it leave the loaded song as it was, but the
-// tempo rule runs after any of them. A missing file stops playback; its caller reports it.
-TEST_F(SongLoadTest, FilesThatAreNoSongOrHoldNothingChangeNothingAndAMissingOneStopsPlayback)
-{
     using Result = NSequencer::LoadResult;
     load(richSong());
     std::vector<unsigned char> half = dir.readBytes("song.vdl");
@@ -141,7 +135,7 @@ TEST_F(SongLoadTest, FilesThatAreNoSongOrHoldNothingChangeNothingAndAMissingOneS
 TEST(NAutomatable, LoadTakesWhatIsThereAndZerosWhatIsShort)
 {
     TempDir dir;
-    {
+    { // a pattern set of 20 parameters and no song set
         ChunkFile file(dir.file("par.bin"), false);
         file.descend(chunkTag("PAR "));
         file.descend(chunkTag("PARp"));

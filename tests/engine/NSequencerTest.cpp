@@ -19,13 +19,11 @@ protected:
     RecordingMachine* machines = fixture.machines;
 };
 
-using Event = std::tuple<int, int, int>;
-using Events = std::vector<Event>;
+using Events = std::vector<std::tuple<int, int, int>>;
 
 class NSeqTrackTest : public ::testing::Test {
 protected:
     NSeqTrackTest() { track.machine = &machine; }
-
     Events events() const
     {
         Events list;
@@ -33,7 +31,6 @@ protected:
             list.emplace_back(e->position, e->column, e->value);
         return list;
     }
-
     SequencerFixture sequencer; // the base events read the sequencer's mode
     RecordingMachine machine;
     NSeqTrack track;
@@ -41,26 +38,22 @@ protected:
 
 } // namespace
 
-TEST_F(NSequencerTest, TempoGivesWholeBlocksPerStep)
+// Tempo, and the tempo, frames and blocks a step it gives: 0 and below are 120, a step is never
+// below a block. Pattern mode rounds the position down to its bar and holds it there.
+TEST_F(NSequencerTest, TempoGivesWholeBlocksPerStepAndPatternModeStandsStill)
 {
-    // Tempo, and the tempo, frames and blocks a step it gives: 0 and below are 120, a step is never
-    // below a block.
     for (auto [tempo, kept, frames, blocks] : {std::array{0, 120, 5504, 172}, {140, 140, 4704, 147},
                                                {-5, 120, 5504, 172}, {1000000, 1000000, 32, 1}}) {
         seq.setTempo(tempo);
         EXPECT_EQ((std::array{seq.tempo, seq.samplesPerStep, seq.blocksPerStep}), (std::array{kept, frames, blocks}))
             << tempo;
     }
-}
-
-TEST_F(NSequencerTest, PatternModeStandsStillAndAppliesNextPatterns)
-{
+    seq.setTempo(120);
     seq.mode = 0;
     seq.position = 40;
     seq.start();
     EXPECT_EQ(machines[2].take(), (std::vector<std::string>{"next"}));
     fixture.run(172 * 4);
-    // Rounded down to its bar, then held there.
     EXPECT_EQ((std::array{seq.position, machines[2].count("step"), machines[2].count("pattern 0")}),
               (std::array{0, 4, 0}));
 }
@@ -83,8 +76,8 @@ TEST_F(NSequencerTest, RelocatingGoesToTheBarStartAndChasesAutomation)
     seq.start();
     fixture.run(172 * 20);
     seq.stop();
-    seq.start();
-    seq.start(); // a second start changes nothing
+    for (int press = 0; press < 2; ++press) // a second start changes nothing
+        seq.start();
     EXPECT_EQ(seq.position, 256);
 }
 
@@ -95,8 +88,7 @@ TEST_F(NSequencerTest, SpaceStopsThenAlternatesBetweenLoopStartAndSongStart)
     NSongCommands::startOrStop();
     EXPECT_TRUE(NSongCommands::transport().playing);
     fixture.run(1000);
-    ASSERT_GT(seq.position, 0);
-    ASSERT_LT(seq.position, 2 * 256);
+    ASSERT_TRUE(seq.position > 0 && seq.position < 2 * 256) << seq.position;
     NSongCommands::stopOrRewind();
     std::vector<int> seen{NSongCommands::transport().playing}; // stopped, then the positions of 4 presses
     for (int press = 0; press < 4; ++press) {
@@ -133,12 +125,9 @@ TEST_F(NSeqTrackTest, FirstEventOfAColumnBringsItsBaseEventAndEventsStayInOrder)
     machine.setCurrentSetParameter(5, 42);
     track.addEventLast(64, 5, 100);
     EXPECT_EQ(events(), (Events{{0, 5, 42}, {64, 5, 100}}));
-    track.addEvent(32, 5, 3);
-    track.addEvent(32, 5, 7);
-    track.addEvent(0, 5, 1);
-    track.addEvent(0, 64, 1); // only 64 columns exist
+    for (auto [position, column, value] : Events{{32, 5, 3}, {32, 5, 7}, {0, 5, 1}, {0, 64, 1}, {0, -1, 1}})
+        track.addEvent(position, column, value); // only columns 0 to 63 exist
     track.addEventLast(0, 1000, 1);
-    track.addEvent(0, -1, 1);
     NSequencer::instance().mode = 1;
     machine.setCurrentSetParameter(2, 9);
     track.addEvent(16, 2, 1);
@@ -152,9 +141,8 @@ TEST_F(NSeqTrackTest, ApplyEventsSetsParametersUpToThePosition)
     for (int p = 0; p < 4; ++p)
         track.addEventLast(256 * p + 16, 4, p + 1); // with its base: 0, 0
     track.seek(0);
-    track.applyEvents(16);
-    track.applyEvents(16);
-    track.applyEvents(-1);
+    for (int position : {16, 16, -1})
+        track.applyEvents(position);
     EXPECT_EQ(machine.take(), (std::vector<std::string>{"P4=0", "P4=1"}));
     track.removeEvents(256, 512); // the cursor's event, at 272, goes: playback goes on with the next
     track.applyEvents(NSeqTrack::EndTicks); // past the end of any song: not applied

@@ -33,7 +33,6 @@ protected:
         ASSERT_TRUE(NSongBuilder::write(song, dir.file("song.vdl")));
         ASSERT_EQ(session.loadSong(dir.file("song.vdl")), NSequencer::LoadResult::Loaded);
     }
-
     long long exportedBlocks(bool seamless = false)
     {
         NMixer::ExportOptions options;
@@ -41,9 +40,7 @@ protected:
         EXPECT_EQ(session.exportLoop(dir.file("out.wav"), options), NMixer::ExportResult::Written);
         return (static_cast<long long>(dir.readBytes("out.wav").size()) - 44) / 128;
     }
-
     int swing(int set) const { return NVandrelCore::instance().mixer.parameter(set, Swing); }
-
     FakeServices services;
     TempDir dir;
     NProgramSession session;
@@ -51,8 +48,9 @@ protected:
     NSongDescription song;
 };
 
-// Far out of range, one step of each pair would last millions of blocks.
-TEST_F(SongHardeningTest, SwingIsHeldToItsRangeWhereverItEnters)
+// Far out of range, one step of each pair would last millions of blocks; loop markers are brought
+// into the arrangement.
+TEST_F(SongHardeningTest, SwingAndLoopMarkersAreHeldToTheirRangesWhereverTheyEnter)
 {
     for (auto [stored, automated, held] : {std::tuple{13959168, -32768, 255}, {INT_MIN, 32767, 0}}) {
         song.machines[4].patternSet = song.machines[4].songSet;
@@ -66,10 +64,6 @@ TEST_F(SongHardeningTest, SwingIsHeldToItsRangeWhereverItEnters)
     }
     NSongCommands::setParameter(4, Swing, 1 << 24);
     EXPECT_EQ(swing(NAutomatable::SongSet), 255);
-}
-
-TEST_F(SongHardeningTest, LoopMarkersFromTheFileAreBroughtIntoTheArrangement)
-{
     for (auto [start, end, heldStart, heldEnd] :
          {std::tuple{INT_MIN, INT_MAX, 0, 999}, {8388607, 8388609, 998, 999}, {-2147483647, -2147483645, 0, 1},
           {7, 3, 7, 8}, {2, 4, 2, 4}}) {

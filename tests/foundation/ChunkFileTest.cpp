@@ -13,8 +13,7 @@ using Bytes = std::vector<unsigned char>;
 
 Bytes intBytes(std::uint32_t v) // little-endian
 {
-    return {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v >> 16),
-            static_cast<unsigned char>(v >> 24)};
+    return {Bytes::value_type(v), Bytes::value_type(v >> 8), Bytes::value_type(v >> 16), Bytes::value_type(v >> 24)};
 }
 
 Bytes join(std::initializer_list<Bytes> parts)
@@ -38,7 +37,8 @@ protected:
 
 } // namespace
 
-TEST_F(ChunkFileTest, WritesLengthsThatCoverEverythingInsideWithPadding)
+// Siblings are searched from the parent's start each time; past a chunk's end reads yield zeros.
+TEST_F(ChunkFileTest, WritesLengthsThatCoverEverythingInsideWithPaddingAndReadsStayInsideTheChunk)
 {
     {
         ChunkFile file(dir.file("nest.bin"), false);
@@ -57,11 +57,6 @@ TEST_F(ChunkFileTest, WritesLengthsThatCoverEverythingInsideWithPadding)
     Bytes loop = chunk("LOOP", 8, join({intBytes(7), Bytes{1, 2, 3, 0}}));
     Bytes strings = join({intBytes(3), Bytes{'a', 0, 'b', 0, 'c', 0, 0, 0}, intBytes(0)});
     EXPECT_EQ(dir.readBytes("nest.bin"), chunk("OUTR", 32, join({loop, strings})));
-}
-
-// Siblings are searched from the parent's start each time; past a chunk's end reads yield zeros.
-TEST_F(ChunkFileTest, ReadsStayInsideTheChunkFoundByTag)
-{
     dir.writeBytes("f.bin", join({chunk("XXXX", 4, intBytes(1)), chunk("STR ", 4, intBytes(0x7FFFFFFF)),
                                   chunk("NEG ", 4, intBytes(0xFFFFFFFF)), chunk("BLK ", 4, Bytes{9, 9, 9, 9}),
                                   chunk("ODD ", 6, join({intBytes(3), Bytes{'x', 0}}))}));
@@ -87,7 +82,9 @@ TEST_F(ChunkFileTest, ReadsStayInsideTheChunkFoundByTag)
 
 // The reasons ruzi-render reports for songs and outputs it cannot open are checked there; here a
 // failed file reads as empty, and a pipe is refused before it could wait for ever for a writer.
-TEST_F(ChunkFileTest, FilesThatCannotBeOpenedReadAsEmptyAndPipesAreRefused)
+// Lengths the search cannot skip safely end it (one that runs past its parent, the fuzz replay's
+// overrun, and one that goes backwards, which would search for ever); empty chunks are skipped.
+TEST_F(ChunkFileTest, FilesThatCannotBeOpenedAndLengthsThatCannotBeSkippedEndTheSearch)
 {
     ChunkFile file(dir.file("absent.vdl"), true);
     EXPECT_TRUE(file.failed());
@@ -98,20 +95,14 @@ TEST_F(ChunkFileTest, FilesThatCannotBeOpenedReadAsEmptyAndPipesAreRefused)
     ChunkFile pipe(dir.file("pipe"), true);
     EXPECT_TRUE(pipe.failed());
     EXPECT_EQ(pipe.errorText().toUtf8(), "Not a regular file");
-}
-
-// Lengths the search cannot skip safely end it (one that runs past its parent, the fuzz replay's
-// overrun, and one that goes backwards, which would search for ever); empty chunks are skipped.
-TEST_F(ChunkFileTest, ChunksWithLengthsThatCannotBeSkippedEndTheSearch)
-{
     for (const Bytes& bytes : {join({chunk("BAD ", -8, intBytes(1)), chunk("GOOD", 4, intBytes(5))}),
                                chunk("OUTR", 12, join({chunk("GOOD", 40, intBytes(5))})),
                                join({chunk("ZERO", 0, {}), chunk("ZERO", 0, {})})}) {
         dir.writeBytes("bad.bin", bytes);
-        ChunkFile file(dir.file("bad.bin"), true);
-        if (file.descend(chunkTag("OUTR")))
-            EXPECT_FALSE(file.descend(chunkTag("GOOD")));
+        ChunkFile bad(dir.file("bad.bin"), true);
+        if (bad.descend(chunkTag("OUTR")))
+            EXPECT_FALSE(bad.descend(chunkTag("GOOD")));
         else
-            EXPECT_FALSE(file.descend(chunkTag("GOOD")) || file.descend(chunkTag("MISS")));
+            EXPECT_FALSE(bad.descend(chunkTag("GOOD")) || bad.descend(chunkTag("MISS")));
     }
 }

@@ -6,7 +6,8 @@
 #include <tuple>
 #include <utility>
 
-TEST(KESOString, AppendingFindingAndPartsKeepToTheText)
+// Also app paths, resolved against the program folder.
+TEST(KESOString, AppendingFindingPartsUtf8AndAppPathsKeepToTheText)
 {
     String copy(u"abcdef");
     copy += copy; // appending to itself doubles
@@ -25,19 +26,11 @@ TEST(KESOString, AppendingFindingAndPartsKeepToTheText)
     }
     for (int n : {-120, 0, -2147483647 - 1})
         EXPECT_EQ(intToString(n).toUtf8(), std::to_string(n));
-}
-
-TEST(KESOString, Utf8RoundTripAndBadBytes)
-{
     const std::string text = "Zevivuvo \xC3\xA9\xE2\x82\xAC \xF0\x9F\x8E\xB5";
     EXPECT_EQ(String::fromUtf8(text).length(), 14); // the last character takes two units
     EXPECT_EQ(String::fromUtf8(text).toUtf8(), text);
     EXPECT_EQ(String::fromUtf8("a\xFF" "b").toUtf8(), "a\xEF\xBF\xBD" "b");
     EXPECT_EQ(String::fromUtf8("\xE2\x82").length(), 2); // cut short: each byte replaced
-}
-
-TEST(KESOString, MakeAppPathResolvesAgainstTheProgramFolder)
-{
     FakeServices services;
     EXPECT_EQ(makeAppPath(u"data/newsong.vdl").toUtf8(), "data/newsong.vdl"); // no program folder known
     setAppDirectory(String());

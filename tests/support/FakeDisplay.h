@@ -51,13 +51,7 @@ public:
     // Lines up an event for waitEvent to deliver.
     void push(KESODisplayEvent::Type type, int x = 0, int y = 0, int code = 0, bool control = false)
     {
-        KESODisplayEvent event;
-        event.type = type;
-        event.x = x;
-        event.y = y;
-        event.code = code;
-        event.control = control;
-        events.push_back(event);
+        events.push_back({type, x, y, code, false, control, {}});
     }
 
     bool canOpen = true; // false plays a display that cannot open a window

@@ -2,26 +2,23 @@
 
 #include "foundation/KESOServices.h"
 
-FakeServices::FakeServices()
+namespace {
+
+// The fakes of `fakes`, or none.
+void install(FakeServices* fakes)
 {
     KESOServices& services = KESOServices::instance();
-    services.messageBox = &messageBox;
-    services.keyState = &keyState;
-    services.programPath = &programPath;
-    services.audioDevice = &audioDevice;
-    services.display = &display;
-    services.fileChooser = &fileChooser;
+    services.messageBox = fakes ? &fakes->messageBox : nullptr;
+    services.keyState = fakes ? &fakes->keyState : nullptr;
+    services.programPath = fakes ? &fakes->programPath : nullptr;
+    services.audioDevice = fakes ? &fakes->audioDevice : nullptr;
+    services.display = fakes ? &fakes->display : nullptr;
+    services.fileChooser = fakes ? &fakes->fileChooser : nullptr;
     setAppDirectory(String());
 }
 
-FakeServices::~FakeServices()
-{
-    KESOServices& services = KESOServices::instance();
-    services.messageBox = nullptr;
-    services.keyState = nullptr;
-    services.programPath = nullptr;
-    services.audioDevice = nullptr;
-    services.display = nullptr;
-    services.fileChooser = nullptr;
-    setAppDirectory(String());
-}
+} // namespace
+
+FakeServices::FakeServices() { install(this); }
+
+FakeServices::~FakeServices() { install(nullptr); }

@@ -16,8 +16,7 @@
 class FakeMessageBox : public KESOMessageBox {
 public:
     struct Message {
-        std::string text;
-        std::string caption;
+        std::string text, caption;
     };
     void show(const String& text, const String& caption) override { shown.push_back({text.toUtf8(), caption.toUtf8()}); }
     std::vector<Message> shown;

@@ -77,11 +77,8 @@ protected:
         for (int f = 0; f < LFont::Count; ++f)
             LFont::font(f)->setImage(&fontImage);
     }
-
     void TearDown() override { releaseScreenAndFonts(); }
-
     static LScreenBitmap& screen() { return LScreenBitmap::instance(); }
-
     KESOBitmap fontImage;
     GuiEventSink sink;
 };

@@ -4,6 +4,7 @@
 #include "engine/NVandrelCore.h"
 
 #include <algorithm>
+#include <utility>
 
 void RecordingMachine::onEvent(int kind)
 {
@@ -31,9 +32,7 @@ void RecordingMachine::setNextPattern(int pattern)
 
 std::vector<std::string> RecordingMachine::take()
 {
-    std::vector<std::string> taken;
-    taken.swap(log);
-    return taken;
+    return std::exchange(log, {});
 }
 
 int RecordingMachine::count(const std::string& word) const

@@ -1,19 +1,12 @@
 #include "tests/support/WavBytes.h"
 
-#include "foundation/LittleEndian.h"
-
 namespace {
 
-void put16(WavBytes::Bytes& out, std::uint32_t v)
+// Little-endian, `size` bytes.
+void put(WavBytes::Bytes& out, std::uint32_t v, int size = 4)
 {
-    out.resize(out.size() + 2);
-    littleendian::write16(out.data() + out.size() - 2, static_cast<std::uint16_t>(v));
-}
-
-void put32(WavBytes::Bytes& out, std::uint32_t v)
-{
-    out.resize(out.size() + 4);
-    littleendian::write32(out.data() + out.size() - 4, v);
+    for (int i = 0; i < size; ++i)
+        out.push_back(static_cast<unsigned char>(v >> 8 * i));
 }
 
 void putTag(WavBytes::Bytes& out, const std::string& tag)
@@ -33,7 +26,7 @@ WavBytes::Bytes WavBytes::pcm16(const std::vector<std::int16_t>& frames)
 {
     Bytes out;
     for (std::int16_t f : frames)
-        put16(out, static_cast<std::uint16_t>(f));
+        put(out, static_cast<std::uint16_t>(f), 2);
     return out;
 }
 
@@ -41,18 +34,18 @@ WavBytes& WavBytes::format(int formatTag, int channels, int sampleRate, int bloc
 {
     Bytes body;
     for (int v : {formatTag, channels})
-        put16(body, static_cast<std::uint32_t>(v));
-    put32(body, static_cast<std::uint32_t>(sampleRate));
-    put32(body, static_cast<std::uint32_t>(sampleRate) * static_cast<std::uint32_t>(blockAlign));
+        put(body, static_cast<std::uint32_t>(v), 2);
+    put(body, static_cast<std::uint32_t>(sampleRate));
+    put(body, static_cast<std::uint32_t>(sampleRate) * static_cast<std::uint32_t>(blockAlign));
     for (int v : {blockAlign, bitsPerSample})
-        put16(body, static_cast<std::uint32_t>(v));
+        put(body, static_cast<std::uint32_t>(v), 2);
     return chunk("fmt ", body);
 }
 
 WavBytes& WavBytes::chunk(const std::string& tag, const Bytes& body)
 {
     putTag(chunks_, tag);
-    put32(chunks_, static_cast<std::uint32_t>(body.size()));
+    put(chunks_, static_cast<std::uint32_t>(body.size()));
     chunks_.insert(chunks_.end(), body.begin(), body.end());
     if (body.size() % 2 != 0)
         chunks_.push_back(0);
@@ -63,7 +56,7 @@ WavBytes::Bytes WavBytes::bytes() const
 {
     Bytes out;
     putTag(out, "RIFF");
-    put32(out, static_cast<std::uint32_t>(4 + chunks_.size()));
+    put(out, static_cast<std::uint32_t>(4 + chunks_.size()));
     putTag(out, "WAVE");
     out.insert(out.end(), chunks_.begin(), chunks_.end());
     return out;
